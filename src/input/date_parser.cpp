@@ -1,0 +1,1 @@
+#include "input/date_parser.hpp"

@@ -1,0 +1,16 @@
+#ifndef QUORVA_INPUT_DATE_PARSER_HPP
+#define QUORVA_INPUT_DATE_PARSER_HPP
+
+#include <ctime>
+
+/// The calendar time of a date text at 00:00:01 local time, or 0 when the text is not a date.
+/// Accepts "month/day/year" and "day Mon year" (also with dashes or a full month name); years
+/// 1970 to 2038 as written (two-digit years 00-49 are 2000-2049, 50-99 are 1950-1999), and only
+/// results that fit a signed 32-bit count. line is used for the year error message alone.
+std::time_t parseDate(const char* text, long line);
+
+/// Rebuilds "a<sep>b<sep>c" as "a b c" with b cut to three characters, into a static buffer;
+/// nullptr when the text does not hold exactly two separators.
+const char* rewriteDateSeparators(const char* text, char separator);
+
+#endif

@@ -1,0 +1,1 @@
+#include "input/line_parser.hpp"

@@ -1,0 +1,1 @@
+#include "input/list_reader.hpp"

@@ -1,0 +1,13 @@
+#ifndef QUORVA_INPUT_LIST_READER_HPP
+#define QUORVA_INPUT_LIST_READER_HPP
+
+#include <cstdio>
+
+/// Size of the line buffer: a line is read in pieces of at most 511 characters.
+constexpr int kLineLength = 512;
+
+/// Reads an open donation list to its end, parses every line and prints the statistics.
+/// Neither opens nor closes the file.
+void readDonationList(std::FILE* file);
+
+#endif

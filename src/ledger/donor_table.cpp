@@ -1,0 +1,1 @@
+#include "ledger/donor_table.hpp"

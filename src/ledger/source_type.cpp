@@ -1,0 +1,1 @@
+#include "ledger/source_type.hpp"

@@ -1,0 +1,1 @@
+#include "output/message_channel.hpp"

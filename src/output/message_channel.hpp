@@ -1,0 +1,64 @@
+#ifndef QUORVA_OUTPUT_MESSAGE_CHANNEL_HPP
+#define QUORVA_OUTPUT_MESSAGE_CHANNEL_HPP
+
+#include <array>
+#include <cstdio>
+
+/// The kind of a message; the code decides the prefix and the tally.
+enum class MessageKind : int {
+  plain = 0,             ///< "!"
+  argumentIssue = 1,     ///< "! Argument-Issue:"
+  info = 2,              ///< "! INFO:", counted in infoCount
+  warning = 3,           ///< "% WARNING:", counted in warningCount
+  error = 4,             ///< "? ERROR:", counted in errorCount
+  calculationError = 5,  ///< "? ERROR in calculations:", counted in errorCount
+  bug = 6,               ///< "? BUG:", not counted
+};
+
+/// Size of the shared composition buffer: 511 characters and the terminator.
+constexpr std::size_t kMessageLineSize = 512;
+/// Size of the stored input file name: 255 characters and the terminator.
+constexpr std::size_t kInputFileNameSize = 256;
+
+/// The one shared composition buffer: compose a text, emit it, before composing the next.
+extern std::array<char, kMessageLineSize> messageLine;
+/// 0 to 4: how much optional detail the report sections print.
+extern int verbosityLevel;
+/// The report file opened by -o, or nullptr.
+extern std::FILE* reportFile;
+/// Tallies of the messages begun, by kind.
+extern int infoCount;
+extern int warningCount;
+extern int errorCount;
+
+/// Composes printf-style into messageLine, cut to its first 511 characters; returns messageLine.
+const char* composeLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+/// Starts a message: sets the current kind, raises its tally, writes the prefix (and, when line
+/// is not 0, the file name and line number) to the console and the report file.
+void beginMessage(MessageKind kind, long line);
+void beginPlain();
+void beginArgumentIssue();
+void beginInfo(long line);
+void beginWarning(long line);
+void beginError(long line);
+void beginCalculationError();
+void beginBug(long line);
+
+/// Writes text unchanged to the console and the report file; nullptr does nothing.
+void emitText(const char* text);
+/// Writes the current kind's prefix, a blank and text to both outputs; nullptr does nothing.
+void emitKindText(const char* text);
+/// Ends a line on both outputs.
+void endLine();
+/// Report body text: to the report file when one is open, otherwise to the console.
+void writeReport(const char* text);
+/// Names the list being read (cut to 255 characters); nullptr empties it.
+void setInputFileName(const char* name);
+/// The prefix of a kind; "" for a code outside 0 to 6.
+const char* messageKindName(MessageKind kind);
+
+/// Returns the channel to its start state (tallies, kind, name, verbosity); leaves reportFile.
+void resetMessageChannel();
+
+#endif

@@ -1,0 +1,1 @@
+#include "output/money_format.hpp"

@@ -1,0 +1,1 @@
+#include "report/donations_by_year.hpp"

@@ -1,0 +1,9 @@
+#ifndef QUORVA_REPORT_DONATIONS_BY_YEAR_HPP
+#define QUORVA_REPORT_DONATIONS_BY_YEAR_HPP
+
+/// Every year with donations, its share of all years, and the early-year notes.
+void printDonationsByYear();
+/// The five years of the period, newest first, with five-year and running sums.
+void printContributionSummary();
+
+#endif

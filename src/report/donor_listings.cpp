@@ -1,0 +1,1 @@
+#include "report/donor_listings.hpp"

@@ -1,0 +1,1 @@
+#include "report/schedule_a.hpp"

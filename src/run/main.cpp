@@ -1,0 +1,3 @@
+#include "run/command_line.hpp"
+
+int main(int argc, char** argv) { return runProgram(argc, argv); }

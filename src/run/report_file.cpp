@@ -1,0 +1,1 @@
+#include "run/report_file.hpp"

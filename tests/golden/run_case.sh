@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Runs one golden case: quorva with the case's args in a copy of the case folder,
+# then compares standard output, exit status and any report files byte for byte.
+#
+# A case folder holds:
+#   about            one line: what the case shows
+#   args             one argument per line (may be absent: no arguments)
+#   setup            optional script run first in the copy (to generate large lists)
+#   expected.out     exact standard output
+#   expected.status  exit status (0 when absent)
+#   expected.report  exact content of report.txt written by the run (optional)
+#   expected.file.N  exact content of the file N written by the run (optional)
+set -u
+binary=$1
+case_dir=$2
+name=$(basename "$case_dir")
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quorva-golden.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cp -R "$case_dir"/. "$work"/
+cd "$work" || exit 2
+
+if [ -f setup ]; then
+  if ! bash ./setup; then
+    echo "golden/$name: setup failed"
+    exit 1
+  fi
+fi
+
+args=()
+if [ -f args ]; then
+  while IFS= read -r line || [ -n "$line" ]; do
+    args+=("$line")
+  done < args
+fi
+
+env -i TZ=America/New_York LC_ALL=C PATH=/usr/bin:/bin "$binary" "${args[@]}" > actual.out
+status=$?
+
+failed=0
+expected_status=0
+[ -f expected.status ] && expected_status=$(tr -d '[:space:]' < expected.status)
+if [ "$status" != "$expected_status" ]; then
+  echo "golden/$name: exit status $status, expected $expected_status"
+  failed=1
+fi
+
+compare() {  # expected-file actual-file label
+  if [ ! -f "$2" ]; then
+    echo "golden/$name: $3 was not written"
+    failed=1
+  elif ! cmp -s "$1" "$2"; then
+    echo "golden/$name: $3 differs (--- expected, +++ actual):"
+    diff -u --label expected --label actual "$1" "$2" | cat -A | head -80
+    failed=1
+  fi
+}
+
+compare expected.out actual.out "standard output"
+[ -f expected.report ] && compare expected.report report.txt "report.txt"
+for f in expected.file.*; do
+  [ -f "$f" ] || continue
+  compare "$f" "${f#expected.file.}" "${f#expected.file.}"
+done
+
+exit $failed
