@@ -1,1 +1,82 @@
 #include "report/donations_by_year.hpp"
+
+#include <cstddef>
+
+#include "ledger/donor_table.hpp"
+#include "ledger/totals.hpp"
+#include "output/amount.hpp"
+#include "output/message_channel.hpp"
+#include "output/money_format.hpp"
+
+namespace {
+
+// A young organisation's first three years are compared against this amount (50,000.00).
+constexpr Amount kEarlyYearAmount = 5000000;
+constexpr long kEarlyYearCount = 3;
+
+}  // namespace
+
+void printDonationsByYear() {
+  writeReport("! Donations by year\n");
+  writeReport("!           Percent of all years\n");
+  writeReport("!            !        Total for year\n");
+  writeReport("!            !         !          Total Ever\n");
+  writeReport("!            !         !           !\n");
+
+  long firstIndex = -1;
+  for (std::size_t y = 0; y < yearTotals.size(); ++y) {
+    const Amount total = yearTotals[y];
+    if (total == 0) {
+      continue;
+    }
+    const long index = static_cast<long>(y);
+    if (firstIndex == -1) {
+      firstIndex = index;
+    }
+    writeReport(composeLine("!   %ld", index + kBaseYear));
+    writeReport(composeLine("%s", formatPercent(total, grandTotal, 10)));
+    writeReport(composeLine("%s", formatMoney(total, 12)));
+    writeReport(composeLine("%s", formatMoney(grandTotal, 12)));
+    if (index < firstIndex + kEarlyYearCount) {
+      if (total > kEarlyYearAmount) {
+        writeReport(composeLine("  early year exceeds $50K by %s",
+                                formatMoney(total - kEarlyYearAmount, 12)));
+      } else {
+        writeReport("  early year below $50K");
+      }
+    }
+    writeReport("\n");
+  }
+
+  writeReport("!\n");
+  writeReport(composeLine("! Total of all years %s\n", formatMoney(grandTotal, 0)));
+}
+
+void printContributionSummary() {
+  writeReport("! CONTRIBUTION SUMMARY\n");
+  writeReport("!\n");
+  writeReport("! Year     this year        last 5 years          Sum of only the form 990 years\n");
+
+  const long newest = latestFormYear - kBaseYear;
+  if (newest >= kYearCount) {
+    beginError(0);
+    emitText(composeLine("%ld is too large for table of years", latestFormYear));
+    endLine();
+    return;
+  }
+
+  const long oldest = newest - (kFormYears - 1) > 0 ? newest - (kFormYears - 1) : 0;
+  for (long i = newest; i >= oldest; --i) {
+    // Index 0 and below add nothing to the five-year sum.
+    Amount fiveYearSum = 0;
+    for (long k = i; k > i - kFormYears && k > 0; --k) {
+      fiveYearSum += yearTotals[static_cast<std::size_t>(k)];
+    }
+    const std::size_t at = static_cast<std::size_t>(i);
+    writeReport(composeLine("! %ld  ", i + kBaseYear));
+    writeReport(composeLine("%s      ", formatMoney(yearTotals[at], 12)));
+    writeReport(composeLine("  %s        ", formatMoney(fiveYearSum, 12)));
+    writeReport(composeLine("%s\n", formatMoney(cumulativeTotals[at], 12)));
+  }
+  writeReport("!\n");
+}
