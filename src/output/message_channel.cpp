@@ -1,1 +1,144 @@
 #include "output/message_channel.hpp"
+
+#include <cstdarg>
+#include <cstring>
+
+std::array<char, kMessageLineSize> messageLine{};
+int verbosityLevel = 0;
+std::FILE* reportFile = nullptr;
+int infoCount = 0;
+int warningCount = 0;
+int errorCount = 0;
+
+namespace {
+
+constexpr int kMessageKindCount = 7;
+
+constexpr std::array<const char*, kMessageKindCount> messageKindNames = {
+  "!",        "! Argument-Issue:",        "! INFO:", "% WARNING:",
+  "? ERROR:", "? ERROR in calculations:", "? BUG:",
+};
+
+MessageKind currentMessageKind = MessageKind::plain;
+std::array<char, kInputFileNameSize> inputFileName{};
+
+// Both outputs take the same bytes; a failed write is left for the end of the run to notice
+// (ferror on the stream), so nothing here checks results.
+void writeBoth(const char* text) {
+  std::fputs(text, stdout);
+  if (reportFile != nullptr) {
+    std::fputs(text, reportFile);
+  }
+}
+
+}  // namespace
+
+const char* composeLine(const char* format, ...) {
+  std::va_list arguments;
+  va_start(arguments, format);
+  // vsnprintf never writes past the buffer and always terminates it, so a longer text is cut
+  // to its first 511 characters.
+  const int written = std::vsnprintf(messageLine.data(), messageLine.size(), format, arguments);
+  va_end(arguments);
+  if (written < 0) {
+    messageLine[0] = '\0';
+  }
+  return messageLine.data();
+}
+
+void beginMessage(MessageKind kind, long line) {
+  currentMessageKind = kind;
+  switch (kind) {
+    case MessageKind::info:
+      ++infoCount;
+      break;
+    case MessageKind::warning:
+      ++warningCount;
+      break;
+    case MessageKind::error:
+    case MessageKind::calculationError:
+      ++errorCount;
+      break;
+    default:
+      break;
+  }
+  const char* prefix = messageKindName(kind);
+  if (line != 0) {
+    std::fprintf(stdout, "%s:%ld ", inputFileName.data(), line);
+  }
+  std::fprintf(stdout, "%s ", prefix);
+  if (reportFile != nullptr) {
+    // The report file's copy of a line-numbered message carries the place instead of the kind.
+    if (line != 0) {
+      std::fprintf(reportFile, "%s:%ld ", inputFileName.data(), line);
+    } else {
+      std::fprintf(reportFile, "%s ", prefix);
+    }
+  }
+}
+
+void beginPlain() { beginMessage(MessageKind::plain, 0); }
+void beginArgumentIssue() { beginMessage(MessageKind::argumentIssue, 0); }
+void beginInfo(long line) { beginMessage(MessageKind::info, line); }
+void beginWarning(long line) { beginMessage(MessageKind::warning, line); }
+void beginError(long line) { beginMessage(MessageKind::error, line); }
+void beginCalculationError() { beginMessage(MessageKind::calculationError, 0); }
+void beginBug(long line) { beginMessage(MessageKind::bug, line); }
+
+void emitText(const char* text) {
+  if (text == nullptr) {
+    return;
+  }
+  writeBoth(text);
+}
+
+void emitKindText(const char* text) {
+  if (text == nullptr) {
+    return;
+  }
+  const char* prefix = messageKindName(currentMessageKind);
+  std::fprintf(stdout, "%s %s", prefix, text);
+  if (reportFile != nullptr) {
+    std::fprintf(reportFile, "%s %s", prefix, text);
+  }
+}
+
+void endLine() { writeBoth("\n"); }
+
+void writeReport(const char* text) {
+  if (text == nullptr) {
+    return;
+  }
+  std::fputs(text, reportFile != nullptr ? reportFile : stdout);
+}
+
+void setInputFileName(const char* name) {
+  if (name == nullptr) {
+    inputFileName[0] = '\0';
+    return;
+  }
+  std::size_t length = std::strlen(name);
+  if (length > kInputFileNameSize - 1) {
+    length = kInputFileNameSize - 1;
+  }
+  std::memcpy(inputFileName.data(), name, length);
+  inputFileName[length] = '\0';
+}
+
+const char* messageKindName(MessageKind kind) {
+  const int code = static_cast<int>(kind);
+  if (code < 0 || code >= kMessageKindCount) {
+    return "";
+  }
+  return messageKindNames[static_cast<std::size_t>(code)];
+}
+
+void resetMessageChannel() {
+  messageLine[0] = '\0';
+  verbosityLevel = 0;
+  infoCount = 0;
+  warningCount = 0;
+  errorCount = 0;
+  currentMessageKind = MessageKind::plain;
+  inputFileName[0] = '\0';
+}

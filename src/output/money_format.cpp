@@ -1,1 +1,84 @@
 #include "output/money_format.hpp"
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kFieldBufferSize = kMaxFieldWidth + 1;
+using FieldBuffer = std::array<char, kFieldBufferSize>;
+
+FieldBuffer moneyField{};
+FieldBuffer percentField{};
+
+// The ratio product (up to 2^63 x 1000) does not fit 64 bits for every pair of amounts, so it
+// is taken in 128 bits: the printed ratio is exact for any input.
+__extension__ typedef __int128 WideCount;
+__extension__ typedef unsigned __int128 WideMagnitude;
+
+// Places text right-aligned in width: blanks in front when it is shorter, whole and unaligned
+// when it is as long or longer. Width is clamped to the buffer.
+const char* alignRight(FieldBuffer& field, const char* text, int width) {
+  if (width < 0) {
+    width = 0;
+  }
+  if (width > kMaxFieldWidth) {
+    width = kMaxFieldWidth;
+  }
+  std::size_t length = std::strlen(text);
+  if (length > kMaxFieldWidth) {
+    length = kMaxFieldWidth;
+  }
+  const std::size_t fieldWidth = static_cast<std::size_t>(width);
+  const std::size_t start = length < fieldWidth ? fieldWidth - length : 0;
+  std::memset(field.data(), ' ', start);
+  std::memcpy(field.data() + start, text, length);
+  field[start + length] = '\0';
+  return field.data();
+}
+
+// Decimal digits of a magnitude into out (at least 40 characters), most significant first.
+void writeDecimal(WideMagnitude value, char* out) {
+  std::array<char, 40> reversed{};
+  std::size_t count = 0;
+  do {
+    reversed[count++] = static_cast<char>('0' + static_cast<int>(value % 10));
+    value /= 10;
+  } while (value != 0);
+  for (std::size_t i = 0; i < count; ++i) {
+    out[i] = reversed[count - 1 - i];
+  }
+  out[count] = '\0';
+}
+
+}  // namespace
+
+const char* formatMoney(Amount cents, int width) {
+  // The magnitude is taken unsigned so that the most negative amount has one too.
+  const bool negative = cents < 0;
+  const std::uint64_t magnitude =
+      negative ? 0 - static_cast<std::uint64_t>(cents) : static_cast<std::uint64_t>(cents);
+  std::array<char, kFieldBufferSize> text{};
+  std::snprintf(text.data(), text.size(), "%s%llu.%02llu", negative ? "-$" : "$",
+                static_cast<unsigned long long>(magnitude / 100),
+                static_cast<unsigned long long>(magnitude % 100));
+  return alignRight(moneyField, text.data(), width);
+}
+
+const char* formatPercent(Amount numerator, Amount denominator, int width) {
+  if (denominator == 0) {
+    return alignRight(percentField, "--", width);
+  }
+  // Tenths of a percent, truncated toward zero.
+  const WideCount tenths = static_cast<WideCount>(numerator) * 1000 / denominator;
+  const WideMagnitude magnitude =
+      tenths < 0 ? static_cast<WideMagnitude>(-tenths) : static_cast<WideMagnitude>(tenths);
+  std::array<char, 40> whole{};
+  writeDecimal(magnitude / 10, whole.data());
+  std::array<char, kFieldBufferSize> text{};
+  std::snprintf(text.data(), text.size(), "%s%s.%d%%", tenths < 0 ? "-" : "", whole.data(),
+                static_cast<int>(magnitude % 10));
+  return alignRight(percentField, text.data(), width);
+}

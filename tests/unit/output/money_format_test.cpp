@@ -1,0 +1,123 @@
+#include "output/money_format.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+
+namespace {
+
+struct MoneyCase {
+  Amount cents;
+  int width;
+  const char* expected;
+};
+
+TEST(FormatMoneyTest, DollarsAndTwoDigitCentsRightAligned) {
+  const MoneyCase cases[] = {
+    { 123456, 12, "    $1234.56" },
+    { -5, 0, "-$0.05" },
+    { 0, 0, "$0.00" },
+    { 0, 12, "       $0.00" },
+    { 7, 0, "$0.07" },
+    { -7, 0, "-$0.07" },
+    { -7, 8, "  -$0.07" },
+    { 100, 0, "$1.00" },
+    { 125000, 0, "$1250.00" },
+    // Beyond 32 bits: 21,474,836.48 and a 10^15-cent ledger total print exactly.
+    { 2147483648, 0, "$21474836.48" },
+    { 1000000000000000, 0, "$10000000000000.00" },
+    { -1000000000000000, 20, " -$10000000000000.00" },
+  };
+  for (const MoneyCase& c : cases) {
+    EXPECT_EQ(std::string(formatMoney(c.cents, c.width)), c.expected)
+        << c.cents << " in width " << c.width;
+  }
+}
+
+TEST(FormatMoneyTest, ExtremeAmountsHaveAnExactMagnitude) {
+  EXPECT_STREQ(formatMoney(std::numeric_limits<Amount>::max(), 0), "$92233720368547758.07");
+  EXPECT_STREQ(formatMoney(std::numeric_limits<Amount>::min(), 0), "-$92233720368547758.08");
+}
+
+TEST(FormatMoneyTest, WidthRule) {
+  // A text as long as the width or longer comes back whole, without blanks in front.
+  EXPECT_STREQ(formatMoney(123456, 8), "$1234.56");
+  EXPECT_STREQ(formatMoney(123456, 3), "$1234.56");
+  EXPECT_STREQ(formatMoney(123456, 9), " $1234.56");
+  EXPECT_EQ(std::string(formatMoney(1, 63)), std::string(58, ' ') + "$0.01");
+  // Widths outside 0 to 63 are held to that range instead of writing outside the field.
+  EXPECT_EQ(std::string(formatMoney(1, 500)), std::string(58, ' ') + "$0.01");
+  EXPECT_STREQ(formatMoney(1, -4), "$0.01");
+}
+
+TEST(FormatMoneyTest, ResultStaysUntilTheNextCallOfTheSameOperation) {
+  const char* money = formatMoney(500, 0);
+  formatPercent(1, 3, 0);
+  EXPECT_STREQ(money, "$5.00");
+}
+
+struct PercentCase {
+  Amount numerator;
+  Amount denominator;
+  int width;
+  const char* expected;
+};
+
+TEST(FormatPercentTest, TenthsOfAPercentTruncatedTowardZero) {
+  const PercentCase cases[] = {
+    { 1, 3, 0, "33.3%" },         { 2, 3, 0, "66.6%" },       { 3, 2, 0, "150.0%" },
+    { 999, 1000, 0, "99.9%" },    { 1, 1001, 0, "0.0%" },     { 1, 1, 8, "  100.0%" },
+    { 0, 5, 0, "0.0%" },          { 5, 0, 0, "--" },          { 5, 0, 8, "      --" },
+    { 0, 0, 12, "          --" }, { 1, 3, 10, "     33.3%" },
+  };
+  for (const PercentCase& c : cases) {
+    EXPECT_EQ(std::string(formatPercent(c.numerator, c.denominator, c.width)), c.expected)
+        << c.numerator << "/" << c.denominator << " in width " << c.width;
+  }
+}
+
+TEST(FormatPercentTest, NegativeRatiosCarryTheSignInFrontOfTheMagnitude) {
+  const PercentCase cases[] = {
+    { -33, 1000, 0, "-3.3%" },
+    { -5, 1000, 0, "-0.5%" },
+    { 5, -1000, 0, "-0.5%" },
+    { -5, -1000, 0, "0.5%" },
+    { -1, 3, 8, "  -33.3%" },
+    { -2, 3, 0, "-66.6%" },
+    // Truncated toward zero to no tenth at all: no sign.
+    { -1, 1001, 0, "0.0%" },
+  };
+  for (const PercentCase& c : cases) {
+    EXPECT_EQ(std::string(formatPercent(c.numerator, c.denominator, c.width)), c.expected)
+        << c.numerator << "/" << c.denominator;
+  }
+}
+
+TEST(FormatPercentTest, LargeAmountsDoNotOverflowTheRatio) {
+  constexpr Amount kLimit = kLedgerMagnitudeLimit;
+  EXPECT_STREQ(formatPercent(kLimit, kLimit, 0), "100.0%");
+  EXPECT_STREQ(formatPercent(kLimit / 3, kLimit, 0), "33.3%");
+  EXPECT_STREQ(formatPercent(kLimit, 1, 0), "100000000000000000.0%");
+  // Amounts far beyond what the ledger books still give the exact truncated ratio.
+  constexpr Amount kMax = std::numeric_limits<Amount>::max();
+  EXPECT_STREQ(formatPercent(kMax, kMax, 0), "100.0%");
+  EXPECT_STREQ(formatPercent(kMax - 1, kMax, 0), "99.9%");
+  EXPECT_STREQ(formatPercent(kMax, 1, 0), "922337203685477580700.0%");
+  EXPECT_STREQ(formatPercent(std::numeric_limits<Amount>::min(), 1, 0),
+               "-922337203685477580800.0%");
+}
+
+TEST(FormatPercentTest, WidthRuleAndTheOtherOperationsBufferIsLeftAlone) {
+  EXPECT_STREQ(formatPercent(1, 3, 3), "33.3%");
+  EXPECT_STREQ(formatPercent(1, 3, 5), "33.3%");
+  EXPECT_STREQ(formatPercent(1, 3, 6), " 33.3%");
+  EXPECT_STREQ(formatPercent(1, 3, -1), "33.3%");
+  EXPECT_EQ(std::string(formatPercent(1, 3, 64)), std::string(58, ' ') + "33.3%");
+  const char* percent = formatPercent(2, 3, 0);
+  formatMoney(1, 0);
+  EXPECT_STREQ(percent, "66.6%");
+}
+
+}  // namespace
