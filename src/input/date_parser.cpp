@@ -1,1 +1,222 @@
 #include "input/date_parser.hpp"
+
+#include <array>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+
+#include "output/message_channel.hpp"
+
+namespace {
+
+// A piece of a rewritten date keeps 15 characters; the rebuilt text is three pieces and two
+// blanks.
+constexpr std::size_t kPieceSize = 16;
+constexpr std::size_t kPieceLength = kPieceSize - 1;
+constexpr std::size_t kMonthLetters = 3;
+constexpr std::size_t kRebuiltSize = 3 * kPieceLength + 2 + 1;
+
+constexpr int kSaturatedNumber = INT_MAX;
+constexpr int kFirstYear = 1970;
+constexpr int kLastYear = 2038;
+
+constexpr std::array<const char*, 12> kMonthNames = {
+  "jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec",
+};
+
+struct Piece {
+  std::array<char, kPieceSize> text;
+  std::size_t length;
+};
+
+// The first 14 characters stay; every later one lands in the last place, so a long piece
+// ends with the latest character seen.
+void appendToPiece(Piece& piece, char ch) {
+  if (piece.length < kPieceLength) {
+    piece.text[piece.length++] = ch;
+  } else {
+    piece.text[kPieceLength - 1] = ch;
+  }
+  piece.text[piece.length] = '\0';
+}
+
+char asciiLower(char ch) {
+  return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
+}
+
+bool isScanSpace(char ch) {
+  return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+}
+
+bool isDigit(char ch) { return ch >= '0' && ch <= '9'; }
+
+// Reads the two date patterns the way the C scanning functions read " %d/%d/%d" and
+// " %d %c%c%c %d", except that a run of digits saturates instead of overflowing.
+struct Scanner {
+  const char* next;
+
+  void skipSpaces() {
+    while (isScanSpace(*next)) {
+      ++next;
+    }
+  }
+
+  bool readNumber(int& value) {
+    skipSpaces();
+    bool negative = false;
+    if (*next == '-' || *next == '+') {
+      negative = (*next == '-');
+      ++next;
+    }
+    if (!isDigit(*next)) {
+      return false;
+    }
+    int magnitude = 0;
+    for (; isDigit(*next); ++next) {
+      const int digit = *next - '0';
+      magnitude =
+          (magnitude > (kSaturatedNumber - digit) / 10) ? kSaturatedNumber : magnitude * 10 + digit;
+    }
+    value = negative ? -magnitude : magnitude;
+    return true;
+  }
+
+  bool readLiteral(char expected) {
+    if (*next != expected) {
+      return false;
+    }
+    ++next;
+    return true;
+  }
+
+  bool readChar(char& ch) {
+    if (*next == '\0') {
+      return false;
+    }
+    ch = *next++;
+    return true;
+  }
+};
+
+bool readNumericDate(const char* text, int& month, int& day, int& year) {
+  Scanner scan{ text };
+  return scan.readNumber(month) && scan.readLiteral('/') && scan.readNumber(day) &&
+         scan.readLiteral('/') && scan.readNumber(year);
+}
+
+// Month index 0 to 11 of three letters, or -1.
+int monthOfLetters(const std::array<char, kMonthLetters>& letters) {
+  for (std::size_t m = 0; m < kMonthNames.size(); ++m) {
+    bool same = true;
+    for (std::size_t i = 0; i < kMonthLetters; ++i) {
+      same = same && asciiLower(letters[i]) == kMonthNames[m][i];
+    }
+    if (same) {
+      return static_cast<int>(m);
+    }
+  }
+  return -1;
+}
+
+bool readNamedMonthDate(const char* text, int& monthIndex, int& day, int& year) {
+  Scanner scan{ text };
+  std::array<char, kMonthLetters> letters{};
+  if (!scan.readNumber(day)) {
+    return false;
+  }
+  scan.skipSpaces();
+  if (!scan.readChar(letters[0]) || !scan.readChar(letters[1]) || !scan.readChar(letters[2]) ||
+      !scan.readNumber(year)) {
+    return false;
+  }
+  monthIndex = monthOfLetters(letters);
+  return monthIndex >= 0;
+}
+
+}  // namespace
+
+const char* rewriteDateSeparators(const char* text, char separator) {
+  static std::array<char, kRebuiltSize> rebuilt;
+  if (text == nullptr || text[0] == '\0') {
+    return nullptr;
+  }
+  std::array<Piece, 3> pieces{};
+  int separators = 0;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p == separator) {
+      ++separators;
+    } else if (separators <= 2) {
+      appendToPiece(pieces[static_cast<std::size_t>(separators)], *p);
+    }
+  }
+  if (separators != 2) {
+    return nullptr;
+  }
+  if (pieces[1].length > kMonthLetters) {
+    pieces[1].length = kMonthLetters;
+    pieces[1].text[kMonthLetters] = '\0';
+  }
+  std::snprintf(rebuilt.data(), rebuilt.size(), "%s %s %s", pieces[0].text.data(),
+                pieces[1].text.data(), pieces[2].text.data());
+  return rebuilt.data();
+}
+
+std::time_t parseDate(const char* text, long line) {
+  if (text == nullptr || text[0] == '\0') {
+    return 0;
+  }
+  const char* source = rewriteDateSeparators(text, ' ');
+  if (source == nullptr) {
+    source = rewriteDateSeparators(text, '-');
+  }
+  if (source == nullptr) {
+    source = text;
+  }
+
+  int monthIndex = 0;
+  int day = 0;
+  int year = 0;
+  int month = 0;
+  if (readNumericDate(source, month, day, year)) {
+    monthIndex = month - 1;
+  } else if (!readNamedMonthDate(source, monthIndex, day, year)) {
+    return 0;
+  }
+
+  // A negative year is no date at all, not a two-digit year.
+  if (year < 0) {
+    return 0;
+  }
+  if (year < 100) {
+    year += (year < 50) ? 2000 : 1900;
+  } else if (year < 1900) {
+    beginError(line);
+    emitText(composeLine("Year '%d' is not allowed, 0-99 or greater than 1900 required", year));
+    endLine();
+    return 0;
+  }
+  // The platform converts far more than a signed 32-bit count holds; the years are judged as
+  // written, before any day or month carries into the next year.
+  if (year < kFirstYear || year > kLastYear) {
+    return 0;
+  }
+
+  std::tm broken{};
+  broken.tm_sec = 1;
+  broken.tm_min = 0;
+  broken.tm_hour = 0;
+  broken.tm_mday = day;
+  broken.tm_mon = monthIndex;
+  broken.tm_year = year - 1900;
+  broken.tm_wday = 0;
+  broken.tm_yday = 0;
+  broken.tm_isdst = -1;
+  const std::time_t when = std::mktime(&broken);
+  if (when == static_cast<std::time_t>(-1)) {
+    return 0;
+  }
+  if (when > INT32_MAX || when < INT32_MIN) {
+    return 0;
+  }
+  return when;
+}

@@ -1,1 +1,436 @@
 #include "input/line_parser.hpp"
+
+#include <array>
+#include <cstddef>
+#include <ctime>
+
+#include "input/date_parser.hpp"
+#include "ledger/donor_table.hpp"
+#include "ledger/source_type.hpp"
+#include "output/amount.hpp"
+#include "output/message_channel.hpp"
+
+namespace {
+
+constexpr std::size_t kFieldSize = kFieldMaxLength + 1;
+constexpr long kFirstLine = 1;
+
+struct Keyword {
+  const char* text;
+  SourceType type;
+};
+
+// Tried in this order against the whole second field.
+constexpr std::array<Keyword, 18> kKeywords = { {
+    { "Government", GOVERNMENT },
+    { "Charity", CHARITY },
+    { "DAF", DAF },
+    { "DAFDONOR", DAFDONOR },
+    { "Officer", OFFICER },
+    { "Director", DIRECTOR },
+    { "Trustee", TRUSTEE },
+    { "Family", FAMILY },
+    { "Revenue", REVENUE },
+    { "Investment", INVESTMENT },
+    { "TAX", TAX },
+    { "OTHER_INCOME", OTHER_INCOME },
+    { "FREE_USE", FREE_USE },
+    { "UNRELATED", UNRELATED },
+    { "NOT_UNRELATED", NOT_UNRELATED },
+    { "OLD_BUSINESS", OLD_BUSINESS },
+    { "ADMISSIONS", ADMISSIONS },
+    { "SALES", SALES },
+} };
+
+// Whole dollars above this cannot make an amount within kMaxLineAmount cents.
+constexpr long long kMaxLineDollars = kMaxLineAmount / 100;
+
+// A field keeps 127 characters; characters beyond are only counted, so that a field too long
+// to keep whole is refused rather than cut (cutting would merge distinct names).
+struct Field {
+  std::array<char, kFieldSize> text;
+  std::size_t length;  // characters seen for the field, stored or not
+
+  void append(char ch) {
+    if (length < kFieldMaxLength) {
+      text[length] = ch;
+      text[length + 1] = '\0';
+    }
+    ++length;
+  }
+  bool isTooLong() const { return length > kFieldMaxLength; }
+  const char* data() const { return text.data(); }
+};
+
+enum class FieldName { name, second, amount };
+
+char asciiLower(char ch) {
+  return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
+}
+
+bool sameIgnoringCase(const char* a, const char* b) {
+  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+    if (asciiLower(*a) != asciiLower(*b)) {
+      return false;
+    }
+  }
+  return *a == *b;
+}
+
+const Keyword* findKeyword(const char* field) {
+  for (const Keyword& keyword : kKeywords) {
+    if (sameIgnoringCase(field, keyword.text)) {
+      return &keyword;
+    }
+  }
+  return nullptr;
+}
+
+bool isDigit(char ch) { return ch >= '0' && ch <= '9'; }
+
+void reportLineError(long line, const char* text) {
+  beginError(line);
+  emitText(text);
+  endLine();
+}
+
+void reportFieldTooLong(const char* text, long line) {
+  reportLineError(
+      line, composeLine("Field longer than %d characters on line: %s", kFieldMaxLength, text));
+}
+
+enum class Conversion { ok, notANumber, outOfRange };
+
+// The amount field in cents: the leading number, and up to its first point followed by digits,
+// the fraction scaled to hundredths, rounded half away from zero on the third digit. What
+// follows the fraction digits is ignored. Stops before any magnitude beyond kMaxLineAmount.
+Conversion convertAmount(const char* field, Amount& cents) {
+  const char* p = field;
+  const bool negative = (*p == '-');
+  if (negative) {
+    ++p;
+  }
+  if (!isDigit(*p)) {
+    return Conversion::notANumber;
+  }
+  long long whole = 0;
+  for (; isDigit(*p); ++p) {
+    whole = whole * 10 + (*p - '0');
+    if (whole > kMaxLineDollars) {
+      return Conversion::outOfRange;
+    }
+  }
+  long long fraction = 0;
+  if (*p == '.' && isDigit(p[1])) {
+    ++p;
+    for (int place = 0; place < 2; ++place) {
+      fraction *= 10;
+      if (isDigit(*p)) {
+        fraction += *p - '0';
+        ++p;
+      }
+    }
+    if (isDigit(*p) && *p >= '5') {
+      ++fraction;
+    }
+  }
+  const long long magnitude = whole * 100 + fraction;
+  if (magnitude > kMaxLineAmount) {
+    return Conversion::outOfRange;
+  }
+  cents = negative ? -magnitude : magnitude;
+  return Conversion::ok;
+}
+
+// Digits and points anywhere, a minus sign only first.
+const char* firstNonNumeric(const char* field) {
+  for (const char* p = field; *p != '\0'; ++p) {
+    const bool allowed = isDigit(*p) || *p == '.' || (*p == '-' && p == field);
+    if (!allowed) {
+      return p;
+    }
+  }
+  return nullptr;
+}
+
+// The whole state of one line; nothing of it outlives the call.
+struct LineScan {
+  const char* text;
+  long line;
+  Field name;
+  Field second;
+  Field amount;
+  int quoteCount;
+  bool quoteAtLineStart;
+  bool quoteBeforeTab;
+  bool nameBlank;
+  std::time_t date;
+};
+
+LineResult handleKeyword(LineScan& scan, const Keyword& keyword) {
+  // A line without a name cannot bind anything; its error is already reported.
+  if (scan.nameBlank) {
+    return LineResult::lineRejected;
+  }
+  const int index = findOrCreateDonor(scan.name.data(), scan.line);
+  if (index < 0) {
+    return LineResult::keywordBound;
+  }
+  if (!bindSourceType(index, scan.line, keyword.type)) {
+    return LineResult::lineRejected;
+  }
+  const DonorRecord& entry = donorTable[static_cast<std::size_t>(index)];
+  if (entry.totalAmount != 0) {
+    beginError(scan.line);
+    emitText(composeLine("Name %s can only have one funding purpose.", entry.name.data()));
+    endLine();
+    emitKindText(composeLine(
+        "    Associate the purpose keyword with a name before reading any funding lines"));
+    endLine();
+  }
+  if (verbosityLevel >= 4) {
+    beginPlain();
+    emitText(
+        composeLine("%s associated with support type %s", entry.name.data(), scan.second.data()));
+    endLine();
+  }
+  return LineResult::keywordBound;
+}
+
+// The second field has ended. Returns true when the line goes on to its amount field;
+// otherwise result holds what the line came to.
+bool handleSecondField(LineScan& scan, LineResult& result) {
+  if (isBlankLine(scan.second.data())) {
+    reportLineError(scan.line, composeLine("The date (second) field is blank: %s", scan.text));
+    result = LineResult::blankDate;
+    return false;
+  }
+  if (const Keyword* keyword = findKeyword(scan.second.data())) {
+    result = handleKeyword(scan, *keyword);
+    return false;
+  }
+  if (sameIgnoringCase(scan.second.data(), "date")) {
+    beginInfo(scan.line);
+    emitText(composeLine("Ignoring line which looks like names for the columns: %s", scan.text));
+    endLine();
+    result = LineResult::notDonation;
+    return false;
+  }
+  scan.date = parseDate(scan.second.data(), scan.line);
+  if (scan.date != 0) {
+    return true;
+  }
+  if (scan.line == kFirstLine) {
+    beginInfo(scan.line);
+    emitText(composeLine("Date field on first line '%s' is probably a header", scan.second.data()));
+    endLine();
+  } else {
+    reportLineError(scan.line, composeLine("Date has improper format: '%s'", scan.second.data()));
+  }
+  result = LineResult::notDonation;
+  return false;
+}
+
+LineResult finishDonation(LineScan& scan) {
+  if (scan.quoteCount != 0) {
+    if (scan.quoteCount == 2 && scan.quoteAtLineStart && scan.quoteBeforeTab) {
+      beginWarning(scan.line);
+      emitText(
+          composeLine("Ignoring quotation marks around the name field: '%s'", scan.name.data()));
+      endLine();
+    } else {
+      reportLineError(
+          scan.line,
+          composeLine("Name field has an ignored quotation mark BUT not a quote at both ends: '%s'",
+                      scan.name.data()));
+    }
+  }
+
+  const char* amountText = scan.amount.data();
+  if (firstNonNumeric(amountText) != nullptr) {
+    reportLineError(
+        scan.line,
+        composeLine("Amount '%s' contains or is followed by a non-numeric character", amountText));
+    return LineResult::badAmount;
+  }
+  Amount cents = 0;
+  switch (convertAmount(amountText, cents)) {
+    case Conversion::notANumber:
+      reportLineError(scan.line, composeLine("Amount '%s' is not a valid number on line %ld: %s",
+                                             amountText, scan.line, scan.text));
+      return LineResult::lineRejected;
+    case Conversion::outOfRange:
+      reportLineError(scan.line, composeLine("Amount '%s' is out of range on line %ld: %s",
+                                             amountText, scan.line, scan.text));
+      return LineResult::lineRejected;
+    case Conversion::ok:
+      break;
+  }
+
+  if (cents == 0) {
+    beginWarning(scan.line);
+    emitText(composeLine("An amount of exactly zero is unexpected for a source of revenue."));
+    endLine();
+    return LineResult::zeroAmount;
+  }
+  // A line without a name has nobody to book for; its error is already reported.
+  if (scan.nameBlank) {
+    return LineResult::lineRejected;
+  }
+  addDonation(scan.name.data(), scan.date, cents, scan.line);
+  return LineResult::donationBooked;
+}
+
+LineResult scanFields(LineScan& scan) {
+  const char* text = scan.text;
+  FieldName current = FieldName::name;
+  bool atLineEnd = false;  // the end of the line has been met: it ends every field after it
+  for (int p = 0;; ++p) {
+    if (p >= kFieldScanLimit && !atLineEnd) {
+      reportLineError(
+          scan.line,
+          composeLine("Expected fields not found in the first %d characters of the input line.",
+                      kFieldScanLimit));
+      return LineResult::lineRejected;
+    }
+    // Past the end of the line nothing is read: every further field sees the end again.
+    const char ch = atLineEnd ? '\0' : text[p];
+    const char after = (ch == '\0') ? '\0' : text[p + 1];
+    if (ch == '\0') {
+      atLineEnd = true;
+    }
+    Field& field = (current == FieldName::name)     ? scan.name
+                   : (current == FieldName::second) ? scan.second
+                                                    : scan.amount;
+    if (field.length == 0 && ch == ' ') {
+      continue;
+    }
+
+    switch (current) {
+      case FieldName::name:
+        if (ch != '\0' && after == '\0') {
+          field.append(ch);
+          if (field.isTooLong()) {
+            reportFieldTooLong(text, scan.line);
+          } else {
+            reportLineError(scan.line, composeLine("Name field %s with no other fields on line: %s",
+                                                   field.data(), text));
+          }
+          return LineResult::lineRejected;
+        }
+        if (isFieldEnd(ch)) {
+          if (field.isTooLong()) {
+            reportFieldTooLong(text, scan.line);
+            return LineResult::lineRejected;
+          }
+          if (isBlankLine(field.data())) {
+            reportLineError(scan.line,
+                            composeLine("The Name (first) field can not be blank: %s", text));
+            scan.nameBlank = true;
+          }
+          current = FieldName::second;
+        } else if (ch == '"') {
+          ++scan.quoteCount;
+          scan.quoteAtLineStart = scan.quoteAtLineStart || p == 0;
+          scan.quoteBeforeTab = scan.quoteBeforeTab || after == '\t';
+        } else {
+          field.append(ch);
+        }
+        break;
+
+      case FieldName::second:
+        if (ch == '"' && after != '\0') {
+          break;
+        }
+        // A quotation mark that closes the line is dropped, and the line's end ends the field.
+        if (isFieldEnd(ch) || ch == '"') {
+          atLineEnd = atLineEnd || ch == '"';
+          if (field.isTooLong()) {
+            reportFieldTooLong(text, scan.line);
+            return LineResult::lineRejected;
+          }
+          LineResult result = LineResult::notDonation;
+          if (!handleSecondField(scan, result)) {
+            return result;
+          }
+          current = FieldName::amount;
+        } else {
+          field.append(ch);
+        }
+        break;
+
+      case FieldName::amount: {
+        const bool dropped = ch == ' ' || ch == '"' || ch == '$' || ch == ',';
+        if (dropped && after != '\0') {
+          break;
+        }
+        // A dropped character that closes the line leaves the line's end to end the field.
+        if (isFieldEnd(ch) || dropped) {
+          atLineEnd = true;
+          if (field.length == 0) {
+            reportLineError(scan.line, composeLine("Value field is empty"));
+            return LineResult::badAmount;
+          }
+          if (field.isTooLong()) {
+            reportFieldTooLong(text, scan.line);
+            return LineResult::lineRejected;
+          }
+          return finishDonation(scan);
+        }
+        if (!isDigit(ch) && ch != '-' && ch != '.') {
+          const auto hex = static_cast<unsigned>(static_cast<int>(static_cast<signed char>(ch)));
+          reportLineError(
+              scan.line,
+              composeLine("Character %c (0x%x) in value '%s' is not a number on line: %s", ch, hex,
+                          field.data(), text));
+        }
+        field.append(ch);
+        if (after == '\0') {
+          if (field.isTooLong()) {
+            reportFieldTooLong(text, scan.line);
+            return LineResult::lineRejected;
+          }
+          return finishDonation(scan);
+        }
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+bool isFieldEnd(char ch) { return ch == '\0' || ch == '\t' || ch == '\n' || ch == '\r'; }
+
+bool isBlankLine(const char* text) {
+  if (text == nullptr) {
+    return true;
+  }
+  for (const char* p = text; *p != '\0' && *p != '\n' && *p != '\r'; ++p) {
+    if (*p != ' ' && *p != '\t') {
+      return false;
+    }
+  }
+  return true;
+}
+
+LineResult parseDonationLine(const char* text, long line) {
+  if (isBlankLine(text)) {
+    return LineResult::blankLine;
+  }
+  const char* first = text;
+  while (*first == ' ') {
+    ++first;
+  }
+  if (*first == '!') {
+    return LineResult::commentLine;
+  }
+  if (*first == '\t') {
+    return LineResult::emptyFirstField;
+  }
+
+  LineScan scan{};
+  scan.text = text;
+  scan.line = line;
+  return scanFields(scan);
+}
