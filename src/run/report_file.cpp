@@ -1,1 +1,65 @@
 #include "run/report_file.hpp"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+#include "output/message_channel.hpp"
+#include "run/command_line.hpp"
+
+namespace {
+
+// Kept for the write-failure error, which is reported after the file is closed. A longer name
+// would be cut by the message buffer anyway.
+std::array<char, kMessageLineSize> reportFileName{};
+
+void rememberName(const char* name) {
+  std::size_t length = std::strlen(name);
+  if (length > reportFileName.size() - 1) {
+    length = reportFileName.size() - 1;
+  }
+  std::memcpy(reportFileName.data(), name, length);
+  reportFileName[length] = '\0';
+}
+
+}  // namespace
+
+bool openReportFile(const char* name) {
+  closeReportFile();
+  if (name == nullptr) {
+    return false;
+  }
+  std::FILE* file = std::fopen(name, "w");
+  if (file == nullptr) {
+    return false;
+  }
+  reportFile = file;
+  rememberName(name);
+  printBanner();
+  return true;
+}
+
+void closeReportFile() {
+  if (reportFile == nullptr) {
+    return;
+  }
+  std::FILE* file = reportFile;
+  reportFile = nullptr;
+  // A full disk shows only when the buffered text is flushed; every stage of closing is
+  // checked so that a report cut short is never taken for a finished one.
+  bool failed = std::ferror(file) != 0;
+  if (std::fflush(file) != 0) {
+    failed = true;
+  }
+  if (std::fclose(file) != 0) {
+    failed = true;
+  }
+  if (failed) {
+    // reportFile is already empty, so the error reaches the console only.
+    beginError(0);
+    composeLine("Writing report file %s failed", reportFileName.data());
+    emitText(messageLine.data());
+    endLine();
+  }
+  reportFileName[0] = '\0';
+}
