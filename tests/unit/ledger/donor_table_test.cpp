@@ -1,0 +1,194 @@
+#include "ledger/donor_table.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "ledger/source_type.hpp"
+#include "output/message_channel.hpp"
+
+namespace {
+
+class DonorTableTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    resetMessageChannel();
+    resetDonorTable();
+    setInputFileName("gifts.txt");
+    testing::internal::CaptureStdout();
+  }
+  void TearDown() override {
+    testing::internal::GetCapturedStdout();
+    resetMessageChannel();
+    resetDonorTable();
+  }
+  // What was printed since the test began or since the last call.
+  static std::string output() {
+    std::string printed = testing::internal::GetCapturedStdout();
+    testing::internal::CaptureStdout();
+    return printed;
+  }
+  static std::time_t localTime(int year, int month, int day) {
+    std::tm broken{};
+    broken.tm_year = year - kBaseYear;
+    broken.tm_mon = month - 1;
+    broken.tm_mday = day;
+    broken.tm_sec = 1;
+    broken.tm_isdst = -1;
+    return std::mktime(&broken);
+  }
+  static void fillTable() {
+    for (std::size_t i = 0; i < kDonorTableSize; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "Donor %zu", i);
+      ASSERT_EQ(findOrCreateDonor(name, 1), static_cast<int>(i));
+    }
+  }
+};
+
+TEST_F(DonorTableTest, NamesMatchWithoutRegardToCaseAndKeepTheFirstSpelling) {
+  EXPECT_EQ(findOrCreateDonor("Smith, John", 3), 0);
+  EXPECT_EQ(findOrCreateDonor("Jones", 4), 1);
+  EXPECT_EQ(findOrCreateDonor("SMITH, john", 5), 0);
+  EXPECT_EQ(donorCount, 2u);
+  EXPECT_STREQ(donorTable[0].name.data(), "Smith, John");
+  EXPECT_EQ(output(), "");  // the notes are for verbosity 4 only
+}
+
+TEST_F(DonorTableTest, VerbosityFourNotesCreationAndLookup) {
+  verbosityLevel = 4;
+  findOrCreateDonor("Smith", 3);
+  findOrCreateDonor("smith", 4);
+  EXPECT_EQ(output(), "!   Create donor[0] 'Smith'\n!    FOUND donor[0] 'Smith'\n");
+}
+
+TEST_F(DonorTableTest, BlankNameIsAnInternalFaultAndCreatesNothing) {
+  EXPECT_EQ(findOrCreateDonor("", 9), -1);
+  EXPECT_EQ(findOrCreateDonor(nullptr, 9), -1);
+  EXPECT_EQ(donorCount, 0u);
+  EXPECT_EQ(output(),
+            "gifts.txt:9 ? BUG: Donor name must not be blank in findOrCreateDonor\n"
+            "gifts.txt:9 ? BUG: Donor name must not be blank in findOrCreateDonor\n");
+  EXPECT_EQ(errorCount, 0);
+}
+
+TEST_F(DonorTableTest, LongNamesAreCutTo255AndStillFindTheirEntry) {
+  const std::string longName(300, 'x');
+  EXPECT_EQ(findOrCreateDonor(longName.c_str(), 1), 0);
+  EXPECT_EQ(std::string(donorTable[0].name.data()), std::string(255, 'x'));
+  EXPECT_EQ(findOrCreateDonor(longName.c_str(), 2), 0);
+  EXPECT_EQ(donorCount, 1u);
+}
+
+TEST_F(DonorTableTest, The513thNameFindsNoRoomAndBooksNothing) {
+  fillTable();
+  output();
+  EXPECT_EQ(findOrCreateDonor("donor 511", 2), 511);  // known names are still found
+  EXPECT_EQ(findOrCreateDonor("Late", 7), -1);
+  addDonation("Later", localTime(2020, 1, 15), 500, 8);
+  EXPECT_EQ(donorCount, 512u);
+  EXPECT_EQ(output(),
+            "gifts.txt:7 ? ERROR: No room to create donor Late\n"
+            "gifts.txt:8 ? ERROR: No room to create donor Later\n"
+            "gifts.txt:8 ? ERROR: Can not create donor Later table full\n");
+  EXPECT_EQ(errorCount, 3);
+}
+
+TEST_F(DonorTableTest, TypeBindsOnceThenOnlyTheSameTypeIsAccepted) {
+  const int smith = findOrCreateDonor("Smith", 1);
+  EXPECT_TRUE(bindSourceType(smith, 2, OFFICER));
+  EXPECT_TRUE(bindSourceType(smith, 3, OFFICER));
+  EXPECT_EQ(output(), "");
+  EXPECT_FALSE(bindSourceType(smith, 4, DIRECTOR));
+  EXPECT_EQ(donorTable[0].sourceType, OFFICER);
+  EXPECT_EQ(
+      output(),
+      "gifts.txt:4 ? ERROR: Changing the source of funding for a name is not allowed on line 4\n");
+  EXPECT_FALSE(bindSourceType(7, 5, CHARITY));  // an index not in use binds nothing
+}
+
+TEST_F(DonorTableTest, DonationsBookUnderTheirLocalYear) {
+  addDonation("Smith", localTime(2024, 1, 1), 1250, 2);
+  addDonation("smith", localTime(2023, 12, 31), -50, 3);
+  const DonorRecord& smith = donorTable[0];
+  EXPECT_EQ(smith.yearAmounts[124], 1250);
+  EXPECT_EQ(smith.yearAmounts[123], -50);
+  EXPECT_EQ(smith.totalAmount, 1200);
+  EXPECT_EQ(smith.sourceType, DONOR);
+  EXPECT_EQ(output(), "");
+}
+
+TEST_F(DonorTableTest, AYearBeyondTheTableKeepsTheAmountInTheTotalOnly) {
+  addDonation("Smith", localTime(2156, 3, 1), 700, 6);
+  EXPECT_EQ(donorTable[0].totalAmount, 700);
+  Amount inYears = 0;
+  for (Amount amount : donorTable[0].yearAmounts) {
+    inYears += amount;
+  }
+  EXPECT_EQ(inYears, 0);
+  EXPECT_EQ(output(), "gifts.txt:6 ? ERROR: Invalid year 256 for donor Smith\n");
+}
+
+TEST_F(DonorTableTest, TheLedgerRefusesWhatWouldPassItsMagnitudeBound) {
+  const std::time_t when = localTime(2020, 6, 1);
+  addDonation("Big", when, kLedgerMagnitudeLimit / 2, 2);
+  addDonation("Refund", when, -(kLedgerMagnitudeLimit / 2), 3);  // magnitudes add up, not sums
+  EXPECT_EQ(output(), "");
+  addDonation("Penny", when, 1, 4);
+  EXPECT_EQ(output(),
+            "gifts.txt:4 ? ERROR: Amount $0.01 for donor Penny exceeds what the ledger can hold\n");
+  ASSERT_EQ(donorCount, 3u);  // the entry is made before the refusal
+  EXPECT_EQ(donorTable[2].totalAmount, 0);
+  resetDonorTable();
+  addDonation("Penny", when, 1, 5);
+  EXPECT_EQ(donorTable[0].totalAmount, 1);  // the reset clears the bound's sum too
+}
+
+TEST_F(DonorTableTest, TableCheckReportsHolesWithTheStage) {
+  findOrCreateDonor("Smith", 1);
+  findOrCreateDonor("Jones", 1);
+  checkDonorTable("Pre-analyze");
+  EXPECT_EQ(output(), "");
+  donorTable[0].name[0] = '\0';
+  checkDonorTable("years printed");
+  findOrCreateDonor("Brown", 3);
+  EXPECT_EQ(output(),
+            "? BUG:     Called from years printed\n"
+            "? BUG:     entry 0 in the donor table has an empty donor name\n"
+            "gifts.txt:3 ? BUG: Entry 0 in the donor table has an empty donor name\n");
+}
+
+TEST_F(DonorTableTest, CreationOverAUsedEntryIsReportedAndGoesOn) {
+  findOrCreateDonor("Smith", 1);
+  donorTable[1].name[0] = 'Z';
+  EXPECT_EQ(findOrCreateDonor("Jones", 4), 1);
+  EXPECT_STREQ(donorTable[1].name.data(), "Jones");
+  EXPECT_EQ(
+      output(),
+      "gifts.txt:4 ? BUG: Poluted donor table, should be all 0s after donor count at index 1\n");
+}
+
+TEST(SourceTypeTest, NamesAndRoles) {
+  EXPECT_STREQ(sourceTypeName(DONOR), "DONOR");
+  EXPECT_STREQ(sourceTypeName(NOT_UNRELATED), "NOT_UNRELATED");
+  EXPECT_STREQ(sourceTypeName(INVESTMENT), "INVESTMENT");
+  EXPECT_STREQ(sourceTypeName(19), "UNKNOWN");
+  EXPECT_STREQ(sourceTypeName(-1), "UNKNOWN");
+
+  std::string twoPercent, officers, excluded, largeReceipts;
+  for (int type = -1; type <= kSourceTypeCount; ++type) {
+    const std::string code = std::to_string(type) + " ";
+    twoPercent += isTwoPercentTested(type) ? code : "";
+    officers += isOfficerGroup(type) ? code : "";
+    excluded += isExcludedGiver(type) ? code : "";
+    largeReceipts += isLargeReceiptTested(type) ? code : "";
+  }
+  EXPECT_EQ(twoPercent, "0 3 4 5 6 7 16 ");
+  EXPECT_EQ(officers, "5 6 7 ");
+  EXPECT_EQ(excluded, "5 6 7 16 ");
+  EXPECT_EQ(largeReceipts, "11 14 15 17 ");
+}
+
+}  // namespace
