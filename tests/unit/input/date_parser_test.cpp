@@ -1,0 +1,132 @@
+#include "input/date_parser.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <ctime>
+#include <ostream>
+#include <string>
+
+#include "output/message_channel.hpp"
+
+namespace {
+
+struct DateCase {
+  const char* text;
+  const char* expected;  // local date as YYYY-MM-DD, or "" when the text is no date
+};
+
+void PrintTo(const DateCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+
+// The local date of a parse result, with the time of day that every date must carry.
+std::string localDate(std::time_t when) {
+  if (when == 0) {
+    return "";
+  }
+  std::tm local{};
+  localtime_r(&when, &local);
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900,
+                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+  return text;
+}
+
+class DateParserTest : public ::testing::TestWithParam<DateCase> {
+ protected:
+  void SetUp() override { resetMessageChannel(); }
+  void TearDown() override { resetMessageChannel(); }
+};
+
+TEST_P(DateParserTest, GivesTheLocalDateOrNone) {
+  const DateCase& c = GetParam();
+  testing::internal::CaptureStdout();
+  const std::time_t when = parseDate(c.text, 4);
+  const std::string printed = testing::internal::GetCapturedStdout();
+  const std::string expected = c.expected[0] == '\0' ? "" : std::string(c.expected) + " 00:00:01";
+  EXPECT_EQ(localDate(when), expected) << "text: '" << c.text << "'";
+  EXPECT_EQ(printed, "") << "text: '" << c.text << "'";
+  EXPECT_GE(when, INT32_MIN);
+  EXPECT_LE(when, INT32_MAX);
+}
+
+const DateCase kDateCases[] = {
+  // The accepted forms and their spellings.
+  { "1/15/2020", "2020-01-15" },
+  { "15 Jan 2020", "2020-01-15" },
+  { "15-jan-2020", "2020-01-15" },
+  { "15 JANUARY 2020", "2020-01-15" },
+  { "15 Jan, 2020", "2020-01-15" },
+  { "15 Sept, 2020", "2020-09-15" },
+  { "15 Janvier 2020", "2020-01-15" },
+  { "15  Jan 2020", "2020-01-15" },
+  { " 1/15/2020", "2020-01-15" },
+  { "1/15/2020 10:30", "2020-01-15" },
+  { "+1/+15/+2020", "2020-01-15" },
+  // Two-digit years and the accepted range.
+  { "1/15/20", "2020-01-15" },
+  { "15 Jan 20", "2020-01-15" },
+  { "1/15/99", "1999-01-15" },
+  { "1/15/69", "" },
+  { "1/1/1920", "" },
+  { "1/1/1969", "" },
+  { "1/15/1970", "1970-01-15" },
+  { "1/18/2038", "2038-01-18" },
+  { "1/19/2038", "" },  // past the last second of a signed 32-bit count
+  { "12/31/2038", "" },
+  { "1/1/2039", "" },
+  // Days and months out of range carry as the local-time conversion does.
+  { "2/29/2021", "2021-03-01" },
+  { "2/30/2021", "2021-03-02" },
+  { "12/32/2020", "2021-01-01" },
+  { "13/1/2020", "2021-01-01" },
+  { "1/0/2020", "2019-12-31" },
+  { "0/15/2020", "2019-12-15" },
+  { "-1/15/2020", "2019-11-15" },
+  { "13/1/2038", "" },
+  // Not dates.
+  { "", "" },
+  { "2020-01-15", "" },
+  { "1-15-2020", "" },
+  { "15.01.2020", "" },
+  { "Jan 15 2020", "" },
+  { "1 /15/2020", "" },
+  { "15 Foo 2020", "" },
+  { "15 Jan", "" },
+  { "1/15/-5", "" },
+  { "15 Jan -5", "" },
+  // Digit runs too long for any integer saturate and then fail as dates.
+  { "99999999999999999999/1/2020", "" },
+  { "1/99999999999999999999/2020", "" },
+  { "1/1/99999999999999999999", "" },
+  { "-99999999999999999999/1/2020", "" },
+};
+
+INSTANTIATE_TEST_SUITE_P(Forms, DateParserTest, ::testing::ValuesIn(kDateCases));
+
+TEST(DateYearTest, YearsFrom100To1899AreReportedOnTheirLine) {
+  resetMessageChannel();
+  setInputFileName("gifts.txt");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(parseDate("1/15/1850", 12), 0);
+  EXPECT_EQ(parseDate("15 Jan 100", 13), 0);
+  EXPECT_EQ(
+      testing::internal::GetCapturedStdout(),
+      "gifts.txt:12 ? ERROR: Year '1850' is not allowed, 0-99 or greater than 1900 required\n"
+      "gifts.txt:13 ? ERROR: Year '100' is not allowed, 0-99 or greater than 1900 required\n");
+  EXPECT_EQ(errorCount, 2);
+  resetMessageChannel();
+}
+
+TEST(RewriteDateSeparatorsTest, RebuildsThreePiecesOrNothing) {
+  EXPECT_STREQ(rewriteDateSeparators("15-January-2020", '-'), "15 Jan 2020");
+  EXPECT_STREQ(rewriteDateSeparators("15 Sept, 2020", ' '), "15 Sep 2020");
+  EXPECT_STREQ(rewriteDateSeparators("1 x 2", ' '), "1 x 2");
+  // A piece keeps 14 characters and then the latest one seen.
+  EXPECT_STREQ(rewriteDateSeparators("12345678901234567890 Jan 2020", ' '),
+               "123456789012340 Jan 2020");
+  EXPECT_EQ(rewriteDateSeparators("1/15/2020", ' '), nullptr);
+  EXPECT_EQ(rewriteDateSeparators("15  Jan 2020", ' '), nullptr);
+  EXPECT_EQ(rewriteDateSeparators("", ' '), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,255 @@
+#include "input/line_parser.hpp"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+#include "ledger/donor_table.hpp"
+#include "ledger/source_type.hpp"
+#include "output/message_channel.hpp"
+
+namespace {
+
+// Every line of the tables is line 2 of gifts.txt; TAB is written as | for readability.
+constexpr long kLine = 2;
+
+std::string withTabs(const std::string& text) {
+  std::string line = text;
+  for (char& ch : line) {
+    ch = (ch == '|') ? '\t' : ch;
+  }
+  return line;
+}
+
+Amount bookedCents() {
+  Amount sum = 0;
+  for (std::size_t i = 0; i < donorCount; ++i) {
+    sum += donorTable[i].totalAmount;
+  }
+  return sum;
+}
+
+std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+class LineParserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    resetMessageChannel();
+    resetDonorTable();
+    setInputFileName("gifts.txt");
+  }
+  void TearDown() override {
+    resetMessageChannel();
+    resetDonorTable();
+  }
+  // Parses one line (| for TAB) and returns what it printed.
+  static std::string parse(const std::string& text, LineResult& result, long line = kLine) {
+    const std::string tabbed = withTabs(text);
+    testing::internal::CaptureStdout();
+    result = parseDonationLine(tabbed.c_str(), line);
+    return testing::internal::GetCapturedStdout();
+  }
+};
+
+struct LineCase {
+  std::string line;
+  LineResult result;
+  Amount booked;
+  std::string message;  // the first printed line, "" when nothing is printed
+};
+
+// Failures name the line rather than dumping the case's bytes.
+void PrintTo(const LineCase& c, std::ostream* os) { *os << '"' << c.line << '"'; }
+
+class LineTableTest : public LineParserTest, public ::testing::WithParamInterface<LineCase> {};
+
+TEST_P(LineTableTest, ResultBookingAndFirstMessage) {
+  const LineCase& c = GetParam();
+  LineResult result = LineResult::blankLine;
+  const std::string printed = parse(c.line, result);
+  EXPECT_EQ(static_cast<int>(result), static_cast<int>(c.result)) << c.line;
+  EXPECT_EQ(bookedCents(), c.booked) << c.line;
+  EXPECT_EQ(firstLine(printed), c.message) << c.line;
+}
+
+const std::string kAt = "gifts.txt:2 ";
+const std::string kLongName(128, 'n');
+const std::string kLongestName(127, 'n');
+const std::string kLongAmount(128, '1');
+
+const LineCase kLineCases[] = {
+  // Donations and their amounts.
+  { "Smith|1/15/2020|100", LineResult::donationBooked, 10000, "" },
+  { "Smith|15 Jan 2020|$1,000.00", LineResult::donationBooked, 100000, "" },
+  { "Smith|1/15/2020|5", LineResult::donationBooked, 500, "" },
+  { "Smith|1/15/2020|1 250.00|note", LineResult::donationBooked, 125000, "" },
+  { "Smith|1/15/2020|\"12.05\"", LineResult::donationBooked, 1205, "" },
+  { "Smith|1/15/2020|12.5", LineResult::donationBooked, 1250, "" },
+  { "Smith|1/15/2020|5.", LineResult::donationBooked, 500, "" },
+  { "Smith|1/15/2020|12.345", LineResult::donationBooked, 1235, "" },
+  { "Smith|1/15/2020|12.344", LineResult::donationBooked, 1234, "" },
+  { "Smith|1/15/2020|-12.345", LineResult::donationBooked, -1235, "" },
+  { "Smith|1/15/2020|0.005", LineResult::donationBooked, 1, "" },
+  { "Smith|1/15/2020|-0.50", LineResult::donationBooked, -50, "" },
+  { "Smith|1/15/2020|1.2.3", LineResult::donationBooked, 120, "" },
+  { "Smith|1/15/2020|5\r", LineResult::donationBooked, 500, "" },
+  { "Smith|1/15/2020|100000000000.00", LineResult::donationBooked, 10000000000000, "" },
+  { "Smith|1/15/2020|99999999999.995", LineResult::donationBooked, 10000000000000, "" },
+  { kLongestName + "|1/1/20|5", LineResult::donationBooked, 500, "" },
+  // Amounts refused.
+  { "Smith|1/15/2020|100000000000.01", LineResult::lineRejected, 0,
+    kAt +
+        "? ERROR: Amount '100000000000.01' is out of range on line 2: Smith\t1/15/2020\t100000000000.01" },
+  { "Smith|1/15/2020|-99999999999999999999999", LineResult::lineRejected, 0,
+    kAt +
+        "? ERROR: Amount '-99999999999999999999999' is out of range on line 2: Smith\t1/15/2020\t-99999999999999999999999" },
+  { "Smith|1/15/2020|.50", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Amount '.50' is not a valid number on line 2: Smith\t1/15/2020\t.50" },
+  { "Smith|1/15/2020|-", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Amount '-' is not a valid number on line 2: Smith\t1/15/2020\t-" },
+  { "Smith|1/15/2020|12a", LineResult::badAmount, 0,
+    kAt +
+        "? ERROR: Character a (0x61) in value '12' is not a number on line: Smith\t1/15/2020\t12a" },
+  { "Smith|1/15/2020|1\x80", LineResult::badAmount, 0,
+    kAt +
+        "? ERROR: Character \x80 (0xffffff80) in value '1' is not a number on line: Smith\t1/15/2020\t1\x80" },
+  { "Smith|1/15/2020|1-2", LineResult::badAmount, 0,
+    kAt + "? ERROR: Amount '1-2' contains or is followed by a non-numeric character" },
+  { "Smith|1/15/2020|0.00", LineResult::zeroAmount, 0,
+    kAt + "% WARNING: An amount of exactly zero is unexpected for a source of revenue." },
+  { "Smith|1/1/2020", LineResult::badAmount, 0, kAt + "? ERROR: Value field is empty" },
+  { "Smith|1/1/2020|  ", LineResult::badAmount, 0, kAt + "? ERROR: Value field is empty" },
+  { "Smith|\"1/1/2020\"", LineResult::badAmount, 0, kAt + "? ERROR: Value field is empty" },
+  { "Smith|1/1/2020\r", LineResult::badAmount, 0, kAt + "? ERROR: Value field is empty" },
+  // Line kinds without a donation.
+  { " |\t ", LineResult::blankLine, 0, "" },
+  { "   ! remark|1/1/2020|5", LineResult::commentLine, 0, "" },
+  { "|Smith|1/1/2020|5", LineResult::emptyFirstField, 0, "" },
+  { "Smith||100", LineResult::blankDate, 0,
+    kAt + "? ERROR: The date (second) field is blank: Smith\t\t100" },
+  { "Name|Date|Amount", LineResult::notDonation, 0,
+    kAt + "! INFO: Ignoring line which looks like names for the columns: Name\tDate\tAmount" },
+  { "Donor|When|Amount", LineResult::notDonation, 0,
+    kAt + "? ERROR: Date has improper format: 'When'" },
+  { "Smith|Officers", LineResult::notDonation, 0,
+    kAt + "? ERROR: Date has improper format: 'Officers'" },
+  { "Smith|Officer |x", LineResult::notDonation, 0,
+    kAt + "? ERROR: Date has improper format: 'Officer '" },
+  { "Smith|1/15/1850|5", LineResult::notDonation, 0,
+    kAt + "? ERROR: Year '1850' is not allowed, 0-99 or greater than 1900 required" },
+  // Names.
+  { "Smith", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Name field Smith with no other fields on line: Smith" },
+  { "Smith|", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Name field Smith\t with no other fields on line: Smith\t" },
+  { "Smith\r", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Name field Smith\r with no other fields on line: Smith\r" },
+  { "\"Smith, John\"|1/1/2020|5", LineResult::donationBooked, 500,
+    kAt + "% WARNING: Ignoring quotation marks around the name field: 'Smith, John'" },
+  { " \"Smith, John\"|1/1/2020|5", LineResult::donationBooked, 500,
+    kAt +
+        "? ERROR: Name field has an ignored quotation mark BUT not a quote at both ends: 'Smith, John'" },
+  { "Smith \"Jr|1/1/2020|5", LineResult::donationBooked, 500,
+    kAt +
+        "? ERROR: Name field has an ignored quotation mark BUT not a quote at both ends: 'Smith Jr'" },
+  // A blank name is reported and never reaches the ledger.
+  { "\"\"|1/1/2020|5", LineResult::lineRejected, 0,
+    kAt + "? ERROR: The Name (first) field can not be blank: \"\"\t1/1/2020\t5" },
+  { "\" \"|Officer", LineResult::lineRejected, 0,
+    kAt + "? ERROR: The Name (first) field can not be blank: \" \"\tOfficer" },
+  { "\"\"|1/1/2020|0", LineResult::zeroAmount, 0,
+    kAt + "? ERROR: The Name (first) field can not be blank: \"\"\t1/1/2020\t0" },
+  // Limits of the line and its fields.
+  { std::string(151, 'x') + "|1/1/2020|5", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Expected fields not found in the first 150 characters of the input line." },
+  { kLongName + "|1/1/20|5", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Field longer than 127 characters on line: " + kLongName + "\t1/1/20\t5" },
+  { kLongName, LineResult::lineRejected, 0,
+    kAt + "? ERROR: Field longer than 127 characters on line: " + kLongName },
+  { "A|1/1/2020|" + kLongAmount, LineResult::lineRejected, 0,
+    kAt + "? ERROR: Field longer than 127 characters on line: A\t1/1/2020\t" + kLongAmount },
+  { "A|" + kLongName + "|5", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Field longer than 127 characters on line: A\t" + kLongName + "\t5" },
+};
+
+INSTANTIATE_TEST_SUITE_P(Lines, LineTableTest, ::testing::ValuesIn(kLineCases));
+
+TEST_F(LineParserTest, HeaderOnTheFirstLineIsInformation) {
+  LineResult result = LineResult::blankLine;
+  EXPECT_EQ(parse("Donor|When|Amount", result, 1),
+            "gifts.txt:1 ! INFO: Date field on first line 'When' is probably a header\n");
+  EXPECT_EQ(result, LineResult::notDonation);
+  EXPECT_EQ(errorCount, 0);
+}
+
+TEST_F(LineParserTest, KeywordsBindOnceAndWarnAboutEarlierAmounts) {
+  LineResult result = LineResult::blankLine;
+  EXPECT_EQ(parse("Smith|Officer", result), "");
+  EXPECT_EQ(result, LineResult::keywordBound);
+  EXPECT_EQ(parse("SMITH|officer|anything", result), "");
+  EXPECT_EQ(result, LineResult::keywordBound);
+  EXPECT_EQ(
+      parse("Smith|Director", result, 9),
+      "gifts.txt:9 ? ERROR: Changing the source of funding for a name is not allowed on line 9\n");
+  EXPECT_EQ(result, LineResult::lineRejected);
+  EXPECT_EQ(donorTable[0].sourceType, OFFICER);
+
+  parse("Shop|1/1/2020|10", result);
+  EXPECT_EQ(
+      parse("Shop|sales", result),
+      "gifts.txt:2 ? ERROR: Name Shop can only have one funding purpose.\n"
+      "? ERROR:     Associate the purpose keyword with a name before reading any funding lines\n");
+  EXPECT_EQ(result, LineResult::keywordBound);
+  EXPECT_EQ(donorTable[1].sourceType, SALES);
+}
+
+TEST_F(LineParserTest, EveryKeywordNamesItsType) {
+  const struct {
+    const char* keyword;
+    int type;
+  } keywords[] = {
+    { "Government", GOVERNMENT },
+    { "Charity", CHARITY },
+    { "DAF", DAF },
+    { "DAFDONOR", DAFDONOR },
+    { "Officer", OFFICER },
+    { "Director", DIRECTOR },
+    { "Trustee", TRUSTEE },
+    { "Family", FAMILY },
+    { "Revenue", REVENUE },
+    { "Investment", INVESTMENT },
+    { "TAX", TAX },
+    { "OTHER_INCOME", OTHER_INCOME },
+    { "FREE_USE", FREE_USE },
+    { "UNRELATED", UNRELATED },
+    { "not_unrelated", NOT_UNRELATED },
+    { "OLD_BUSINESS", OLD_BUSINESS },
+    { "ADMISSIONS", ADMISSIONS },
+    { "SALES", SALES },
+  };
+  for (const auto& k : keywords) {
+    LineResult result = LineResult::blankLine;
+    parse(std::string("Source ") + k.keyword + "|" + k.keyword, result);
+    EXPECT_EQ(result, LineResult::keywordBound) << k.keyword;
+    EXPECT_EQ(donorTable[donorCount - 1].sourceType, k.type) << k.keyword;
+  }
+}
+
+TEST_F(LineParserTest, VerbosityFourNotesTheBinding) {
+  verbosityLevel = 4;
+  LineResult result = LineResult::blankLine;
+  EXPECT_EQ(parse("City|\"government\"", result),
+            "!   Create donor[0] 'City'\n! City associated with support type government\n");
+}
+
+TEST_F(LineParserTest, WholeLineQuotesAreCutToTheMessageBuffer) {
+  LineResult result = LineResult::blankLine;
+  const std::string printed = parse("Smith||" + std::string(500, '9'), result);
+  EXPECT_EQ(result, LineResult::blankDate);
+  const std::string start = kAt + "? ERROR: ";
+  ASSERT_EQ(printed.substr(0, start.size()), start);
+  EXPECT_EQ(printed.size(), start.size() + 511 + 1);
+}
+
+}  // namespace
