@@ -96,12 +96,6 @@ TEST_F(MessageChannelTest, MessageWithoutLineNumberIsTheSameOnBothOutputs) {
   EXPECT_EQ(scratchText(), "% WARNING: careful\n");
 }
 
-TEST_F(MessageChannelTest, LineNumberOutsideReadingHasNothingBeforeTheColon) {
-  testing::internal::CaptureStdout();
-  message(beginInfo, 7, "note");
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), ":7 ! INFO: note\n");
-}
-
 TEST_F(MessageChannelTest, ContinuationLinesRepeatTheKindPrefixButNotThePlace) {
   reportFile = scratch;
   setInputFileName("a.txt");
@@ -178,23 +172,6 @@ TEST_F(MessageChannelTest, ComposedTextIsCutTo511Characters) {
 
   composeLine("%s", std::string(511, 'y').c_str());
   EXPECT_EQ(std::string(messageLine.data()), std::string(511, 'y'));
-}
-
-TEST_F(MessageChannelTest, TalliesOnlyGrowAndResetClearsThem) {
-  testing::internal::CaptureStdout();
-  beginInfo(0);
-  beginInfo(2);
-  beginWarning(0);
-  beginError(1);
-  beginCalculationError();
-  beginBug(0);
-  beginArgumentIssue();
-  testing::internal::GetCapturedStdout();
-  EXPECT_EQ(infoCount, 2);
-  EXPECT_EQ(warningCount, 1);
-  EXPECT_EQ(errorCount, 2);
-  resetMessageChannel();
-  EXPECT_EQ(infoCount + warningCount + errorCount, 0);
 }
 
 }  // namespace
