@@ -52,12 +52,6 @@ TEST(FormatMoneyTest, WidthRule) {
   EXPECT_STREQ(formatMoney(1, -4), "$0.01");
 }
 
-TEST(FormatMoneyTest, ResultStaysUntilTheNextCallOfTheSameOperation) {
-  const char* money = formatMoney(500, 0);
-  formatPercent(1, 3, 0);
-  EXPECT_STREQ(money, "$5.00");
-}
-
 struct PercentCase {
   Amount numerator;
   Amount denominator;
@@ -109,15 +103,18 @@ TEST(FormatPercentTest, LargeAmountsDoNotOverflowTheRatio) {
                "-922337203685477580800.0%");
 }
 
-TEST(FormatPercentTest, WidthRuleAndTheOtherOperationsBufferIsLeftAlone) {
+TEST(FormatPercentTest, WidthRuleAndOneResultBufferPerOperation) {
   EXPECT_STREQ(formatPercent(1, 3, 3), "33.3%");
   EXPECT_STREQ(formatPercent(1, 3, 5), "33.3%");
   EXPECT_STREQ(formatPercent(1, 3, 6), " 33.3%");
   EXPECT_STREQ(formatPercent(1, 3, -1), "33.3%");
   EXPECT_EQ(std::string(formatPercent(1, 3, 64)), std::string(58, ' ') + "33.3%");
+  // Each operation has its own result buffer: one result survives a call of the other.
   const char* percent = formatPercent(2, 3, 0);
-  formatMoney(1, 0);
+  const char* money = formatMoney(500, 0);
   EXPECT_STREQ(percent, "66.6%");
+  formatPercent(1, 3, 0);
+  EXPECT_STREQ(money, "$5.00");
 }
 
 }  // namespace
