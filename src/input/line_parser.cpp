@@ -101,9 +101,10 @@ void reportFieldTooLong(const char* text, long line) {
 
 enum class Conversion { ok, notANumber, outOfRange };
 
-// The amount field in cents: the leading number, and up to its first point followed by digits,
-// the fraction scaled to hundredths, rounded half away from zero on the third digit. What
-// follows the fraction digits is ignored. Stops before any magnitude beyond kMaxLineAmount.
+// The amount field in cents: the leading whole number and, when a point and a digit follow it,
+// the fraction scaled to hundredths and rounded half away from zero on its third digit; what
+// follows the fraction's digits is ignored. Gives up before a magnitude past kMaxLineAmount, so
+// nothing can overflow.
 Conversion convertAmount(const char* field, Amount& cents) {
   const char* p = field;
   const bool negative = (*p == '-');
