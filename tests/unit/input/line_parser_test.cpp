@@ -82,13 +82,11 @@ const LineCase kLineCases[] = {
   // Donations and their amounts.
   { "Smith|1/15/2020|100", LineResult::donationBooked, 10000, "" },
   { "Smith|15 Jan 2020|$1,000.00", LineResult::donationBooked, 100000, "" },
-  { "Smith|1/15/2020|5", LineResult::donationBooked, 500, "" },
   { "Smith|1/15/2020|1 250.00|note", LineResult::donationBooked, 125000, "" },
   { "Smith|1/15/2020|\"12.05\"", LineResult::donationBooked, 1205, "" },
   { "Smith|1/15/2020|12.5", LineResult::donationBooked, 1250, "" },
   { "Smith|1/15/2020|5.", LineResult::donationBooked, 500, "" },
   { "Smith|1/15/2020|12.345", LineResult::donationBooked, 1235, "" },
-  { "Smith|1/15/2020|12.344", LineResult::donationBooked, 1234, "" },
   { "Smith|1/15/2020|-12.345", LineResult::donationBooked, -1235, "" },
   { "Smith|1/15/2020|0.005", LineResult::donationBooked, 1, "" },
   { "Smith|1/15/2020|-0.50", LineResult::donationBooked, -50, "" },
@@ -106,8 +104,6 @@ const LineCase kLineCases[] = {
         "? ERROR: Amount '-99999999999999999999999' is out of range on line 2: Smith\t1/15/2020\t-99999999999999999999999" },
   { "Smith|1/15/2020|.50", LineResult::lineRejected, 0,
     kAt + "? ERROR: Amount '.50' is not a valid number on line 2: Smith\t1/15/2020\t.50" },
-  { "Smith|1/15/2020|-", LineResult::lineRejected, 0,
-    kAt + "? ERROR: Amount '-' is not a valid number on line 2: Smith\t1/15/2020\t-" },
   { "Smith|1/15/2020|12a", LineResult::badAmount, 0,
     kAt +
         "? ERROR: Character a (0x61) in value '12' is not a number on line: Smith\t1/15/2020\t12a" },
@@ -119,9 +115,7 @@ const LineCase kLineCases[] = {
   { "Smith|1/15/2020|0.00", LineResult::zeroAmount, 0,
     kAt + "% WARNING: An amount of exactly zero is unexpected for a source of revenue." },
   { "Smith|1/1/2020", LineResult::badAmount, 0, kAt + "? ERROR: Value field is empty" },
-  { "Smith|1/1/2020|  ", LineResult::badAmount, 0, kAt + "? ERROR: Value field is empty" },
   { "Smith|\"1/1/2020\"", LineResult::badAmount, 0, kAt + "? ERROR: Value field is empty" },
-  { "Smith|1/1/2020\r", LineResult::badAmount, 0, kAt + "? ERROR: Value field is empty" },
   // Line kinds without a donation.
   { " |\t ", LineResult::blankLine, 0, "" },
   { "   ! remark|1/1/2020|5", LineResult::commentLine, 0, "" },
@@ -134,8 +128,6 @@ const LineCase kLineCases[] = {
     kAt + "? ERROR: Date has improper format: 'When'" },
   { "Smith|Officers", LineResult::notDonation, 0,
     kAt + "? ERROR: Date has improper format: 'Officers'" },
-  { "Smith|Officer |x", LineResult::notDonation, 0,
-    kAt + "? ERROR: Date has improper format: 'Officer '" },
   { "Smith|1/15/1850|5", LineResult::notDonation, 0,
     kAt + "? ERROR: Year '1850' is not allowed, 0-99 or greater than 1900 required" },
   // Names.
@@ -150,9 +142,6 @@ const LineCase kLineCases[] = {
   { " \"Smith, John\"|1/1/2020|5", LineResult::donationBooked, 500,
     kAt +
         "? ERROR: Name field has an ignored quotation mark BUT not a quote at both ends: 'Smith, John'" },
-  { "Smith \"Jr|1/1/2020|5", LineResult::donationBooked, 500,
-    kAt +
-        "? ERROR: Name field has an ignored quotation mark BUT not a quote at both ends: 'Smith Jr'" },
   // A blank name is reported and never reaches the ledger.
   { "\"\"|1/1/2020|5", LineResult::lineRejected, 0,
     kAt + "? ERROR: The Name (first) field can not be blank: \"\"\t1/1/2020\t5" },
@@ -169,8 +158,6 @@ const LineCase kLineCases[] = {
     kAt + "? ERROR: Field longer than 127 characters on line: " + kLongName },
   { "A|1/1/2020|" + kLongAmount, LineResult::lineRejected, 0,
     kAt + "? ERROR: Field longer than 127 characters on line: A\t1/1/2020\t" + kLongAmount },
-  { "A|" + kLongName + "|5", LineResult::lineRejected, 0,
-    kAt + "? ERROR: Field longer than 127 characters on line: A\t" + kLongName + "\t5" },
 };
 
 INSTANTIATE_TEST_SUITE_P(Lines, LineTableTest, ::testing::ValuesIn(kLineCases));

@@ -67,17 +67,6 @@ TEST_F(ListReaderTest, LongLinesAreReadInPiecesWithTheirOwnNumbers) {
                 "\n!        2 funding amounts seen\n!        3 lines read\n");
 }
 
-TEST_F(ListReaderTest, CarriageReturnsBeforeLineFeedsEndTheFields) {
-  EXPECT_EQ(read("Smith\t1/1/2020\t5\r\nSmith\tOfficer\r\n"),
-            "gifts.txt:2 ? ERROR: Name Smith can only have one funding purpose.\n"
-            "? ERROR:     Associate the purpose keyword with a name before reading any funding "
-            "lines\n"
-            "!        1 funding source names associated with a keyword (type of source)\n"
-            "!        1 funding amounts seen\n"
-            "!        2 lines read\n");
-  EXPECT_EQ(donorTable[0].totalAmount, 500);
-}
-
 TEST_F(ListReaderTest, ADirectoryIsAReadErrorNotAnEmptyList) {
   std::FILE* directory = std::fopen("/", "r");
   ASSERT_NE(directory, nullptr);
