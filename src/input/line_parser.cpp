@@ -174,8 +174,10 @@ LineResult handleKeyword(LineScan& scan, const Keyword& keyword) {
     return LineResult::lineRejected;
   }
   const int index = findOrCreateDonor(scan.name.data(), scan.line);
+  // No entry (the table is full, already reported): nothing was bound, so the line must not
+  // count among the bindings.
   if (index < 0) {
-    return LineResult::keywordBound;
+    return LineResult::lineRejected;
   }
   if (!bindSourceType(index, scan.line, keyword.type)) {
     return LineResult::lineRejected;
