@@ -1,9 +1,10 @@
 # Thin wrapper around CMake so that two commands work on a fresh machine.
 BUILD ?= build
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all build demo test clean
+.PHONY: all build demo test install package clean
 
 all: build
 
@@ -19,6 +20,14 @@ demo: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j 2
+
+# The program, its manual page, the user guide and the examples under $(PREFIX).
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package in $(BUILD): quorva_<version>_<arch>.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,39 @@
+# Install layout and the Debian package.
+#
+#   cmake --install build --prefix P   puts the program in P/bin, its manual page in
+#   P/share/man/man1 and the user guide with the worked examples in P/share/doc/quorva
+#   (docs/ and examples/ side by side, so the links between them keep working).
+#   cpack -G DEB (or `make package`)   builds quorva_<version>_<arch>.deb for /usr.
+
+include(GNUInstallDirs)
+
+install(TARGETS quorva RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_SOURCE_DIR}/docs/quorva.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/user-guide.md DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME quorva)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "QUORVA developers <quorva@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "public support calculator for Form 990 Schedule A")
+set(CPACK_PACKAGE_DESCRIPTION
+    "quorva reads the donation lists of a 501(c)(3) charity, as tab-separated text exported
+from a spreadsheet, and prints what Form 990 Schedule A asks for: the totals by year,
+the two percent limit on large donors, the Part II and Part III line values for the
+five-year period and whether each public support test is passed. Worked examples and
+a user guide are in /usr/share/doc/quorva.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# dpkg-shlibdeps (from dpkg-dev) works out the library dependencies where it is installed;
+# elsewhere name the two libraries the program links against.
+find_program(QUORVA_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(QUORVA_DPKG_SHLIBDEPS)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
+endif()
+include(CPack)
