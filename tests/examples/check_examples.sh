@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# Keeps the worked examples honest: runs quorva on each examples/<org>/ folder with the
-# commands its README.md gives, then checks the README against what the program printed.
+# Keeps the worked examples and the README honest: runs quorva with the commands each README
+# gives, then checks the README against what the program printed.
 #
-# In each README.md:
-#   - a line starting with "quorva " inside a ```sh block is a command (arguments are split
-#     at blanks; each runs in a fresh scratch copy of the folder and must exit with status 0);
+# Usage: check_examples.sh QUORVA EXAMPLES_DIR [README...]
+# Checks EXAMPLES_DIR/*/README.md and any further README named.
+#
+# In each README:
+#   - inside a ```sh block, "cd DIR" changes the folder the next commands run in (relative to
+#     the README's own folder, where they start), and a line whose first word is quorva or
+#     ends in /quorva is a command (arguments are split at blanks; it runs with the QUORVA
+#     given, in a fresh scratch copy of the folder, and must exit with status 0);
 #   - every ```text block is an excerpt of the output of the command above it: its lines
 #     must all appear in that output, in the same order, each as a whole line ("..." marks
 #     lines left out);
 #   - every figure written in backticks in the prose (`$1234.56`, `-$5.00`, `33.3%`) must
-#     appear in the output of one of the commands, so a figure quoted in a sentence cannot
+#     appear in the output of one of its commands, so a figure quoted in a sentence cannot
 #     go stale.
 # The output of a command is the report file when it names one with -o=, otherwise its
 # standard output.
@@ -26,7 +31,7 @@ fail() {
   failed=1
 }
 
-# Runs one README command; leaves its output in $scratch/run.N/OUTPUT and names it in $output.
+# Runs one README command in a copy of dir; names the file that holds its output in $output.
 run_command() {  # dir name command n
   local dir=$1 name=$2 command=$3 n=$4 a status
   local -a words args
@@ -41,28 +46,33 @@ run_command() {  # dir name command n
   cp -R "$dir"/. "$work"/
   (cd "$work" && env -i TZ=America/New_York LC_ALL=C PATH=/usr/bin:/bin "$binary" "${args[@]}" > actual.out)
   status=$?
-  [ "$status" = 0 ] || fail "examples/$name: '$command' ended with exit status $status, expected 0"
+  [ "$status" = 0 ] || fail "$label: '$command' ended with exit status $status, expected 0"
   output=$work/$output_name
-  [ -f "$output" ] || fail "examples/$name: '$command' wrote no $output_name"
+  [ -f "$output" ] || fail "$label: '$command' wrote no $output_name"
   cat "$output" >> "$scratch/$name.all" 2>/dev/null
 }
 
 check_excerpt() {  # name excerpt-file output-file
   local missing
-  missing=$(awk -v name="$1" '
+  missing=$(awk -v name="$label" '
     FILENAME == ARGV[1] { out[++n] = $0; next }
     $0 == "..." { next }
     {
       while (pos < n && out[pos + 1] != $0) pos++
-      if (pos >= n) { printf "examples/%s: line not in the output (in this order): %s\n", name, $0; exit }
+      if (pos >= n) { printf "%s: line not in the output (in this order): %s\n", name, $0; exit }
       pos++
     }' "$3" "$2")
   [ -z "$missing" ] || fail "$missing"
 }
 
-for readme in "$examples"/*/README.md; do
-  dir=$(dirname "$readme")
-  name=$(basename "$dir")
+shift 2
+for readme in "$examples"/*/README.md "$@"; do
+  home=$(cd "$(dirname "$readme")" && pwd)
+  dir=$home
+  case $readme in
+    "$examples"/*/README.md) name=$(basename "$home") label=examples/$name ;;
+    *) name=$(basename "$readme") label=$readme ;;
+  esac
   : > "$scratch/$name.all"
   runs=0
   excerpts=0
@@ -72,21 +82,24 @@ for readme in "$examples"/*/README.md; do
     /^```sh[[:space:]]*$/   { mode = "sh"; next }
     /^```text[[:space:]]*$/ { mode = "text"; file = base "." ++blocks; printf "" > file; print "TEXT\t" file; next }
     /^```/                  { mode = ""; next }
-    mode == "sh" && /^quorva / { print "RUN\t" $0 }
+    mode == "sh" && /^cd /  { print "CD\t" $2 }
+    mode == "sh" && $1 ~ /(^|\/)quorva$/ { print "RUN\t" $0 }
     mode == "text"          { print > file }' "$readme" > "$scratch/$name.plan"
   while IFS=$'\t' read -r kind value; do
-    if [ "$kind" = RUN ]; then
+    if [ "$kind" = CD ]; then
+      dir=$(cd "$home" && cd "$value" && pwd) || fail "$label: no folder $value"
+    elif [ "$kind" = RUN ]; then
       runs=$((runs + 1))
       run_command "$dir" "$name" "$value" "$runs"
     elif [ -z "$output" ] || [ ! -f "$output" ]; then
-      fail "examples/$name: a text block comes before any quorva command that wrote output"
+      fail "$label: a text block comes before any quorva command that wrote output"
     else
       excerpts=$((excerpts + $(grep -cvx '\.\.\.' "$value")))
       check_excerpt "$name" "$value" "$output"
     fi
   done < "$scratch/$name.plan"
   if [ "$runs" = 0 ]; then
-    fail "examples/$name: README.md has no quorva command in a sh block"
+    fail "$label: no quorva command in a sh block"
     continue
   fi
 
@@ -95,11 +108,11 @@ for readme in "$examples"/*/README.md; do
   while IFS= read -r figure; do
     figures=$((figures + 1))
     grep -qF -- "$figure" "$scratch/$name.all" ||
-      fail "examples/$name: figure $figure quoted in README.md is in no output"
+      fail "$label: figure $figure quoted in the README is in no output"
   done < <(awk '/^```/ {inside = !inside; next} !inside {print}' "$readme" |
     grep -oE '`-?\$[0-9]+\.[0-9]{2}`|`-?[0-9]+\.[0-9]%`' | tr -d '`' | sort -u)
 
-  echo "examples/$name: $runs run(s), $excerpts excerpt lines, $figures quoted figures checked"
+  echo "$label: $runs run(s), $excerpts excerpt lines, $figures quoted figures checked"
   checked=$((checked + 1))
 done
 
