@@ -71,11 +71,14 @@ void printPartTwoIncomeLines(PartTwoSums& sums) {
     sums.line8 += formYearTable[r].investmentIncome;
   }
   for (std::size_t r = 0; r < formYearTable.size(); ++r) {
-    if (formYearTable[r].unrelatedIncome != 0) {
+    // The form's line 9 takes net income from every unrelated business activity, whether or
+    // not it is regularly carried on: businesses acquired before July 1975 included.
+    const Amount line9 = formYearTable[r].unrelatedIncome + formYearTable[r].oldBusinessIncome;
+    if (line9 != 0) {
       writeReport(composeLine("!            Part II line 9 column %c ", columnLetter(r)));
-      writeValueLine(formYearTable[r].unrelatedIncome);
+      writeValueLine(line9);
     }
-    sums.line9 += formYearTable[r].unrelatedIncome;
+    sums.line9 += line9;
   }
   for (std::size_t r = 0; r < formYearTable.size(); ++r) {
     if (formYearTable[r].otherIncome != 0) {

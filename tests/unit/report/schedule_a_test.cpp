@@ -55,6 +55,21 @@ TEST_F(ScheduleATest, PartTwoTestsCompareExactFractions) {
   }
 }
 
+// Part II line 9 is net income from every unrelated business activity, old businesses too;
+// leaving them out would overstate the public support percentage.
+TEST_F(ScheduleATest, PartTwoLineNineIncludesOldBusinessIncome) {
+  book(addSource("Ann Lee", DONOR), 2020, 100000);
+  book(addSource("Shop", UNRELATED), 2020, 30000);
+  book(addSource("Old Mill", OLD_BUSINESS), 2019, 70000);
+  computeQuietly();
+  const std::string out = capture(printScheduleA);
+  EXPECT_TRUE(contains(out, "!            Part II line 9 column e      $300.00\n"));
+  EXPECT_TRUE(contains(out, "!            Part II line 9 column d      $700.00\n"));
+  EXPECT_TRUE(contains(out, "!            Part II line  9 column f     $1000.00\n"));
+  EXPECT_TRUE(contains(out, "!       Part II line 11 column f     $2000.00 (total support)\n"));
+  EXPECT_TRUE(contains(out, "!       Part III line  11 column f      $700.00\n"));
+}
+
 TEST_F(ScheduleATest, PartThreeNeedsMoreThanAThirdAndLimitedInvestment) {
   struct Case {
     int otherType;
