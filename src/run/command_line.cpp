@@ -123,9 +123,8 @@ void handleVerbosityOption(const char* argument) {
     showVerbosity();
   } else if (tail[0] == '=') {
     const char* value = tail + 1;
-    if (!isDigit(value[0])) {
-      showVerbosity();
-    } else if (setVerbosity(readDigitRun(value))) {
+    // A text that is no number leaves the level as it is and only shows it.
+    if (!isDigit(value[0]) || setVerbosity(readDigitRun(value))) {
       showVerbosity();
     } else {
       beginArgumentIssue();
@@ -200,9 +199,11 @@ void handleOption(const char* argument) {
   }
 }
 
+}  // namespace
+
 // Everything a run changes starts from its initial value, so that the program can also be run
 // more than once inside one process.
-void resetRunState() {
+void resetProgramState() {
   editNumber = kStartEditNumber;
   resetMessageChannel();
   resetDonorTable();
@@ -210,15 +211,13 @@ void resetRunState() {
   std::clearerr(stdout);
 }
 
-}  // namespace
-
 int runProgram(int argc, const char* const* argv) {
   static bool exitHandlerRegistered = false;
   if (!exitHandlerRegistered) {
     std::atexit(closeReportFileAtExit);
     exitHandlerRegistered = true;
   }
-  resetRunState();
+  resetProgramState();
   std::fputs("\n", stdout);
   printBanner();
   std::fflush(stdout);

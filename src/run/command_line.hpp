@@ -21,5 +21,9 @@ long parseYearArgument(const char* text);
 void setLatestFormYear(long year);
 /// Handles one command-line argument (an option or a list name).
 void handleArgument(const char* argument);
+/// Returns every subsystem's state to its start (tallies, verbosity, donor table, totals,
+/// latest year, edition number); runProgram calls it first, so runs in one process are alike.
+/// Leaves an open report file alone.
+void resetProgramState();
 
 #endif
