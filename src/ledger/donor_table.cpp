@@ -27,7 +27,8 @@ char asciiLower(char ch) {
 // name can hold is compared on the part that would be stored, so it finds its own entry.
 bool sameName(const char* stored, const char* name) {
   for (std::size_t i = 0; i < kStoredNameLength; ++i) {
-    if (asciiLower(stored[i]) != asciiLower(name[i])) {
+    // Most lines spell a name as it was first written; folding is needed only where they differ.
+    if (stored[i] != name[i] && asciiLower(stored[i]) != asciiLower(name[i])) {
       return false;
     }
     if (stored[i] == '\0') {
@@ -43,6 +44,161 @@ std::size_t usedEntries() { return donorCount < kDonorTableSize ? donorCount : k
 
 Amount magnitudeOf(Amount amount) { return amount < 0 ? -amount : amount; }
 
+// An index beside the table finds a name among 512 without comparing it with each entry:
+// open addressing over a hash of the case-folded name, each used slot holding the hash, the
+// name's length and the entry's index plus one. The table stays the record (order, first
+// spelling); every hit is checked against the entry itself. The index covers entries 0 to
+// indexedCount - 1 and is trusted only while they were all found sound when indexed; otherwise
+// every lookup takes the table scan, which reports the damage as before.
+constexpr std::size_t kIndexSlots = 2 * kDonorTableSize;
+constexpr std::size_t kIndexMask = kIndexSlots - 1;
+static_assert((kIndexSlots & kIndexMask) == 0, "the slot count must be a power of two");
+struct IndexSlot {
+  std::uint32_t hash;
+  std::uint16_t entryPlusOne;  // 0: slot free
+  std::uint16_t length;
+};
+std::array<IndexSlot, kIndexSlots> nameIndex{};
+std::size_t indexedCount = 0;
+bool indexTrusted = true;
+
+// The part of a name that sameName compares, and its hash with ASCII letters folded to lower
+// case. Eight characters at a time: names are hashed on every donation line.
+struct NameKey {
+  std::size_t length;
+  std::uint32_t hash;
+};
+
+std::uint64_t loadWord(const char* at) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+// Each byte from 'A' to 'Z' gains the 0x20 that makes it lower case; no other byte changes.
+std::uint64_t foldWord(std::uint64_t word) {
+  constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fULL;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+  constexpr std::uint64_t kFromA = 0x3f3f3f3f3f3f3f3fULL;  // 0x80 - 'A' in every byte
+  constexpr std::uint64_t kPastZ = 0x2525252525252525ULL;  // 0x80 - ('Z' + 1)
+  const std::uint64_t low = word & kLow7;
+  const std::uint64_t upper = (low + kFromA) & ~(low + kPastZ) & ~word & kHigh;
+  return word | (upper >> 2);
+}
+
+std::uint64_t mixWord(std::uint64_t hash, std::uint64_t word) {
+  return (hash ^ word) * 0x9e3779b97f4a7c15ULL;
+}
+
+NameKey nameKey(const char* name) {
+  const std::size_t length = strnlen(name, kStoredNameLength);
+  std::uint64_t hash = mixWord(0, length);
+  if (length >= sizeof(std::uint64_t)) {
+    std::size_t i = 0;
+    for (; i + sizeof(std::uint64_t) < length; i += sizeof(std::uint64_t)) {
+      hash = mixWord(hash, foldWord(loadWord(name + i)));
+    }
+    // The last eight characters, overlapping the word before when the length is no multiple.
+    hash = mixWord(hash, foldWord(loadWord(name + length - sizeof(std::uint64_t))));
+  } else {
+    std::uint64_t word = 0;
+    std::memcpy(&word, name, length);
+    hash = mixWord(hash, foldWord(word));
+  }
+  return NameKey{ length, static_cast<std::uint32_t>(hash >> 32) };
+}
+
+// A name of the given key is the stored one: the same characters (the common case), or the
+// same but for letter case.
+bool sameKeyedName(const char* stored, const char* name, std::size_t length) {
+  return (std::memcmp(stored, name, length) == 0 && stored[length] == '\0') ||
+         sameName(stored, name);
+}
+
+// The entry holding name according to the index, or -1.
+int indexedEntry(const char* name, const NameKey& key) {
+  for (std::size_t slot = key.hash & kIndexMask; nameIndex[slot].entryPlusOne != 0;
+       slot = (slot + 1) & kIndexMask) {
+    const IndexSlot& filed = nameIndex[slot];
+    const std::size_t entry = filed.entryPlusOne - 1u;
+    if (filed.hash == key.hash && filed.length == key.length &&
+        sameKeyedName(donorTable[entry].name.data(), name, key.length)) {
+      return static_cast<int>(entry);
+    }
+  }
+  return -1;
+}
+
+void clearIndex() {
+  nameIndex.fill(IndexSlot{ 0, 0, 0 });
+  indexedCount = 0;
+  indexTrusted = true;
+}
+
+// Brings the index up to the used part of the table, which code outside this file may also
+// have filled. An empty or repeated name makes the index untrusted until the table is reset.
+bool syncIndex() {
+  const std::size_t used = usedEntries();
+  if (indexedCount == used) {
+    return indexTrusted;
+  }
+  if (indexedCount > used) {
+    clearIndex();
+  }
+  while (indexTrusted && indexedCount < used) {
+    const char* name = donorTable[indexedCount].name.data();
+    const NameKey key = nameKey(name);
+    if (name[0] == '\0' || indexedEntry(name, key) >= 0) {
+      indexTrusted = false;
+      break;
+    }
+    std::size_t slot = key.hash & kIndexMask;
+    while (nameIndex[slot].entryPlusOne != 0) {
+      slot = (slot + 1) & kIndexMask;
+    }
+    nameIndex[slot] = IndexSlot{ key.hash, static_cast<std::uint16_t>(indexedCount + 1),
+                                 static_cast<std::uint16_t>(key.length) };
+    ++indexedCount;
+  }
+  return indexTrusted;
+}
+
+// Local-time years of calendar times already converted. Donations carry one calendar time per
+// day (00:00:01 local), so a few thousand slots keyed by the day hold a list's dates; a slot
+// keeps the full time, so a collision only costs a conversion. Failed conversions are not kept.
+constexpr std::size_t kYearCacheSlots = 4096;
+constexpr std::uint64_t kSecondsPerDay = 86400;
+struct YearCacheSlot {
+  std::time_t when;
+  int yearIndex;
+  bool filled;
+};
+std::array<YearCacheSlot, kYearCacheSlots> yearCache{};
+
+// The local-time year minus 1900 of when, or -1 when the platform cannot convert it.
+int localYearIndex(std::time_t when) {
+  const std::uint64_t day = static_cast<std::uint64_t>(when) / kSecondsPerDay;
+  YearCacheSlot& slot = yearCache[day % kYearCacheSlots];
+  if (slot.filled && slot.when == when) {
+    return slot.yearIndex;
+  }
+  std::tm local{};
+  if (localtime_r(&when, &local) == nullptr) {
+    return -1;
+  }
+  slot = YearCacheSlot{ when, local.tm_year, true };
+  return local.tm_year;
+}
+
+void reportFound(std::size_t index) {
+  if (verbosityLevel >= 4) {
+    beginPlain();
+    emitText(composeLine("   FOUND donor[%d] '%s'", static_cast<int>(index),
+                         donorTable[index].name.data()));
+    endLine();
+  }
+}
+
 }  // namespace
 
 int findOrCreateDonor(const char* name, long line) {
@@ -53,6 +209,15 @@ int findOrCreateDonor(const char* name, long line) {
     return -1;
   }
 
+  if (syncIndex()) {
+    const int found = indexedEntry(name, nameKey(name));
+    if (found >= 0) {
+      reportFound(static_cast<std::size_t>(found));
+      return found;
+    }
+  }
+
+  // A new name, or an index that cannot be trusted: the scan of the table decides.
   const std::size_t used = usedEntries();
   for (std::size_t i = 0; i < used; ++i) {
     const DonorRecord& entry = donorTable[i];
@@ -64,11 +229,7 @@ int findOrCreateDonor(const char* name, long line) {
       continue;
     }
     if (sameName(entry.name.data(), name)) {
-      if (verbosityLevel >= 4) {
-        beginPlain();
-        emitText(composeLine("   FOUND donor[%d] '%s'", static_cast<int>(i), entry.name.data()));
-        endLine();
-      }
+      reportFound(i);
       return static_cast<int>(i);
     }
   }
@@ -96,6 +257,7 @@ int findOrCreateDonor(const char* name, long line) {
     endLine();
   }
   donorCount = static_cast<std::uint32_t>(used + 1);
+  syncIndex();
   return static_cast<int>(used);
 }
 
@@ -119,9 +281,8 @@ bool bindSourceType(int index, long line, int type) {
 }
 
 void addDonation(const char* name, std::time_t when, Amount amount, long line) {
-  std::tm local{};
   // A time the platform cannot convert has no year; its amount is then kept out of every year.
-  const int yearIndex = (localtime_r(&when, &local) != nullptr) ? local.tm_year : -1;
+  const int yearIndex = localYearIndex(when);
 
   const int index = findOrCreateDonor(name, line);
   if (index < 0) {
@@ -176,4 +337,6 @@ void resetDonorTable() {
   donorTable = {};
   donorCount = 0;
   bookedMagnitude = 0;
+  clearIndex();
+  yearCache = {};
 }
