@@ -24,6 +24,40 @@ constexpr std::array<const char*, 12> kMonthNames = {
   "jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec",
 };
 
+// Calendar times already converted, for dates as read with the month 0 to 11 and the day 0 to
+// 31 in the years the conversion is tried for: a list holds a few thousand distinct days, and
+// the platform's conversion costs far more than the rest of a line. 0 marks a date not yet
+// converted (a result of 0 is simply converted again).
+constexpr int kCachedDays = 32;
+constexpr int kCachedMonths = 12;
+constexpr std::size_t kConversionSlots =
+    static_cast<std::size_t>((kLastYear - kFirstYear + 1) * kCachedMonths * kCachedDays);
+std::array<std::time_t, kConversionSlots> conversionCache{};
+bool conversionCacheUsed = false;
+
+// Calendar times of date texts already read, so that a list's thousands of repeated dates are
+// read once each: a text of up to 15 characters, zero-padded, is the key of a slot chosen by
+// its hash; a slot whose time is 0 is free. A text pushed out is only read again.
+constexpr std::size_t kCachedTextLength = 15;
+constexpr std::size_t kTextSlots = 16384;
+constexpr std::size_t kTextProbes = 8;
+struct TextSlot {
+  std::array<char, kCachedTextLength + 1> text;
+  std::time_t when;
+};
+std::array<TextSlot, kTextSlots> textCache{};
+bool textCacheUsed = false;
+
+// The slot of a date, or nullptr when the date lies outside what the cache holds.
+std::time_t* conversionSlot(int year, int monthIndex, int day) {
+  if (monthIndex < 0 || monthIndex >= kCachedMonths || day < 0 || day >= kCachedDays ||
+      year < kFirstYear || year > kLastYear) {
+    return nullptr;
+  }
+  const int slot = ((year - kFirstYear) * kCachedMonths + monthIndex) * kCachedDays + day;
+  return &conversionCache[static_cast<std::size_t>(slot)];
+}
+
 struct Piece {
   std::array<char, kPieceSize> text;
   std::size_t length;
@@ -156,17 +190,35 @@ const char* rewriteDateSeparators(const char* text, char separator) {
     pieces[1].length = kMonthLetters;
     pieces[1].text[kMonthLetters] = '\0';
   }
-  std::snprintf(rebuilt.data(), rebuilt.size(), "%s %s %s", pieces[0].text.data(),
-                pieces[1].text.data(), pieces[2].text.data());
+  // "%s %s %s" by hand: this runs for most dates of a list, and formatting costs more than
+  // the rest of the date together.
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    if (i > 0) {
+      rebuilt[length++] = ' ';
+    }
+    for (std::size_t k = 0; k < pieces[i].length; ++k) {
+      rebuilt[length++] = pieces[i].text[k];
+    }
+  }
+  rebuilt[length] = '\0';
   return rebuilt.data();
 }
 
-std::time_t parseDate(const char* text, long line) {
-  if (text == nullptr || text[0] == '\0') {
-    return 0;
+namespace {
+
+// The calendar time of a date text, without remembering texts.
+std::time_t convertDateText(const char* text, long line) {
+  // A rewrite gives a text only for exactly two separators; counting them first spares the
+  // numeric form, which has none, both rewrites.
+  int blanks = 0;
+  int dashes = 0;
+  for (const char* p = text; *p != '\0'; ++p) {
+    blanks += (*p == ' ') ? 1 : 0;
+    dashes += (*p == '-') ? 1 : 0;
   }
-  const char* source = rewriteDateSeparators(text, ' ');
-  if (source == nullptr) {
+  const char* source = (blanks == 2) ? rewriteDateSeparators(text, ' ') : nullptr;
+  if (source == nullptr && dashes == 2) {
     source = rewriteDateSeparators(text, '-');
   }
   if (source == nullptr) {
@@ -201,6 +253,11 @@ std::time_t parseDate(const char* text, long line) {
     return 0;
   }
 
+  std::time_t* cached = conversionSlot(year, monthIndex, day);
+  if (cached != nullptr && *cached != 0) {
+    return *cached;
+  }
+
   std::tm broken{};
   broken.tm_sec = 1;
   broken.tm_min = 0;
@@ -218,5 +275,61 @@ std::time_t parseDate(const char* text, long line) {
   if (when > INT32_MAX || when < INT32_MIN) {
     return 0;
   }
+  if (cached != nullptr) {
+    *cached = when;
+    conversionCacheUsed = true;
+  }
   return when;
+}
+
+}  // namespace
+
+std::time_t parseDate(const char* text, long line) {
+  if (text == nullptr || text[0] == '\0') {
+    return 0;
+  }
+  TextSlot key{};
+  std::uint32_t hash = 2166136261u;
+  std::size_t length = 0;
+  for (; length < kCachedTextLength && text[length] != '\0'; ++length) {
+    key.text[length] = text[length];
+    hash = (hash ^ static_cast<unsigned char>(text[length])) * 16777619u;
+  }
+  if (text[length] != '\0') {
+    return convertDateText(text, line);  // too long to remember
+  }
+  // A text is looked for in a few slots from its own; a list's dates then fit without
+  // pushing each other out. When all are taken, the first one is given to the new text.
+  const std::size_t home = hash % kTextSlots;
+  std::size_t freeSlot = home;
+  for (std::size_t probe = 0; probe < kTextProbes; ++probe) {
+    const TextSlot& slot = textCache[(home + probe) % kTextSlots];
+    if (slot.when == 0) {
+      freeSlot = (home + probe) % kTextSlots;
+      break;
+    }
+    if (slot.text == key.text) {
+      return slot.when;
+    }
+  }
+  // Only dates are remembered: a text that is no date may have reported its year, and must
+  // report it again.
+  const std::time_t when = convertDateText(text, line);
+  if (when != 0) {
+    key.when = when;
+    textCache[freeSlot] = key;
+    textCacheUsed = true;
+  }
+  return when;
+}
+
+void resetDateCache() {
+  if (conversionCacheUsed) {
+    conversionCache.fill(0);
+    conversionCacheUsed = false;
+  }
+  if (textCacheUsed) {
+    textCache.fill(TextSlot{});
+    textCacheUsed = false;
+  }
 }

@@ -13,4 +13,8 @@ std::time_t parseDate(const char* text, long line);
 /// nullptr when the text does not hold exactly two separators.
 const char* rewriteDateSeparators(const char* text, char separator);
 
+/// Forgets the calendar times remembered for dates already converted, so that the next
+/// conversions follow the current time zone setting; the reader calls it for every list.
+void resetDateCache();
+
 #endif
