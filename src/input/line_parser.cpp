@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <ctime>
 
 #include "input/date_parser.hpp"
@@ -208,11 +209,14 @@ bool handleSecondField(LineScan& scan, LineResult& result) {
     result = LineResult::blankDate;
     return false;
   }
-  if (const Keyword* keyword = findKeyword(scan.second.data())) {
+  // Every keyword and "date" start with a letter; a field that starts with a digit (every
+  // date) can match none of them, and is spared nineteen comparisons.
+  const bool mayBeWord = !isDigit(scan.second.text[0]);
+  if (const Keyword* keyword = mayBeWord ? findKeyword(scan.second.data()) : nullptr) {
     result = handleKeyword(scan, *keyword);
     return false;
   }
-  if (sameIgnoringCase(scan.second.data(), "date")) {
+  if (mayBeWord && sameIgnoringCase(scan.second.data(), "date")) {
     beginInfo(scan.line);
     emitText(composeLine("Ignoring line which looks like names for the columns: %s", scan.text));
     endLine();
@@ -401,6 +405,93 @@ LineResult scanFields(LineScan& scan) {
   }
 }
 
+// Fills a field with the characters [from, to) of the line, as the scan would have stored them.
+void fillField(Field& field, const char* from, const char* to) {
+  const auto length = static_cast<std::size_t>(to - from);
+  std::memcpy(field.text.data(), from, length);
+  field.text[length] = '\0';
+  field.length = length;
+}
+
+bool isAmountCharacter(char ch) { return isDigit(ch) || ch == '.' || ch == '-'; }
+bool isDroppedFromAmount(char ch) { return ch == ' ' || ch == '"' || ch == '$' || ch == ','; }
+
+// Nearly every line of a real list is a plain donation line: a name without quotation marks, a
+// TAB, a date, a TAB and an amount, all well within the scan limit. This reads such a line in
+// straight loops and leaves every other line to scanFields, which would store the same fields
+// and also reports whatever is unusual. It gives up (false) only before anything is reported
+// or booked: before the second field is handled, or after it was taken silently as a date, in
+// which case scanFields takes the same date again without a message. When it returns true,
+// result holds what scanFields would have returned.
+bool scanCommonLine(LineScan& scan, LineResult& result) {
+  const char* text = scan.text;
+  // Name: no leading blank, no quotation mark, ended by a TAB that does not end the line.
+  const char* p = text;
+  if (*p == ' ') {
+    return false;
+  }
+  while (*p != '\t' && *p != '\0' && *p != '\n' && *p != '\r' && *p != '"') {
+    ++p;
+  }
+  if (*p != '\t' || p[1] == '\0' || p == text ||
+      static_cast<std::size_t>(p - text) > kFieldMaxLength) {
+    return false;
+  }
+  fillField(scan.name, text, p);
+
+  // Second field: starts with a digit (no keyword, no column name), ended by a TAB inside the
+  // scan limit, no quotation mark.
+  const char* second = p + 1;
+  if (!isDigit(*second)) {
+    return false;
+  }
+  p = second;
+  while (*p != '\t' && *p != '\0' && *p != '\n' && *p != '\r' && *p != '"') {
+    ++p;
+  }
+  if (*p != '\t' || p - text >= kFieldScanLimit ||
+      static_cast<std::size_t>(p - second) > kFieldMaxLength) {
+    return false;
+  }
+  fillField(scan.second, second, p);
+  if (!handleSecondField(scan, result)) {
+    return true;
+  }
+
+  // Amount: number characters, with the dropped ones passed over; it ends at a field end, or at
+  // its last character when the line ends there.
+  Field& amount = scan.amount;
+  for (++p;; ++p) {
+    if (p - text >= kFieldScanLimit) {
+      return false;
+    }
+    const char ch = *p;
+    if (isAmountCharacter(ch)) {
+      if (amount.length == kFieldMaxLength) {
+        return false;
+      }
+      amount.text[amount.length++] = ch;
+      if (p[1] == '\0') {
+        break;
+      }
+    } else if (isDroppedFromAmount(ch)) {
+      if (p[1] == '\0') {
+        break;
+      }
+    } else if (isFieldEnd(ch)) {
+      break;
+    } else {
+      return false;
+    }
+  }
+  if (amount.length == 0) {
+    return false;
+  }
+  amount.text[amount.length] = '\0';
+  result = finishDonation(scan);
+  return true;
+}
+
 }  // namespace
 
 bool isFieldEnd(char ch) { return ch == '\0' || ch == '\t' || ch == '\n' || ch == '\r'; }
@@ -433,6 +524,13 @@ LineResult parseDonationLine(const char* text, long line) {
   }
 
   LineScan scan{};
+  scan.text = text;
+  scan.line = line;
+  LineResult result = LineResult::notDonation;
+  if (scanCommonLine(scan, result)) {
+    return result;
+  }
+  scan = LineScan{};
   scan.text = text;
   scan.line = line;
   return scanFields(scan);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "input/date_parser.hpp"
 #include "input/line_parser.hpp"
 #include "output/message_channel.hpp"
 
@@ -60,27 +61,100 @@ void printStatistics(const ListCounts& counts) {
   printStatistic(composeLine("       %ld lines read", counts.lines));
 }
 
+// A list is read in large blocks and cut into lines here, rather than a system call's worth of
+// text at a time through fgets; the pieces are exactly those fgets would give into a buffer of
+// kLineLength: up to and including a line feed, at most kLineLength - 1 characters, and at the
+// end of the file what is left. A read error drops the unfinished piece, as fgets does.
+constexpr std::size_t kPieceLimit = kLineLength - 1;
+constexpr std::size_t kReadBlockSize = std::size_t{ 64 } * 1024;
+// Room for one block after an unfinished piece carried over, and for a terminator after it.
+std::array<char, kReadBlockSize + kLineLength> readBlock;
+
+struct BlockReader {
+  std::FILE* file;
+  std::size_t start;  // first character of the next piece
+  std::size_t end;    // one past the last character read
+  bool atEnd;         // nothing more will come from the file
+  bool failed;
+  int readError;
+  // The character that a terminator replaced in the block while a piece was parsed.
+  char* terminator = nullptr;
+  char replaced = '\0';
+  std::size_t pieceLength = 0;
+
+  // The next piece, zero-terminated in place without its line feed; nullptr at the end.
+  char* nextPiece() {
+    for (;;) {
+      char* piece = readBlock.data() + start;
+      const std::size_t available = end - start;
+      const std::size_t window = available < kPieceLimit ? available : kPieceLimit;
+      if (auto* lineFeed = static_cast<char*>(std::memchr(piece, '\n', window))) {
+        pieceLength = static_cast<std::size_t>(lineFeed - piece) + 1;
+        return cut(piece, lineFeed);
+      }
+      if (available >= kPieceLimit) {
+        pieceLength = kPieceLimit;
+        return cut(piece, piece + kPieceLimit);
+      }
+      if (atEnd) {
+        if (failed || available == 0) {
+          return nullptr;
+        }
+        pieceLength = available;
+        return cut(piece, piece + available);
+      }
+      refill(available);
+    }
+  }
+
+  // Gives back what the terminator of the last piece replaced, and moves past the piece.
+  void endPiece() {
+    *terminator = replaced;
+    start += pieceLength;
+  }
+
+  char* cut(char* piece, char* at) {
+    terminator = at;
+    replaced = *at;
+    *at = '\0';
+    return piece;
+  }
+
+  void refill(std::size_t carried) {
+    std::memmove(readBlock.data(), readBlock.data() + start, carried);
+    start = 0;
+    end = carried;
+    const std::size_t got = std::fread(readBlock.data() + end, 1, kReadBlockSize, file);
+    end += got;
+    if (std::ferror(file) != 0) {
+      // Taken at once: parsing the lines still in the block may change errno.
+      readError = errno;
+      failed = true;
+      atEnd = true;
+    } else if (got == 0 || std::feof(file) != 0) {
+      atEnd = true;
+    }
+  }
+};
+
 }  // namespace
 
 void readDonationList(std::FILE* file) {
+  resetDateCache();
   ListCounts counts{};
   if (file != nullptr) {
-    std::array<char, kLineLength> buffer{};
-    while (std::fgets(buffer.data(), kLineLength, file) != nullptr) {
-      const std::size_t length = std::strlen(buffer.data());
-      if (length > 0 && buffer[length - 1] == '\n') {
-        buffer[length - 1] = '\0';
-      }
+    BlockReader reader{ file, 0, 0, false, false, 0 };
+    while (char* piece = reader.nextPiece()) {
       ++counts.lines;
-      countResult(parseDonationLine(buffer.data(), counts.lines), counts);
+      countResult(parseDonationLine(piece, counts.lines), counts);
+      reader.endPiece();
     }
     // A list that cannot be read to its end (a directory, a device error) must not pass for a
     // complete one: the totals would silently miss its donations.
-    if (std::ferror(file) != 0) {
-      const int readError = errno;
+    if (reader.failed) {
       beginError(counts.lines + 1);
       emitText(composeLine("The list could not be read from this line on: %s",
-                           std::strerror(readError)));
+                           std::strerror(reader.readError)));
       endLine();
     }
   }
