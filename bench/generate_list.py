@@ -1,0 +1,151 @@
+#!/usr/bin/env python3
+"""Writes a synthetic donation list for timing runs.
+
+The list is fully determined by its arguments (its own pseudo-random sequence, not Python's),
+so two machines time the same bytes. It holds a column-names line, one keyword line for each
+of 13 kinds of funding source, and donation lines over the given number of distinct names,
+spread over ten years, with the three date forms a spreadsheet gives ("1/15/2020",
+"15 Jan 2020", "15-Jan-2020") and amounts written with and without "$" and ",".
+
+    generate_list.py --lines 1000000 --names 500 --out list.txt [--seed 1] [--first-year 2015]
+"""
+
+import argparse
+import sys
+
+# The 13 kinds bound by keyword lines; the names behind them also give amounts.
+KEYWORDS = [
+    "Government", "Charity", "DAF", "DAFDONOR", "Officer", "Director", "Trustee", "Family",
+    "Revenue", "Investment", "TAX", "OTHER_INCOME", "ADMISSIONS",
+]
+
+FIRST_NAMES = [
+    "Susan", "Robert", "Maria", "James", "Linda", "David", "Patricia", "Michael", "Barbara",
+    "William", "Elizabeth", "Richard", "Jennifer", "Joseph", "Margaret", "Thomas", "Dorothy",
+    "Charles", "Nancy", "Daniel", "Karen", "Matthew", "Betty", "Anthony", "Helen", "Mark",
+]
+LAST_NAMES = [
+    "Baker", "Chen", "Garcia", "Okafor", "Smith", "Johnson", "Williams", "Brown", "Jones",
+    "Miller", "Davis", "Rodriguez", "Martinez", "Hernandez", "Lopez", "Gonzalez", "Wilson",
+    "Anderson", "Taylor", "Moore", "Jackson", "Martin", "Lee", "Perez", "Thompson", "White",
+]
+MONTHS = ["Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"]
+DAYS_IN_MONTH = [31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31]
+MASK64 = (1 << 64) - 1
+
+
+class Sequence:
+    """xorshift64*: small, fast enough, and the same everywhere."""
+
+    def __init__(self, seed):
+        self.state = (seed * 0x9E3779B97F4A7C15 + 0x2545F4914F6CDD1D) & MASK64 or 1
+
+    def below(self, bound):
+        x = self.state
+        x ^= x >> 12
+        x ^= (x << 25) & MASK64
+        x ^= x >> 27
+        self.state = x
+        return (((x * 0x2545F4914F6CDD1D) & MASK64) >> 32) % bound
+
+
+def make_names(count, rng):
+    """count distinct names; the first 13 are funding sources bound by keyword lines."""
+    names = []
+    for i in range(len(KEYWORDS)):
+        names.append("%s Fund %d" % (LAST_NAMES[rng.below(len(LAST_NAMES))], i + 1))
+    pairs = [(f, l) for l in LAST_NAMES for f in FIRST_NAMES]
+    # A seeded shuffle, so other seeds give other names in another order of first appearance.
+    for i in range(len(pairs) - 1, 0, -1):
+        j = rng.below(i + 1)
+        pairs[i], pairs[j] = pairs[j], pairs[i]
+    for i in range(count - len(names)):
+        first, last = pairs[i % len(pairs)]
+        round_ = i // len(pairs)
+        names.append("%s %s" % (first, last) if round_ == 0 else "%s %s %d" % (first, last, round_))
+    return names
+
+
+def spelled(name, rng):
+    """Mostly as first written; sometimes in other letter case, as lists typed by hand are."""
+    pick = rng.below(16)
+    if pick == 0:
+        return name.upper()
+    if pick == 1:
+        return name.lower()
+    return name
+
+
+def date_text(rng, first_year, forms):
+    year = first_year + rng.below(10)
+    month = rng.below(12)
+    day = 1 + rng.below(DAYS_IN_MONTH[month])
+    form = forms[rng.below(len(forms))]
+    if form == "n":
+        return "%d/%d/%d" % (month + 1, day, year)
+    if form == "b":
+        return "%d %s %d" % (day, MONTHS[month], year)
+    return "%d-%s-%d" % (day, MONTHS[month], year)
+
+
+def amount_text(rng):
+    dollars = 1 + rng.below(5000 if rng.below(8) else 250000)
+    cents = rng.below(100) if rng.below(2) else 0
+    grouped = "{:,}".format(dollars)
+    pick = rng.below(5)
+    if pick == 0:
+        return "%d" % dollars
+    if pick == 1:
+        return "%d.%02d" % (dollars, cents)
+    if pick == 2:
+        return "$%d.%02d" % (dollars, cents)
+    if pick == 3:
+        return "$%s.%02d" % (grouped, cents)
+    return "%s" % grouped
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--lines", type=int, required=True, help="lines in the list, all told")
+    parser.add_argument("--names", type=int, required=True, help="distinct names, 14 to 512")
+    parser.add_argument("--out", required=True, help="file to write")
+    parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--first-year", type=int, default=2015, help="first of ten years")
+    parser.add_argument("--date-forms", default="nnbd",
+                        help="mix of date forms: n 1/15/2020, b 15 Jan 2020, d 15-Jan-2020")
+    args = parser.parse_args()
+    if not len(KEYWORDS) < args.names <= 512:
+        sys.exit("--names must be from %d to 512" % (len(KEYWORDS) + 1))
+    if args.lines < 1 + len(KEYWORDS) + args.names:
+        sys.exit("--lines must leave room for every name")
+    if any(form not in "nbd" for form in args.date_forms) or not args.date_forms:
+        sys.exit("--date-forms takes the letters n, b and d")
+    if not 1970 <= args.first_year <= 2029:
+        sys.exit("--first-year must be 1970 to 2029")
+
+    rng = Sequence(args.seed)
+    names = make_names(args.names, rng)
+    lines = ["Name\tDate\tAmount"]
+    for name, keyword in zip(names, KEYWORDS):
+        lines.append("%s\t%s" % (name, keyword))
+    # Every name appears once before the random part, so the list really has them all.
+    for name in names:
+        lines.append("%s\t%s\t%s" % (name, date_text(rng, args.first_year, args.date_forms),
+                                     amount_text(rng)))
+    with open(args.out, "w", encoding="ascii", newline="\n") as out:
+        out.write("\n".join(lines))
+        out.write("\n")
+        chunk = []
+        for _ in range(args.lines - len(lines)):
+            name = names[rng.below(len(names))]
+            chunk.append("%s\t%s\t%s\n" % (spelled(name, rng),
+                                           date_text(rng, args.first_year, args.date_forms),
+                                           amount_text(rng)))
+            if len(chunk) == 65536:
+                out.write("".join(chunk))
+                chunk = []
+        out.write("".join(chunk))
+
+
+if __name__ == "__main__":
+    main()
