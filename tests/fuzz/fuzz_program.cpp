@@ -1,0 +1,111 @@
+// Fuzz target: arbitrary bytes as a donation list, run through the whole program in process:
+// reading, the ledger, the totals and every report section at verbosity 4, with a report file.
+// After each run the ledger's and the totals' invariants are checked, then all state is reset.
+
+#include <unistd.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "fuzz/fuzz_support.hpp"
+#include "ledger/donor_table.hpp"
+#include "ledger/source_type.hpp"
+#include "ledger/totals.hpp"
+#include "output/amount.hpp"
+#include "run/command_line.hpp"
+
+namespace {
+
+std::string workFolder;
+std::string listArgument;
+std::string reportArgument;
+
+void removeWorkFiles() {
+  std::remove((workFolder + "/list.txt").c_str());
+  std::remove((workFolder + "/report.txt").c_str());
+  rmdir(workFolder.c_str());
+}
+
+void writeList(const std::uint8_t* data, std::size_t size) {
+  std::FILE* file = std::fopen((workFolder + "/list.txt").c_str(), "wb");
+  if (file == nullptr) {
+    invariantFailed("cannot write the list file");
+  }
+  if (size > 0 && std::fwrite(data, 1, size, file) != size) {
+    invariantFailed("cannot write the list file");
+  }
+  std::fclose(file);
+}
+
+void checkLedgerAndTotals() {
+  if (donorCount > kDonorTableSize) {
+    invariantFailed("donorCount is past the table");
+  }
+  Amount sumOfYears = 0;
+  for (Amount total : yearTotals) {
+    sumOfYears += total;
+  }
+  if (sumOfYears != grandTotal) {
+    invariantFailed("grandTotal is not the sum of the year totals");
+  }
+  Amount sumOfTypes = 0;
+  for (Amount total : typeTotals) {
+    sumOfTypes += total;
+  }
+  // Every accepted date has a year inside the table, so no amount is outside the years.
+  if (sumOfTypes != grandTotal) {
+    invariantFailed("the type totals do not add up to grandTotal");
+  }
+  for (std::size_t i = 0; i < kDonorTableSize; ++i) {
+    const DonorRecord& donor = donorTable[i];
+    const bool used = i < donorCount;
+    if (used != (donor.name[0] != '\0')) {
+      invariantFailed("the used part of the table and the names disagree");
+    }
+    Amount sum = 0;
+    for (Amount amount : donor.yearAmounts) {
+      sum += amount;
+    }
+    if (sum != donor.totalAmount) {
+      invariantFailed("a donor's total is not the sum of its years");
+    }
+    if (donor.sourceType < 0 || donor.sourceType >= kSourceTypeCount) {
+      invariantFailed("a donor has an unknown source type");
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+  prepareFuzzProcess();
+  const char* temporary = std::getenv("TMPDIR");
+  std::string pattern =
+      std::string(temporary != nullptr ? temporary : "/tmp") + "/quorva-fuzz.XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) {
+    invariantFailed("cannot make a work folder");
+  }
+  workFolder = pattern;
+  // A bare name starting with '/' would be taken for an option.
+  listArgument = "-i=" + workFolder + "/list.txt";
+  reportArgument = "-o=" + workFolder + "/report.txt";
+  std::atexit(removeWorkFiles);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  writeList(data, size);
+  const std::array<const char*, 4> arguments = { "quorva", "-d=4", reportArgument.c_str(),
+                                                 listArgument.c_str() };
+  const int status = runProgram(static_cast<int>(arguments.size()), arguments.data());
+  if (status != 0 && status != 1) {
+    invariantFailed("the exit status is neither 0 nor 1");
+  }
+  checkLedgerAndTotals();
+  resetProgramState();
+  return 0;
+}
