@@ -137,6 +137,27 @@ struct BlockReader {
   }
 };
 
+void reportLineError(long line, const char* text) {
+  beginError(line);
+  emitText(text);
+  endLine();
+}
+
+// A CR ends a field, so on a line whose records are separated by CR alone (the line ends of some
+// spreadsheet exports) every record after the first would be passed over without a word.
+bool hasTextAfterCarriageReturn(const char* text, std::size_t length) {
+  const auto* carriageReturn = static_cast<const char*>(std::memchr(text, '\r', length));
+  if (carriageReturn == nullptr) {
+    return false;
+  }
+  for (const char* p = carriageReturn + 1; p < text + length; ++p) {
+    if (*p != '\r' && *p != ' ' && *p != '\t') {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 void readDonationList(std::FILE* file) {
@@ -146,7 +167,23 @@ void readDonationList(std::FILE* file) {
     BlockReader reader{ file, 0, 0, false, false, 0 };
     while (char* piece = reader.nextPiece()) {
       ++counts.lines;
-      countResult(parseDonationLine(piece, counts.lines), counts);
+      const auto length = static_cast<std::size_t>(reader.terminator - piece);
+      // The parser would stop at a NUL and pass over the rest of the line without a word (a list
+      // saved as UTF-16 has a NUL beside every character), so such a line is refused whole.
+      if (std::memchr(piece, '\0', length) != nullptr) {
+        reportLineError(
+            counts.lines,
+            composeLine(
+                "Line contains a NUL character and is not read; the list may not be plain text"));
+      } else {
+        countResult(parseDonationLine(piece, counts.lines), counts);
+        if (hasTextAfterCarriageReturn(piece, length)) {
+          reportLineError(
+              counts.lines,
+              composeLine(
+                  "Text after a carriage return inside the line is not read; the list may have CR line ends"));
+        }
+      }
       reader.endPiece();
     }
     // A list that cannot be read to its end (a directory, a device error) must not pass for a
