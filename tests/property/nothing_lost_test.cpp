@@ -1,0 +1,636 @@
+// Property: no line of a donation list is lost. Lists are generated at random from the kinds of
+// line a treasurer's export can hold (donations in every date and amount form, keyword lines,
+// headers, comments, blank lines, bad dates and amounts, long lines, quoted names, CR LF ends,
+// binary bytes), each with the outcome the line grammar gives it, worked out here from the
+// grammar's rules and not from the program. Every list is then read by the real reader and
+// checked: each line is blank, a comment, booked, a keyword binding, a line of unexpected
+// format, or has an error or warning with its own line number; the amounts booked are those of
+// the list; and the totals add up.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "input/list_reader.hpp"
+#include "ledger/donor_table.hpp"
+#include "ledger/source_type.hpp"
+#include "ledger/totals.hpp"
+#include "output/message_channel.hpp"
+
+namespace {
+
+constexpr const char* kListName = "list.txt";
+constexpr std::size_t kPieceLength = kLineLength - 1;
+
+// What the reader should make of one piece of the list.
+enum class Outcome { blank, comment, booked, keyword, unexpected, errorOnly };
+
+struct Expectation {
+  Outcome outcome;
+  bool error;    // an error with the piece's line number
+  bool warning;  // a warning with the piece's line number
+};
+
+struct Keyword {
+  const char* text;
+  int type;
+};
+
+constexpr std::array<Keyword, 18> kKeywords = { {
+    { "Government", GOVERNMENT },
+    { "Charity", CHARITY },
+    { "DAF", DAF },
+    { "DAFDONOR", DAFDONOR },
+    { "Officer", OFFICER },
+    { "Director", DIRECTOR },
+    { "Trustee", TRUSTEE },
+    { "Family", FAMILY },
+    { "Revenue", REVENUE },
+    { "Investment", INVESTMENT },
+    { "TAX", TAX },
+    { "OTHER_INCOME", OTHER_INCOME },
+    { "FREE_USE", FREE_USE },
+    { "UNRELATED", UNRELATED },
+    { "NOT_UNRELATED", NOT_UNRELATED },
+    { "OLD_BUSINESS", OLD_BUSINESS },
+    { "ADMISSIONS", ADMISSIONS },
+    { "SALES", SALES },
+} };
+
+constexpr std::array<const char*, 12> kMonths = {
+  "January", "February", "March",     "April",   "May",      "June",
+  "July",    "August",   "September", "October", "November", "December",
+};
+
+std::string asciiLower(std::string text) {
+  for (char& ch : text) {
+    if (ch >= 'A' && ch <= 'Z') {
+      ch = static_cast<char>(ch - 'A' + 'a');
+    }
+  }
+  return text;
+}
+
+// What the generator knows about the ledger as the lines go by: a name's type and total.
+struct Source {
+  int type = 0;
+  std::int64_t total = 0;
+};
+
+// One list being generated, with everything the checks need.
+struct GeneratedList {
+  std::string bytes;
+  std::vector<Expectation> pieces;        // by line number - 1
+  std::map<std::string, Source> sources;  // by lower-case name
+  std::map<long, std::int64_t> yearTotals;
+  std::int64_t bookedSum = 0;
+};
+
+class Generator {
+ public:
+  explicit Generator(std::uint32_t seed) : random_(seed) {}
+
+  GeneratedList makeList(int lineCount) {
+    list_ = GeneratedList{};
+    binaryNames_ = 0;
+    for (int i = 0; i < lineCount; ++i) {
+      addLine();
+    }
+    return list_;
+  }
+
+ private:
+  int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+  bool chance(int percent) { return below(100) < percent; }
+  long nextLineNumber() const { return static_cast<long>(list_.pieces.size()) + 1; }
+
+  std::string oddCase(const std::string& text) {
+    std::string out = text;
+    for (char& ch : out) {
+      if (chance(30) && ch >= 'a' && ch <= 'z') {
+        ch = static_cast<char>(ch - 'a' + 'A');
+      } else if (chance(30) && ch >= 'A' && ch <= 'Z') {
+        ch = static_cast<char>(ch - 'A' + 'a');
+      }
+    }
+    return out;
+  }
+
+  // A date in one of the accepted forms, and its year.
+  std::string makeDate(long& year) {
+    year = 1975 + below(63);  // 1975 to 2037
+    const int month = 1 + below(12);
+    const int day = 1 + below(28);
+    const std::string twoDigits = std::to_string(100 + year % 100).substr(1);
+    const std::string name = kMonths[static_cast<std::size_t>(month - 1)];
+    switch (below(6)) {
+      case 0:
+        return std::to_string(month) + "/" + std::to_string(day) + "/" + std::to_string(year);
+      case 1:
+        return std::to_string(month) + "/" + std::to_string(day) + "/" + twoDigits;
+      case 2:
+        return std::to_string(day) + " " + oddCase(name.substr(0, 3)) + " " + std::to_string(year);
+      case 3:
+        return std::to_string(day) + "-" + oddCase(name.substr(0, 3)) + "-" + twoDigits;
+      case 4:
+        return std::to_string(day) + " " + oddCase(name) + " " + std::to_string(year);
+      default:
+        return std::to_string(day) + " " + name.substr(0, 4) + ", " + std::to_string(year);
+    }
+  }
+
+  static std::string withThousands(std::int64_t dollars) {
+    std::string digits = std::to_string(dollars);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
+      digits.insert(static_cast<std::size_t>(at), ",");
+    }
+    return digits;
+  }
+
+  // A non-zero amount as a spreadsheet may write it, and its value in cents.
+  std::string makeAmount(std::int64_t& cents) {
+    const bool negative = chance(10);
+    std::int64_t magnitude = 0;
+    std::string text;
+    switch (below(6)) {
+      case 0: {  // whole dollars
+        const std::int64_t dollars = 1 + below(20000);
+        magnitude = dollars * 100;
+        text = chance(50) ? std::to_string(dollars) : "$" + withThousands(dollars);
+        break;
+      }
+      case 1: {  // dollars and cents with separators
+        magnitude = 1 + below(5000000);
+        text = "$" + withThousands(magnitude / 100) + "." +
+               std::to_string(100 + magnitude % 100).substr(1);
+        break;
+      }
+      case 2: {  // one digit after the point is tenths
+        const std::int64_t tenths = 1 + below(100000);
+        magnitude = tenths * 10;
+        text = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+        break;
+      }
+      case 3: {  // three digits after the point round half away from zero
+        const std::int64_t mills = 1 + below(1000000);
+        magnitude = (mills + 5) / 10;
+        text = std::to_string(mills / 1000) + "." + std::to_string(1000 + mills % 1000).substr(1);
+        if (magnitude == 0) {
+          magnitude = 1;
+          text = "0.01";
+        }
+        break;
+      }
+      case 4: {  // quoted, as a spreadsheet quotes a cell with a comma
+        magnitude = 100 * (1 + below(9999)) + below(100);
+        if (magnitude % 100 == 0) {
+          magnitude += 1;
+        }
+        text = "\"$" + withThousands(magnitude / 100) + "." +
+               std::to_string(100 + magnitude % 100).substr(1) + "\"";
+        break;
+      }
+      default: {  // blanks inside the number
+        const std::int64_t dollars = 1000 + below(90000);
+        magnitude = dollars * 100;
+        const std::string digits = std::to_string(dollars);
+        text = digits.substr(0, digits.size() - 3) + " " + digits.substr(digits.size() - 3);
+        break;
+      }
+    }
+    cents = negative ? -magnitude : magnitude;
+    if (negative) {
+      text = (text[0] == '"' ? "\"-" + text.substr(1) : "-" + text);
+    }
+    return text;
+  }
+
+  std::string donorName() {
+    if (chance(15)) {
+      return "Agency " + std::to_string(below(20));
+    }
+    return oddCase("Donor " + std::to_string(below(150)));
+  }
+
+  // Bytes that no grammar rule treats specially, high bytes included.
+  char plainByte() {
+    for (;;) {
+      const char ch = static_cast<char>(1 + below(255));
+      if (ch != '\t' && ch != '\r' && ch != '\n' && ch != '"') {
+        return ch;
+      }
+    }
+  }
+
+  std::string binaryName() {
+    std::string name(1, 'B');
+    const int length = 1 + below(40);
+    for (int i = 0; i < length; ++i) {
+      name += plainByte();
+    }
+    return name;
+  }
+
+  std::string lineEnd() { return chance(25) ? "\r" : ""; }
+
+  // Records the line's bytes; piece 0 gets the expectation, the pieces that follow a line
+  // longer than the buffer hold only padding.
+  void put(const std::string& line, Expectation first) {
+    list_.bytes += line;
+    list_.bytes += '\n';
+    std::string rest = line + "\n";
+    bool isFirst = true;
+    while (!rest.empty()) {
+      const std::size_t newline = rest.find('\n');
+      const std::size_t take = newline < kPieceLength ? newline + 1 : kPieceLength;
+      std::string piece = rest.substr(0, take);
+      rest.erase(0, take);
+      if (isFirst) {
+        list_.pieces.push_back(first);
+        isFirst = false;
+        continue;
+      }
+      if (!piece.empty() && piece.back() == '\n') {
+        piece.pop_back();
+      }
+      const bool blank = piece.empty() || piece == "\r";
+      list_.pieces.push_back(blank ? Expectation{ Outcome::blank, false, false }
+                                   : Expectation{ Outcome::errorOnly, true, false });
+    }
+  }
+
+  void book(const std::string& name, long year, std::int64_t cents) {
+    Source& source = list_.sources[asciiLower(name)];
+    source.total += cents;
+    list_.yearTotals[year] += cents;
+    list_.bookedSum += cents;
+  }
+
+  void addDonation() {
+    long year = 0;
+    std::int64_t cents = 0;
+    const std::string date = makeDate(year);
+    const std::string amount = makeAmount(cents);
+    std::string name = donorName();
+    std::string field = name;
+    bool warning = false;
+    bool error = false;
+    const int form = below(10);
+    if (form == 0) {  // quotation marks around the whole name are dropped with a warning
+      name = "Baker, " + name;
+      field = "\"" + name + "\"";
+      warning = true;
+    } else if (form == 1) {  // a blank before the opening mark makes it an error, still booked
+      name = "Chen, " + name;
+      field = " \"" + name + "\"";
+      error = true;
+    } else if (form == 2 && binaryNames_ < 40) {
+      ++binaryNames_;
+      name = binaryName();
+      field = name;
+    }
+    std::string tail = lineEnd();
+    if (chance(10)) {
+      tail = "\tnote " + std::to_string(below(100)) + tail;
+    }
+    book(name, year, cents);
+    put(field + "\t" + date + "\t" + amount + tail, { Outcome::booked, error, warning });
+  }
+
+  void addKeywordLine() {
+    const Keyword& keyword = kKeywords[static_cast<std::size_t>(below(18))];
+    // Agencies keep one keyword each, so most lines agree; some name a second one.
+    const int agency = below(20);
+    const Keyword& chosen = chance(85) ? kKeywords[static_cast<std::size_t>(agency % 18)] : keyword;
+    const std::string name =
+        chance(90) ? "Agency " + std::to_string(agency) : "Donor " + std::to_string(below(150));
+    Source& source = list_.sources[asciiLower(name)];
+    Expectation expected{ Outcome::keyword, false, false };
+    if (source.type != 0 && source.type != chosen.type) {
+      expected = { Outcome::errorOnly, true, false };  // a change of type is refused
+    } else {
+      source.type = chosen.type;
+      expected.error = source.total != 0;  // bound after its amounts
+    }
+    put(oddCase(name) + "\t" + oddCase(chosen.text) + lineEnd(), expected);
+  }
+
+  // A second field that is neither a keyword nor a date: a header on line 1, an error later.
+  void addNotADate(const std::string& date) {
+    const bool first = nextLineNumber() == 1;
+    put(donorName() + "\t" + date + "\t100" + lineEnd(), { Outcome::unexpected, !first, false });
+  }
+
+  void addBadAmount() {
+    long year = 0;
+    const std::string date = makeDate(year);
+    static constexpr std::array<const char*, 6> kBadAmounts = {
+      "12a", "1-2", ".50", "-", "1234567890123456789012345", "-9999999999999999999999999",
+    };
+    const std::string amount = below(7) == 0 ? "" : kBadAmounts[static_cast<std::size_t>(below(6))];
+    put(donorName() + "\t" + date + "\t" + amount + lineEnd(), { Outcome::errorOnly, true, false });
+  }
+
+  void addJunk() {
+    std::string junk(1, static_cast<char>('A' + below(26)));
+    const int length = below(chance(20) ? 400 : 60);
+    for (int i = 0; i < length; ++i) {
+      junk += plainByte();
+    }
+    put(junk + lineEnd(), { Outcome::errorOnly, true, false });
+  }
+
+  void addNulLine() {
+    std::string line;
+    switch (below(3)) {
+      case 0:  // text saved as UTF-16: a NUL after every character
+        for (const char ch : std::string("Smith\t1/15/2020\t100")) {
+          line += ch;
+          line += '\0';
+        }
+        line = std::string(1, '\0') + line;
+        break;
+      case 1:
+        line = "  " + std::string(1, '\0') + "Smith\t1/15/2020\t100";
+        break;
+      default:
+        line = "Smith\t1/15/2020\t100" + std::string(1, '\0') + "Jones\t1/16/2020\t200";
+        break;
+    }
+    put(line, { Outcome::errorOnly, true, false });
+  }
+
+  void addLongLine() {
+    long year = 0;
+    std::int64_t cents = 0;
+    const std::string date = makeDate(year);
+    const std::string amount = makeAmount(cents);
+    const std::string name = donorName();
+    std::string line = name + "\t" + date + "\t" + amount + "\t";
+    line += std::string(static_cast<std::size_t>(520 + below(1200)) - line.size(), 'x');
+    book(name, year, cents);
+    put(line + lineEnd(), { Outcome::booked, false, false });
+  }
+
+  void addLine() {
+    const int pick = below(100);
+    if (pick < 40) {
+      addDonation();
+    } else if (pick < 50) {
+      addKeywordLine();
+    } else if (pick < 54) {
+      put(oddCase("Name\tDate\tAmount") + lineEnd(), { Outcome::unexpected, false, false });
+    } else if (pick < 58) {
+      put((chance(50) ? "! " : "   !") + std::string("comment\t1/1/2020\t5") + lineEnd(),
+          { Outcome::comment, false, false });
+    } else if (pick < 64) {
+      static constexpr std::array<const char*, 5> kBlank = { "", "   ", "\t \t", " \r", "\t" };
+      put(kBlank[static_cast<std::size_t>(below(5))], { Outcome::blank, false, false });
+    } else if (pick < 68) {
+      static constexpr std::array<const char*, 5> kNotDates = {
+        "2020-01-15", "15.01.2020", "Jan 15 2020", "99999999999999999999999/1/2020", "13 Foo 2020",
+      };
+      addNotADate(kNotDates[static_cast<std::size_t>(below(5))]);
+    } else if (pick < 70) {  // a year the parser refuses outright, then the date error
+      put(donorName() + "\t1/15/1850\t100", { Outcome::unexpected, true, false });
+    } else if (pick < 75) {
+      addBadAmount();
+    } else if (pick < 77) {
+      long year = 0;
+      put(donorName() + "\t" + makeDate(year) + "\t0.00" + lineEnd(),
+          { Outcome::unexpected, false, true });
+    } else if (pick < 79) {
+      put(donorName() + "\t\t100" + lineEnd(), { Outcome::unexpected, true, false });
+    } else if (pick < 81) {
+      put("\t" + donorName() + "\t1/1/2020\t5", { Outcome::unexpected, false, false });
+    } else if (pick < 86) {
+      addJunk();
+    } else if (pick < 89) {
+      addNulLine();
+    } else if (pick < 93) {
+      addLongLine();
+    } else if (pick < 96) {  // a name longer than a field holds is refused, not cut
+      put(std::string(static_cast<std::size_t>(128 + below(15)), 'N') + "\t1/1/2020\t5",
+          { Outcome::errorOnly, true, false });
+    } else {  // a CR-only line end hides the next record: reported, the first record booked
+      long year = 0;
+      std::int64_t cents = 0;
+      const std::string name = donorName();
+      const std::string first = name + "\t" + makeDate(year) + "\t" + makeAmount(cents);
+      book(name, year, cents);
+      put(first + "\rSmith\t1/15/2020\t100", { Outcome::booked, true, false });
+    }
+  }
+
+  std::mt19937 random_;
+  GeneratedList list_;
+  int binaryNames_ = 0;
+};
+
+// Messages that carry a line number of the list, by kind.
+struct LineMessages {
+  std::set<long> errors;
+  std::set<long> warnings;
+  std::set<long> bugs;
+};
+
+LineMessages lineMessages(const std::string& console) {
+  LineMessages found;
+  const std::string prefix = std::string(kListName) + ":";
+  std::size_t start = 0;
+  while (start < console.size()) {
+    std::size_t end = console.find('\n', start);
+    if (end == std::string::npos) {
+      end = console.size();
+    }
+    const std::string line = console.substr(start, end - start);
+    start = end + 1;
+    if (line.compare(0, prefix.size(), prefix) != 0) {
+      continue;
+    }
+    std::size_t at = prefix.size();
+    long number = 0;
+    while (at < line.size() && line[at] >= '0' && line[at] <= '9') {
+      number = number * 10 + (line[at] - '0');
+      ++at;
+    }
+    const std::string kind = line.substr(at, 12);
+    if (kind.compare(0, 9, " ? ERROR:") == 0) {
+      found.errors.insert(number);
+    } else if (kind.compare(0, 11, " % WARNING:") == 0) {
+      found.warnings.insert(number);
+    } else if (kind.compare(0, 7, " ? BUG:") == 0) {
+      found.bugs.insert(number);
+    }
+  }
+  return found;
+}
+
+// The number printed by the statistics line that ends with the given words; 0 when absent.
+long statistic(const std::string& console, const std::string& words) {
+  const std::size_t at = console.find(words + "\n");
+  if (at == std::string::npos) {
+    return 0;
+  }
+  std::size_t begin = console.rfind("!", at);
+  long value = 0;
+  for (std::size_t i = begin + 1; i < at; ++i) {
+    if (console[i] >= '0' && console[i] <= '9') {
+      value = value * 10 + (console[i] - '0');
+    }
+  }
+  return value;
+}
+
+std::string readThroughReader(const std::string& bytes) {
+  std::FILE* file = std::tmpfile();
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::rewind(file);
+  setInputFileName(kListName);
+  testing::internal::CaptureStdout();
+  readDonationList(file);
+  const std::string console = testing::internal::GetCapturedStdout();
+  setInputFileName(nullptr);
+  std::fclose(file);
+  return console;
+}
+
+const DonorRecord* findEntry(const std::string& key) {
+  for (std::size_t i = 0; i < donorCount; ++i) {
+    if (asciiLower(donorTable[i].name.data()) == key) {
+      return &donorTable[i];
+    }
+  }
+  return nullptr;
+}
+
+class NothingLostTest : public ::testing::TestWithParam<std::uint32_t> {
+ protected:
+  void SetUp() override {
+    resetMessageChannel();
+    resetDonorTable();
+    resetTotals();
+  }
+  void TearDown() override { SetUp(); }
+};
+
+TEST_P(NothingLostTest, EveryLineIsAccountedForAndEveryAmountBooked) {
+  Generator generator(GetParam());
+  const GeneratedList list = generator.makeList(20 + static_cast<int>(GetParam() % 280));
+  verbosityLevel = static_cast<int>(GetParam() % 5);
+  const std::string console = readThroughReader(list.bytes);
+
+  long blank = 0;
+  long comment = 0;
+  long booked = 0;
+  long keyword = 0;
+  long unexpected = 0;
+  long errorOnly = 0;
+  std::set<long> expectedErrors;
+  std::set<long> expectedWarnings;
+  for (std::size_t i = 0; i < list.pieces.size(); ++i) {
+    const Expectation& piece = list.pieces[i];
+    const long number = static_cast<long>(i) + 1;
+    switch (piece.outcome) {
+      case Outcome::blank:
+        ++blank;
+        break;
+      case Outcome::comment:
+        ++comment;
+        break;
+      case Outcome::booked:
+        ++booked;
+        break;
+      case Outcome::keyword:
+        ++keyword;
+        break;
+      case Outcome::unexpected:
+        ++unexpected;
+        break;
+      case Outcome::errorOnly:
+        ++errorOnly;
+        break;
+    }
+    if (piece.error) {
+      expectedErrors.insert(number);
+    }
+    if (piece.warning) {
+      expectedWarnings.insert(number);
+    }
+  }
+
+  const long linesRead = statistic(console, " lines read");
+  ASSERT_EQ(linesRead, static_cast<long>(list.pieces.size()));
+  EXPECT_EQ(linesRead, blank + comment + booked + keyword + unexpected + errorOnly);
+  EXPECT_EQ(statistic(console, " funding amounts seen"), booked);
+  EXPECT_EQ(statistic(console, " funding source names associated with a keyword (type of source)"),
+            keyword);
+  EXPECT_EQ(statistic(console, unexpected == 1 ? " line with unexpected format"
+                                               : " lines with unexpected format"),
+            unexpected);
+
+  const LineMessages messages = lineMessages(console);
+  EXPECT_EQ(messages.errors, expectedErrors) << console;
+  EXPECT_EQ(messages.warnings, expectedWarnings);
+  EXPECT_TRUE(messages.bugs.empty());
+  // A line that is neither passed over nor counted must have told the treasurer why.
+  for (std::size_t i = 0; i < list.pieces.size(); ++i) {
+    if (list.pieces[i].outcome == Outcome::errorOnly) {
+      EXPECT_EQ(messages.errors.count(static_cast<long>(i) + 1), 1u) << "line " << i + 1;
+    }
+  }
+
+  // The amounts booked, name by name and in all, are those of the list.
+  std::int64_t tableSum = 0;
+  for (std::size_t i = 0; i < donorCount; ++i) {
+    tableSum += donorTable[i].totalAmount;
+  }
+  EXPECT_EQ(tableSum, list.bookedSum);
+  for (const auto& [key, source] : list.sources) {
+    const DonorRecord* entry = findEntry(key);
+    if (source.total != 0) {
+      ASSERT_NE(entry, nullptr) << key;
+      EXPECT_EQ(entry->totalAmount, source.total) << key;
+    }
+    if (entry != nullptr) {
+      EXPECT_EQ(entry->sourceType, source.type) << key;
+    }
+  }
+
+  testing::internal::CaptureStdout();
+  computeTotals();
+  testing::internal::GetCapturedStdout();
+  std::int64_t sumOfYears = 0;
+  for (std::size_t y = 0; y < yearTotals.size(); ++y) {
+    sumOfYears += yearTotals[y];
+    const auto expected = list.yearTotals.find(static_cast<long>(y) + kBaseYear);
+    EXPECT_EQ(yearTotals[y], expected == list.yearTotals.end() ? 0 : expected->second)
+        << "year " << y + kBaseYear;
+  }
+  EXPECT_EQ(grandTotal, sumOfYears);
+  EXPECT_EQ(grandTotal, list.bookedSum);
+  std::int64_t sumOfTypes = 0;
+  for (const std::int64_t total : typeTotals) {
+    sumOfTypes += total;
+  }
+  EXPECT_EQ(sumOfTypes, grandTotal);
+}
+
+std::vector<std::uint32_t> seeds() {
+  std::vector<std::uint32_t> all;
+  for (std::uint32_t seed = 1; seed <= 300; ++seed) {
+    all.push_back(seed * 2654435761u);
+  }
+  return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(GeneratedLists, NothingLostTest, ::testing::ValuesIn(seeds()));
+
+}  // namespace
