@@ -1,5 +1,6 @@
 #include "output/message_channel.hpp"
 
+#include <climits>
 #include <cstdarg>
 #include <cstring>
 
@@ -31,6 +32,14 @@ void writeBoth(const char* text) {
   }
 }
 
+// A tally stops at the largest int instead of wrapping: a list of some billions of bad lines
+// would otherwise turn errorCount negative and end a failed run with status 0.
+void raiseTally(int& tally) {
+  if (tally < INT_MAX) {
+    ++tally;
+  }
+}
+
 }  // namespace
 
 const char* composeLine(const char* format, ...) {
@@ -50,14 +59,14 @@ void beginMessage(MessageKind kind, long line) {
   currentMessageKind = kind;
   switch (kind) {
     case MessageKind::info:
-      ++infoCount;
+      raiseTally(infoCount);
       break;
     case MessageKind::warning:
-      ++warningCount;
+      raiseTally(warningCount);
       break;
     case MessageKind::error:
     case MessageKind::calculationError:
-      ++errorCount;
+      raiseTally(errorCount);
       break;
     default:
       break;
