@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "output/message_channel.hpp"
 
@@ -45,6 +46,7 @@ struct TextSlot {
   std::array<char, kCachedTextLength + 1> text;
   std::time_t when;
 };
+static_assert(sizeof(TextSlot::text) == 2 * sizeof(std::uint64_t), "a key is hashed as two words");
 std::array<TextSlot, kTextSlots> textCache{};
 bool textCacheUsed = false;
 
@@ -288,16 +290,16 @@ std::time_t parseDate(const char* text, long line) {
   if (text == nullptr || text[0] == '\0') {
     return 0;
   }
-  TextSlot key{};
-  std::uint32_t hash = 2166136261u;
-  std::size_t length = 0;
-  for (; length < kCachedTextLength && text[length] != '\0'; ++length) {
-    key.text[length] = text[length];
-    hash = (hash ^ static_cast<unsigned char>(text[length])) * 16777619u;
-  }
-  if (text[length] != '\0') {
+  const std::size_t length = strnlen(text, kCachedTextLength + 1);
+  if (length > kCachedTextLength) {
     return convertDateText(text, line);  // too long to remember
   }
+  TextSlot key{};
+  std::memcpy(key.text.data(), text, length);
+  std::array<std::uint64_t, 2> words{};
+  std::memcpy(words.data(), key.text.data(), sizeof words);
+  const std::uint64_t mixed = (words[0] * 0x9e3779b97f4a7c15ULL ^ words[1]) * 0xc2b2ae3d27d4eb4fULL;
+  const auto hash = static_cast<std::size_t>(mixed >> 40);
   // A text is looked for in a few slots from its own; a list's dates then fit without
   // pushing each other out. When all are taken, the first one is given to the new text.
   const std::size_t home = hash % kTextSlots;

@@ -238,6 +238,22 @@ bool handleSecondField(LineScan& scan, LineResult& result) {
   return false;
 }
 
+// The end of a donation line whose amount is valid.
+LineResult bookAmount(const LineScan& scan, Amount cents) {
+  if (cents == 0) {
+    beginWarning(scan.line);
+    emitText(composeLine("An amount of exactly zero is unexpected for a source of revenue."));
+    endLine();
+    return LineResult::zeroAmount;
+  }
+  // A line without a name has nobody to book for; its error is already reported.
+  if (scan.nameBlank) {
+    return LineResult::lineRejected;
+  }
+  addDonation(scan.name.data(), scan.date, cents, scan.line);
+  return LineResult::donationBooked;
+}
+
 LineResult finishDonation(LineScan& scan) {
   if (scan.quoteCount != 0) {
     if (scan.quoteCount == 2 && scan.quoteAtLineStart && scan.quoteBeforeTab) {
@@ -273,19 +289,7 @@ LineResult finishDonation(LineScan& scan) {
     case Conversion::ok:
       break;
   }
-
-  if (cents == 0) {
-    beginWarning(scan.line);
-    emitText(composeLine("An amount of exactly zero is unexpected for a source of revenue."));
-    endLine();
-    return LineResult::zeroAmount;
-  }
-  // A line without a name has nobody to book for; its error is already reported.
-  if (scan.nameBlank) {
-    return LineResult::lineRejected;
-  }
-  addDonation(scan.name.data(), scan.date, cents, scan.line);
-  return LineResult::donationBooked;
+  return bookAmount(scan, cents);
 }
 
 LineResult scanFields(LineScan& scan) {
@@ -405,6 +409,27 @@ LineResult scanFields(LineScan& scan) {
   }
 }
 
+// A clean state for one line. A field is read only up to its terminator, so an empty field
+// needs no more than its first character cleared; clearing all four hundred bytes of the three
+// fields on every line cost as much as scanning the line.
+void clearField(Field& field) {
+  field.text[0] = '\0';
+  field.length = 0;
+}
+
+void startScan(LineScan& scan, const char* text, long line) {
+  scan.text = text;
+  scan.line = line;
+  clearField(scan.name);
+  clearField(scan.second);
+  clearField(scan.amount);
+  scan.quoteCount = 0;
+  scan.quoteAtLineStart = false;
+  scan.quoteBeforeTab = false;
+  scan.nameBlank = false;
+  scan.date = 0;
+}
+
 // Fills a field with the characters [from, to) of the line, as the scan would have stored them.
 void fillField(Field& field, const char* from, const char* to) {
   const auto length = static_cast<std::size_t>(to - from);
@@ -412,6 +437,49 @@ void fillField(Field& field, const char* from, const char* to) {
   field.text[length] = '\0';
   field.length = length;
 }
+
+// What ends a name or second field of a plain line (the line's end ends it too), and the
+// quotation mark that makes a line not plain.
+constexpr const char* kPlainFieldStops = "\t\n\r\"";
+
+// An amount of whole dollars and one or two digits of cents, read character by character:
+// convertAmount gives the same cents for it, and it can hold nothing that finishDonation
+// would report.
+constexpr int kPlainWholeDigits = 10;  // far below kMaxLineAmount: no range to check
+struct PlainAmount {
+  Amount whole;
+  Amount fraction;
+  int wholeDigits;
+  int fractionDigits;  // -1 before the point
+  bool plain;
+
+  void take(char ch) {
+    if (isDigit(ch)) {
+      if (fractionDigits < 0) {
+        if (wholeDigits < kPlainWholeDigits) {
+          whole = whole * 10 + (ch - '0');
+        }
+        ++wholeDigits;
+      } else {
+        fraction = fraction * 10 + (ch - '0');
+        ++fractionDigits;
+        plain = plain && fractionDigits <= 2;
+      }
+    } else if (ch == '.' && fractionDigits < 0) {
+      fractionDigits = 0;
+    } else {
+      plain = false;  // a minus sign, or a second point
+    }
+  }
+
+  bool cents(Amount& result) const {
+    if (!plain || wholeDigits == 0 || wholeDigits > kPlainWholeDigits || fractionDigits == 0) {
+      return false;
+    }
+    result = whole * 100 + (fractionDigits == 1 ? fraction * 10 : fraction);
+    return true;
+  }
+};
 
 bool isAmountCharacter(char ch) { return isDigit(ch) || ch == '.' || ch == '-'; }
 bool isDroppedFromAmount(char ch) { return ch == ' ' || ch == '"' || ch == '$' || ch == ','; }
@@ -430,9 +498,7 @@ bool scanCommonLine(LineScan& scan, LineResult& result) {
   if (*p == ' ') {
     return false;
   }
-  while (*p != '\t' && *p != '\0' && *p != '\n' && *p != '\r' && *p != '"') {
-    ++p;
-  }
+  p += std::strcspn(p, kPlainFieldStops);
   if (*p != '\t' || p[1] == '\0' || p == text ||
       static_cast<std::size_t>(p - text) > kFieldMaxLength) {
     return false;
@@ -446,9 +512,7 @@ bool scanCommonLine(LineScan& scan, LineResult& result) {
     return false;
   }
   p = second;
-  while (*p != '\t' && *p != '\0' && *p != '\n' && *p != '\r' && *p != '"') {
-    ++p;
-  }
+  p += std::strcspn(p, kPlainFieldStops);
   if (*p != '\t' || p - text >= kFieldScanLimit ||
       static_cast<std::size_t>(p - second) > kFieldMaxLength) {
     return false;
@@ -459,8 +523,10 @@ bool scanCommonLine(LineScan& scan, LineResult& result) {
   }
 
   // Amount: number characters, with the dropped ones passed over; it ends at a field end, or at
-  // its last character when the line ends there.
+  // its last character when the line ends there. The usual form, whole dollars and one or two
+  // digits of cents, is converted on the way; finishDonation judges every other one.
   Field& amount = scan.amount;
+  PlainAmount plain{ 0, 0, 0, -1, true };
   for (++p;; ++p) {
     if (p - text >= kFieldScanLimit) {
       return false;
@@ -471,6 +537,7 @@ bool scanCommonLine(LineScan& scan, LineResult& result) {
         return false;
       }
       amount.text[amount.length++] = ch;
+      plain.take(ch);
       if (p[1] == '\0') {
         break;
       }
@@ -488,7 +555,8 @@ bool scanCommonLine(LineScan& scan, LineResult& result) {
     return false;
   }
   amount.text[amount.length] = '\0';
-  result = finishDonation(scan);
+  Amount cents = 0;
+  result = plain.cents(cents) ? bookAmount(scan, cents) : finishDonation(scan);
   return true;
 }
 
@@ -523,15 +591,12 @@ LineResult parseDonationLine(const char* text, long line) {
     return LineResult::emptyFirstField;
   }
 
-  LineScan scan{};
-  scan.text = text;
-  scan.line = line;
+  LineScan scan;
+  startScan(scan, text, line);
   LineResult result = LineResult::notDonation;
   if (scanCommonLine(scan, result)) {
     return result;
   }
-  scan = LineScan{};
-  scan.text = text;
-  scan.line = line;
+  startScan(scan, text, line);
   return scanFields(scan);
 }
