@@ -85,6 +85,37 @@ void reportMissingEqualSign(const char* argument) {
 
 void closeReportFileAtExit() { closeReportFile(); }
 
+// The arguments of the run under way, so that a report file can be checked against every list
+// that the command line names, before or after it.
+int runArgumentCount = 0;
+const char* const* runArguments = nullptr;
+
+// The list an argument names (a bare name, or the name after -i=), or nullptr.
+const char* listNameOf(const char* argument) {
+  if (argument[0] != '-' && argument[0] != '/') {
+    return argument;
+  }
+  return (argument[1] == 'i' && argument[2] == '=') ? argument + 3 : nullptr;
+}
+
+// Opening a report file empties it: a donation list named as the report file by mistake would be
+// erased, before it is read or after.
+bool isListOfThisRun(const char* name) {
+  struct stat report {};
+  if (stat(name, &report) != 0) {
+    return false;  // a file that does not exist yet is no list
+  }
+  for (int i = 1; i < runArgumentCount; ++i) {
+    const char* list = runArguments[i] != nullptr ? listNameOf(runArguments[i]) : nullptr;
+    struct stat other {};
+    if (list != nullptr && stat(list, &other) == 0 && other.st_dev == report.st_dev &&
+        other.st_ino == report.st_ino) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void readListFile(const char* name) {
   std::FILE* file = std::fopen(name, "r");
   // A folder opens for reading on Linux but cannot be read; it would pass for an empty list.
@@ -178,6 +209,13 @@ void handleOption(const char* argument) {
     case 'o':
       if (tail[0] != '=') {
         reportMissingEqualSign(argument);
+      } else if (isListOfThisRun(tail + 1)) {
+        // Refused like a report file that cannot be opened: the earlier one is closed all the same.
+        closeReportFile();
+        beginArgumentIssue();
+        composeLine("Report file %s is also a donation list of this run; it is not opened",
+                    tail + 1);
+        reportArgumentIssue();
       } else if (!openReportFile(tail + 1)) {
         beginArgumentIssue();
         composeLine("Open report file failed: %s", tail + 1);
@@ -227,11 +265,15 @@ int runProgram(int argc, const char* const* argv) {
     return 1;
   }
   std::fputs("! Processing command line arguments\n", stdout);
+  runArgumentCount = argc;
+  runArguments = argv;
   for (int i = 1; i < argc; ++i) {
     if (argv[i] != nullptr) {
       handleArgument(argv[i]);
     }
   }
+  runArgumentCount = 0;
+  runArguments = nullptr;
   runAnalysis();
   closeReportFile();
   int status = errorCount > 0 ? 1 : 0;
