@@ -461,7 +461,10 @@ struct PlainAmount {
         }
         ++wholeDigits;
       } else {
-        fraction = fraction * 10 + (ch - '0');
+        // Digits past the second leave the form anyway; adding them up would overflow.
+        if (fractionDigits < 2) {
+          fraction = fraction * 10 + (ch - '0');
+        }
         ++fractionDigits;
         plain = plain && fractionDigits <= 2;
       }

@@ -90,11 +90,13 @@ bool readPlainDonation(const char* text, long& year, Amount& cents) {
   int wholeDigits = 0;
   for (; isDigitChar(*p) || *p == ','; ++p) {
     if (*p != ',') {
+      if (++wholeDigits > 10) {
+        return false;
+      }
       whole = whole * 10 + (*p - '0');
-      ++wholeDigits;
     }
   }
-  if (wholeDigits == 0 || wholeDigits > 10) {
+  if (wholeDigits == 0) {
     return false;
   }
   long long fraction = 0;
