@@ -86,6 +86,8 @@ bool isScanSpace(char ch) {
 
 bool isDigit(char ch) { return ch >= '0' && ch <= '9'; }
 
+bool isAsciiLetter(char ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'); }
+
 // Reads the two date patterns the way the C scanning functions read " %d/%d/%d" and
 // " %d %c%c%c %d", except that a run of digits saturates instead of overflowing.
 struct Scanner {
@@ -209,6 +211,8 @@ const char* rewriteDateSeparators(const char* text, char separator) {
 
 namespace {
 
+std::time_t dateOfFields(int monthIndex, int day, int year, long line);
+
 // The calendar time of a date text, without remembering texts.
 std::time_t convertDateText(const char* text, long line) {
   // A rewrite gives a text only for exactly two separators; counting them first spares the
@@ -236,7 +240,73 @@ std::time_t convertDateText(const char* text, long line) {
   } else if (!readNamedMonthDate(source, monthIndex, day, year)) {
     return 0;
   }
+  return dateOfFields(monthIndex, day, year, line);
+}
 
+// Reads a run of at most nine digits (so it cannot overflow) and moves past it.
+bool readShortNumber(const char*& p, int& value) {
+  constexpr int kMaxDigits = 9;
+  int digits = 0;
+  int number = 0;
+  for (; isDigit(*p); ++p) {
+    if (++digits > kMaxDigits) {
+      return false;
+    }
+    number = number * 10 + (*p - '0');
+  }
+  value = number;
+  return digits > 0;
+}
+
+// The forms a spreadsheet writes, with nothing around them: "1/15/2020", "15 Jan 2020" and
+// "15-Jan-2020" (any number of digits up to nine). For these the rewriting and scanning of
+// convertDateText come to the same month, day and year as read here; every other text is left
+// to it.
+bool readPlainDate(const char* text, int& monthIndex, int& day, int& year) {
+  const char* p = text;
+  int first = 0;
+  if (!readShortNumber(p, first)) {
+    return false;
+  }
+  if (*p == '/') {
+    int second = 0;
+    ++p;
+    if (!readShortNumber(p, second) || *p != '/') {
+      return false;
+    }
+    ++p;
+    if (!readShortNumber(p, year) || *p != '\0') {
+      return false;
+    }
+    monthIndex = first - 1;
+    day = second;
+    return true;
+  }
+  const char separator = *p;
+  if (separator != ' ' && separator != '-') {
+    return false;
+  }
+  std::array<char, kMonthLetters> letters{};
+  for (std::size_t i = 0; i < kMonthLetters; ++i) {
+    letters[i] = *++p;
+    if (!isAsciiLetter(letters[i])) {
+      return false;
+    }
+  }
+  if (*++p != separator) {
+    return false;
+  }
+  ++p;
+  if (!readShortNumber(p, year) || *p != '\0') {
+    return false;
+  }
+  monthIndex = monthOfLetters(letters);
+  day = first;
+  return monthIndex >= 0;
+}
+
+// The calendar time of a date as read: the year rules, then the platform's conversion.
+std::time_t dateOfFields(int monthIndex, int day, int year, long line) {
   // A negative year is no date at all, not a two-digit year.
   if (year < 0) {
     return 0;
@@ -289,6 +359,12 @@ std::time_t convertDateText(const char* text, long line) {
 std::time_t parseDate(const char* text, long line) {
   if (text == nullptr || text[0] == '\0') {
     return 0;
+  }
+  int monthIndex = 0;
+  int day = 0;
+  int year = 0;
+  if (readPlainDate(text, monthIndex, day, year)) {
+    return dateOfFields(monthIndex, day, year, line);
   }
   const std::size_t length = strnlen(text, kCachedTextLength + 1);
   if (length > kCachedTextLength) {

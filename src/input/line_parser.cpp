@@ -484,8 +484,24 @@ struct PlainAmount {
   }
 };
 
-bool isAmountCharacter(char ch) { return isDigit(ch) || ch == '.' || ch == '-'; }
-bool isDroppedFromAmount(char ch) { return ch == ' ' || ch == '"' || ch == '$' || ch == ','; }
+// How the amount field of a plain line takes a character: stored, passed over, as its end, or
+// as something only finishDonation or scanFields can judge.
+enum AmountClass : unsigned char { kOtherChar, kNumberChar, kDroppedChar, kFieldEndChar };
+
+constexpr std::array<AmountClass, 256> makeAmountClasses() {
+  std::array<AmountClass, 256> classes{};
+  for (const char ch : { '0', '1', '2', '3', '4', '5', '6', '7', '8', '9', '.', '-' }) {
+    classes[static_cast<unsigned char>(ch)] = kNumberChar;
+  }
+  for (const char ch : { ' ', '"', '$', ',' }) {
+    classes[static_cast<unsigned char>(ch)] = kDroppedChar;
+  }
+  for (const char ch : { '\0', '\t', '\n', '\r' }) {
+    classes[static_cast<unsigned char>(ch)] = kFieldEndChar;
+  }
+  return classes;
+}
+constexpr std::array<AmountClass, 256> kAmountClasses = makeAmountClasses();
 
 // Nearly every line of a real list is a plain donation line: a name without quotation marks, a
 // TAB, a date, a TAB and an amount, all well within the scan limit. This reads such a line in
@@ -525,34 +541,31 @@ bool scanCommonLine(LineScan& scan, LineResult& result) {
     return true;
   }
 
-  // Amount: number characters, with the dropped ones passed over; it ends at a field end, or at
-  // its last character when the line ends there. The usual form, whole dollars and one or two
-  // digits of cents, is converted on the way; finishDonation judges every other one.
+  // Amount: number characters, with the dropped ones passed over, up to a field end. The usual
+  // form, whole dollars and one or two digits of cents, is converted on the way; finishDonation
+  // judges every other one.
   Field& amount = scan.amount;
   PlainAmount plain{ 0, 0, 0, -1, true };
   for (++p;; ++p) {
-    if (p - text >= kFieldScanLimit) {
-      return false;
-    }
-    const char ch = *p;
-    if (isAmountCharacter(ch)) {
+    const AmountClass kind = kAmountClasses[static_cast<unsigned char>(*p)];
+    if (kind == kNumberChar) {
       if (amount.length == kFieldMaxLength) {
         return false;
       }
-      amount.text[amount.length++] = ch;
-      plain.take(ch);
-      if (p[1] == '\0') {
-        break;
+      amount.text[amount.length++] = *p;
+      plain.take(*p);
+    } else if (kind != kDroppedChar) {
+      if (kind != kFieldEndChar) {
+        return false;
       }
-    } else if (isDroppedFromAmount(ch)) {
-      if (p[1] == '\0') {
-        break;
-      }
-    } else if (isFieldEnd(ch)) {
       break;
-    } else {
-      return false;
     }
+  }
+  // Every character the scan reads must lie within its limit: the field end, or, when the line
+  // ends, the last character (where the scan sees the field complete).
+  const char* lastRead = (*p == '\0') ? p - 1 : p;
+  if (lastRead - text >= kFieldScanLimit) {
+    return false;
   }
   if (amount.length == 0) {
     return false;

@@ -81,13 +81,26 @@ struct BlockReader {
   char* terminator = nullptr;
   char replaced = '\0';
   std::size_t pieceLength = 0;
+  bool plainPiece = false;
 
   // The next piece, zero-terminated in place without its line feed; nullptr at the end.
+  // plainPiece tells that it holds neither a NUL nor a CR.
   char* nextPiece() {
     for (;;) {
       char* piece = readBlock.data() + start;
       const std::size_t available = end - start;
       const std::size_t window = available < kPieceLimit ? available : kPieceLimit;
+      // Most lines: one scan, bounded by a terminator put at the end of the window for it,
+      // finds the line feed and shows that nothing before it is a NUL or a CR.
+      const char atWindowEnd = piece[window];
+      piece[window] = '\0';
+      const std::size_t plainLength = std::strcspn(piece, "\r\n");
+      piece[window] = atWindowEnd;
+      plainPiece = plainLength < window && piece[plainLength] == '\n';
+      if (plainPiece) {
+        pieceLength = plainLength + 1;
+        return cut(piece, piece + plainLength);
+      }
       if (auto* lineFeed = static_cast<char*>(std::memchr(piece, '\n', window))) {
         pieceLength = static_cast<std::size_t>(lineFeed - piece) + 1;
         return cut(piece, lineFeed);
@@ -168,6 +181,12 @@ void readDonationList(std::FILE* file) {
     while (char* piece = reader.nextPiece()) {
       ++counts.lines;
       const auto length = static_cast<std::size_t>(reader.terminator - piece);
+      // Nearly every line holds neither a NUL nor a CR; one scan that stops at either tells.
+      if (reader.plainPiece || std::strcspn(piece, "\r") == length) {
+        countResult(parseDonationLine(piece, counts.lines), counts);
+        reader.endPiece();
+        continue;
+      }
       // The parser would stop at a NUL and pass over the rest of the line without a word (a list
       // saved as UTF-16 has a NUL beside every character), so such a line is refused whole.
       if (std::memchr(piece, '\0', length) != nullptr) {

@@ -137,11 +137,12 @@ void clearIndex() {
 
 // Brings the index up to the used part of the table, which code outside this file may also
 // have filled. An empty or repeated name makes the index untrusted until the table is reset.
-bool syncIndex() {
+bool catchUpIndex();
+
+bool syncIndex() { return indexedCount == usedEntries() ? indexTrusted : catchUpIndex(); }
+
+bool catchUpIndex() {
   const std::size_t used = usedEntries();
-  if (indexedCount == used) {
-    return indexTrusted;
-  }
   if (indexedCount > used) {
     clearIndex();
   }
@@ -201,23 +202,12 @@ void reportFound(std::size_t index) {
 
 }  // namespace
 
-int findOrCreateDonor(const char* name, long line) {
-  if (isNameEmpty(name)) {
-    beginBug(line);
-    emitText(composeLine("Donor name must not be blank in findOrCreateDonor"));
-    endLine();
-    return -1;
-  }
+namespace {
 
-  if (syncIndex()) {
-    const int found = indexedEntry(name, nameKey(name));
-    if (found >= 0) {
-      reportFound(static_cast<std::size_t>(found));
-      return found;
-    }
-  }
-
-  // A new name, or an index that cannot be trusted: the scan of the table decides.
+// Finds name by scanning the table from entry 0, or creates its entry: for a name the index
+// does not hold, and whenever the index cannot be trusted. Kept apart from the lookup through
+// the index, which runs for nearly every donation line.
+int scanOrCreateDonor(const char* name, long line) {
   const std::size_t used = usedEntries();
   for (std::size_t i = 0; i < used; ++i) {
     const DonorRecord& entry = donorTable[i];
@@ -259,6 +249,25 @@ int findOrCreateDonor(const char* name, long line) {
   donorCount = static_cast<std::uint32_t>(used + 1);
   syncIndex();
   return static_cast<int>(used);
+}
+
+}  // namespace
+
+int findOrCreateDonor(const char* name, long line) {
+  if (isNameEmpty(name)) {
+    beginBug(line);
+    emitText(composeLine("Donor name must not be blank in findOrCreateDonor"));
+    endLine();
+    return -1;
+  }
+  if (syncIndex()) {
+    const int found = indexedEntry(name, nameKey(name));
+    if (found >= 0) {
+      reportFound(static_cast<std::size_t>(found));
+      return found;
+    }
+  }
+  return scanOrCreateDonor(name, line);
 }
 
 bool bindSourceType(int index, long line, int type) {
