@@ -203,6 +203,18 @@ LineResult handleKeyword(LineScan& scan, const Keyword& keyword) {
 
 // The second field has ended. Returns true when the line goes on to its amount field;
 // otherwise result holds what the line came to.
+// A second field that is neither blank, nor a keyword, nor a column name, nor a date.
+LineResult reportNoDate(const LineScan& scan) {
+  if (scan.line == kFirstLine) {
+    beginInfo(scan.line);
+    emitText(composeLine("Date field on first line '%s' is probably a header", scan.second.data()));
+    endLine();
+  } else {
+    reportLineError(scan.line, composeLine("Date has improper format: '%s'", scan.second.data()));
+  }
+  return LineResult::notDonation;
+}
+
 bool handleSecondField(LineScan& scan, LineResult& result) {
   if (isBlankLine(scan.second.data())) {
     reportLineError(scan.line, composeLine("The date (second) field is blank: %s", scan.text));
@@ -227,14 +239,7 @@ bool handleSecondField(LineScan& scan, LineResult& result) {
   if (scan.date != 0) {
     return true;
   }
-  if (scan.line == kFirstLine) {
-    beginInfo(scan.line);
-    emitText(composeLine("Date field on first line '%s' is probably a header", scan.second.data()));
-    endLine();
-  } else {
-    reportLineError(scan.line, composeLine("Date has improper format: '%s'", scan.second.data()));
-  }
-  result = LineResult::notDonation;
+  result = reportNoDate(scan);
   return false;
 }
 
@@ -537,7 +542,11 @@ bool scanCommonLine(LineScan& scan, LineResult& result) {
     return false;
   }
   fillField(scan.second, second, p);
-  if (!handleSecondField(scan, result)) {
+  // Starting with a digit, the field is not blank and no keyword or column name: handleSecondField
+  // would come straight to the date.
+  scan.date = parseDate(scan.second.data(), scan.line);
+  if (scan.date == 0) {
+    result = reportNoDate(scan);
     return true;
   }
 
@@ -593,18 +602,23 @@ bool isBlankLine(const char* text) {
 }
 
 LineResult parseDonationLine(const char* text, long line) {
-  if (isBlankLine(text)) {
-    return LineResult::blankLine;
-  }
-  const char* first = text;
-  while (*first == ' ') {
-    ++first;
-  }
-  if (*first == '!') {
-    return LineResult::commentLine;
-  }
-  if (*first == '\t') {
-    return LineResult::emptyFirstField;
+  // A line that starts with any other character is neither blank, nor a comment, nor one
+  // without a first field.
+  const char lead = text != nullptr ? text[0] : '\0';
+  if (lead == ' ' || lead == '!' || isFieldEnd(lead)) {
+    if (isBlankLine(text)) {
+      return LineResult::blankLine;
+    }
+    const char* first = text;
+    while (*first == ' ') {
+      ++first;
+    }
+    if (*first == '!') {
+      return LineResult::commentLine;
+    }
+    if (*first == '\t') {
+      return LineResult::emptyFirstField;
+    }
   }
 
   LineScan scan;
