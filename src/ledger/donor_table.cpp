@@ -86,6 +86,15 @@ std::uint64_t foldWord(std::uint64_t word) {
   return word | (upper >> 2);
 }
 
+// Fewer than eight characters, as loadWord would give them followed by zeros.
+std::uint64_t loadShortWord(const char* at, std::size_t length) {
+  std::array<char, sizeof(std::uint64_t)> bytes{};
+  for (std::size_t i = 0; i < length; ++i) {
+    bytes[i] = at[i];
+  }
+  return loadWord(bytes.data());
+}
+
 std::uint64_t mixWord(std::uint64_t hash, std::uint64_t word) {
   return (hash ^ word) * 0x9e3779b97f4a7c15ULL;
 }
@@ -101,18 +110,27 @@ NameKey nameKey(const char* name) {
     // The last eight characters, overlapping the word before when the length is no multiple.
     hash = mixWord(hash, foldWord(loadWord(name + length - sizeof(std::uint64_t))));
   } else {
-    std::uint64_t word = 0;
-    std::memcpy(&word, name, length);
-    hash = mixWord(hash, foldWord(word));
+    hash = mixWord(hash, foldWord(loadShortWord(name, length)));
   }
   return NameKey{ length, static_cast<std::uint32_t>(hash >> 32) };
 }
 
-// A name of the given key is the stored one: the same characters (the common case), or the
-// same but for letter case.
+// sameName for a name of the given length: the stored name ends there and its characters are
+// the same but for letter case. Compared eight at a time, folded, as the key was made.
 bool sameKeyedName(const char* stored, const char* name, std::size_t length) {
-  return (std::memcmp(stored, name, length) == 0 && stored[length] == '\0') ||
-         sameName(stored, name);
+  if (stored[length] != '\0') {
+    return false;
+  }
+  if (length < sizeof(std::uint64_t)) {
+    return foldWord(loadShortWord(stored, length)) == foldWord(loadShortWord(name, length));
+  }
+  for (std::size_t i = 0; i + sizeof(std::uint64_t) < length; i += sizeof(std::uint64_t)) {
+    if (foldWord(loadWord(stored + i)) != foldWord(loadWord(name + i))) {
+      return false;
+    }
+  }
+  const std::size_t last = length - sizeof(std::uint64_t);
+  return foldWord(loadWord(stored + last)) == foldWord(loadWord(name + last));
 }
 
 // The entry holding name according to the index, or -1.
