@@ -308,51 +308,51 @@ bool readShortNumber(const char*& p, int& value) {
   return digits > 0;
 }
 
-// The forms a spreadsheet writes, with nothing around them: "1/15/2020", "15 Jan 2020" and
+// The forms a spreadsheet writes, ended by the given character: "1/15/2020", "15 Jan 2020" and
 // "15-Jan-2020" (any number of digits up to nine). For these the rewriting and scanning of
 // convertDateText come to the same month, day and year as read here; every other text is left
-// to it.
-bool readPlainDate(const char* text, int& monthIndex, int& day, int& year) {
+// to it. Returns the position of the end, or nullptr.
+const char* readPlainDate(const char* text, char end, DateParts& parts) {
   const char* p = text;
   int first = 0;
   if (!readShortNumber(p, first)) {
-    return false;
+    return nullptr;
   }
   if (*p == '/') {
     int second = 0;
     ++p;
     if (!readShortNumber(p, second) || *p != '/') {
-      return false;
+      return nullptr;
     }
     ++p;
-    if (!readShortNumber(p, year) || *p != '\0') {
-      return false;
+    if (!readShortNumber(p, parts.year) || *p != end) {
+      return nullptr;
     }
-    monthIndex = first - 1;
-    day = second;
-    return true;
+    parts.monthIndex = first - 1;
+    parts.day = second;
+    return p;
   }
   const char separator = *p;
   if (separator != ' ' && separator != '-') {
-    return false;
+    return nullptr;
   }
   std::array<char, kMonthLetters> letters{};
   for (std::size_t i = 0; i < kMonthLetters; ++i) {
     letters[i] = *++p;
     if (!isAsciiLetter(letters[i])) {
-      return false;
+      return nullptr;
     }
   }
   if (*++p != separator) {
-    return false;
+    return nullptr;
   }
   ++p;
-  if (!readShortNumber(p, year) || *p != '\0') {
-    return false;
+  if (!readShortNumber(p, parts.year) || *p != end) {
+    return nullptr;
   }
-  monthIndex = monthOfAsciiLetters(letters);
-  day = first;
-  return monthIndex >= 0;
+  parts.monthIndex = monthOfAsciiLetters(letters);
+  parts.day = first;
+  return parts.monthIndex >= 0 ? p : nullptr;
 }
 
 // The calendar time of a date as read: the year rules, then the platform's conversion.
@@ -410,11 +410,9 @@ std::time_t parseDate(const char* text, long line) {
   if (text == nullptr || text[0] == '\0') {
     return 0;
   }
-  int monthIndex = 0;
-  int day = 0;
-  int year = 0;
-  if (readPlainDate(text, monthIndex, day, year)) {
-    return dateOfFields(monthIndex, day, year, line);
+  DateParts parts{ 0, 0, 0 };
+  if (readPlainDate(text, '\0', parts) != nullptr) {
+    return dateOfParts(parts, line);
   }
   const std::size_t length = strnlen(text, kCachedTextLength + 1);
   if (length > kCachedTextLength) {
@@ -449,6 +447,14 @@ std::time_t parseDate(const char* text, long line) {
     textCacheUsed = true;
   }
   return when;
+}
+
+const char* readPlainDateField(const char* text, DateParts& parts) {
+  return text != nullptr ? readPlainDate(text, '\t', parts) : nullptr;
+}
+
+std::time_t dateOfParts(const DateParts& parts, long line) {
+  return dateOfFields(parts.monthIndex, parts.day, parts.year, line);
 }
 
 void resetDateCache() {

@@ -13,6 +13,22 @@ std::time_t parseDate(const char* text, long line);
 /// nullptr when the text does not hold exactly two separators.
 const char* rewriteDateSeparators(const char* text, char separator);
 
+/// A date as read from its text, before the year rules: the month minus one, the day and the
+/// year as written.
+struct DateParts {
+  int monthIndex;
+  int day;
+  int year;
+};
+
+/// Reads a date of a plain form ("1/15/2020", "15 Jan 2020", "15-Jan-2020") that starts text
+/// and is ended by a TAB, as parseDate reads the same characters alone; returns the TAB's
+/// position, or nullptr (nothing read, nothing reported) when the field has no plain form.
+const char* readPlainDateField(const char* text, DateParts& parts);
+/// The calendar time of parts as parseDate gives it for their text: the same year rules and
+/// year message, the same conversion.
+std::time_t dateOfParts(const DateParts& parts, long line);
+
 /// Forgets the calendar times remembered for dates already converted, so that the next
 /// conversions follow the current time zone setting; the reader calls it for every list.
 void resetDateCache();

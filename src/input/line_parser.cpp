@@ -535,16 +535,26 @@ bool scanCommonLine(LineScan& scan, LineResult& result) {
   if (!isDigit(*second)) {
     return false;
   }
-  p = second;
-  p += std::strcspn(p, kPlainFieldStops);
+  // Starting with a digit, the field is not blank and no keyword or column name: handleSecondField
+  // would come straight to the date. A date of a plain form is read from the line in place; the
+  // field is stored only for a message.
+  DateParts parts{ 0, 0, 0 };
+  p = readPlainDateField(second, parts);
+  const bool plainDate = p != nullptr;
+  if (!plainDate) {
+    p = second + std::strcspn(second, kPlainFieldStops);
+  }
   if (*p != '\t' || p - text >= kFieldScanLimit ||
       static_cast<std::size_t>(p - second) > kFieldMaxLength) {
     return false;
   }
-  fillField(scan.second, second, p);
-  // Starting with a digit, the field is not blank and no keyword or column name: handleSecondField
-  // would come straight to the date.
-  scan.date = parseDate(scan.second.data(), scan.line);
+  scan.date = plainDate ? dateOfParts(parts, scan.line) : 0;
+  if (scan.date == 0) {
+    fillField(scan.second, second, p);
+    if (!plainDate) {
+      scan.date = parseDate(scan.second.data(), scan.line);
+    }
+  }
   if (scan.date == 0) {
     result = reportNoDate(scan);
     return true;
