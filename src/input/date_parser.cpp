@@ -32,8 +32,9 @@ constexpr std::array<const char*, 12> kMonthNames = {
 // slots take half the room and more of a list's days stay in the processor's nearest cache.
 constexpr int kCachedDays = 32;
 constexpr int kCachedMonths = 12;
-constexpr std::size_t kConversionSlots =
-    static_cast<std::size_t>((kLastYear - kFirstYear + 1) * kCachedMonths * kCachedDays);
+constexpr std::size_t kConversionSlots = static_cast<std::size_t>(kLastYear - kFirstYear + 1) *
+                                         static_cast<std::size_t>(kCachedMonths) *
+                                         static_cast<std::size_t>(kCachedDays);
 std::array<std::int32_t, kConversionSlots> conversionCache{};
 bool conversionCacheUsed = false;
 
