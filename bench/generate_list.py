@@ -76,6 +76,10 @@ def spelled(name, rng):
     return name
 
 
+FULL_MONTHS = ["January", "February", "March", "April", "May", "June", "July", "August",
+               "September", "October", "November", "December"]
+
+
 def date_text(rng, first_year, forms):
     year = first_year + rng.below(10)
     month = rng.below(12)
@@ -83,8 +87,12 @@ def date_text(rng, first_year, forms):
     form = forms[rng.below(len(forms))]
     if form == "n":
         return "%d/%d/%d" % (month + 1, day, year)
+    if form == "y":
+        return "%d/%d/%02d" % (month + 1, day, year % 100)
     if form == "b":
         return "%d %s %d" % (day, MONTHS[month], year)
+    if form == "f":
+        return "%d %s %d" % (day, FULL_MONTHS[month], year)
     return "%d-%s-%d" % (day, MONTHS[month], year)
 
 
@@ -112,14 +120,15 @@ def main():
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--first-year", type=int, default=2015, help="first of ten years")
     parser.add_argument("--date-forms", default="nnbd",
-                        help="mix of date forms: n 1/15/2020, b 15 Jan 2020, d 15-Jan-2020")
+                        help="mix of date forms, one letter per share: n 1/15/2020, y 1/15/20, "
+                             "b 15 Jan 2020, f 15 January 2020, d 15-Jan-2020")
     args = parser.parse_args()
     if not len(KEYWORDS) < args.names <= 512:
         sys.exit("--names must be from %d to 512" % (len(KEYWORDS) + 1))
     if args.lines < 1 + len(KEYWORDS) + args.names:
         sys.exit("--lines must leave room for every name")
-    if any(form not in "nbd" for form in args.date_forms) or not args.date_forms:
-        sys.exit("--date-forms takes the letters n, b and d")
+    if any(form not in "nybfd" for form in args.date_forms) or not args.date_forms:
+        sys.exit("--date-forms takes the letters n, y, b, f and d")
     if not 1970 <= args.first_year <= 2029:
         sys.exit("--first-year must be 1970 to 2029")
 

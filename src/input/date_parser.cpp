@@ -309,10 +309,10 @@ bool readShortNumber(const char*& p, int& value) {
   return digits > 0;
 }
 
-// The forms a spreadsheet writes, ended by the given character: "1/15/2020", "15 Jan 2020" and
-// "15-Jan-2020" (any number of digits up to nine). For these the rewriting and scanning of
-// convertDateText come to the same month, day and year as read here; every other text is left
-// to it. Returns the position of the end, or nullptr.
+// The forms a spreadsheet writes, ended by the given character: "1/15/2020", "15 Jan 2020",
+// "15 January 2020" and the same with dashes (any number of digits up to nine). For these the
+// rewriting and scanning of convertDateText come to the same month, day and year as read here;
+// every other text is left to it. Returns the position of the end, or nullptr.
 const char* readPlainDate(const char* text, char end, DateParts& parts) {
   const char* p = text;
   int first = 0;
@@ -337,6 +337,7 @@ const char* readPlainDate(const char* text, char end, DateParts& parts) {
   if (separator != ' ' && separator != '-') {
     return nullptr;
   }
+  // The month's name, of three letters or written out: the rewriting keeps its first three.
   std::array<char, kMonthLetters> letters{};
   for (std::size_t i = 0; i < kMonthLetters; ++i) {
     letters[i] = *++p;
@@ -344,7 +345,10 @@ const char* readPlainDate(const char* text, char end, DateParts& parts) {
       return nullptr;
     }
   }
-  if (*++p != separator) {
+  do {
+    ++p;
+  } while (isAsciiLetter(*p));
+  if (*p != separator) {
     return nullptr;
   }
   ++p;

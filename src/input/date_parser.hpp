@@ -21,7 +21,7 @@ struct DateParts {
   int year;
 };
 
-/// Reads a date of a plain form ("1/15/2020", "15 Jan 2020", "15-Jan-2020") that starts text
+/// Reads a date of a plain form ("1/15/2020", "15 Jan 2020", "15-January-2020") that starts text
 /// and is ended by a TAB, as parseDate reads the same characters alone; returns the TAB's
 /// position, or nullptr (nothing read, nothing reported) when the field has no plain form.
 const char* readPlainDateField(const char* text, DateParts& parts);
