@@ -1,5 +1,7 @@
 #include "output/message_channel.hpp"
 
+#include <unistd.h>
+
 #include <climits>
 #include <cstdarg>
 #include <cstring>
@@ -22,6 +24,22 @@ constexpr std::array<const char*, kMessageKindCount> messageKindNames = {
 
 MessageKind currentMessageKind = MessageKind::plain;
 std::array<char, kInputFileNameSize> inputFileName{};
+
+// Buffers far larger than stdio's own (a disk block), so that a run with many messages reaches
+// a file or pipe in few system calls. A terminal stays line buffered: its reader sees each line
+// as it comes.
+constexpr std::size_t kOutputBufferSize = std::size_t{ 64 } * 1024;
+std::array<char, kOutputBufferSize> consoleBuffer;
+std::array<char, kOutputBufferSize> reportBuffer;
+
+int bufferMode(std::FILE* stream) noexcept {
+  const int descriptor = fileno(stream);
+  return descriptor >= 0 && isatty(descriptor) != 0 ? _IOLBF : _IOFBF;
+}
+
+// Before main, so before anything is written to the console (setvbuf must come first).
+const bool consoleBuffered =
+    std::setvbuf(stdout, consoleBuffer.data(), bufferMode(stdout), consoleBuffer.size()) == 0;
 
 // Both outputs take the same bytes; a failed write is left for the end of the run to notice
 // (ferror on the stream), so nothing here checks results.
@@ -132,6 +150,12 @@ void setInputFileName(const char* name) {
   }
   std::memcpy(inputFileName.data(), name, length);
   inputFileName[length] = '\0';
+}
+
+void useReportBuffer(std::FILE* file) {
+  if (file != nullptr) {
+    std::setvbuf(file, reportBuffer.data(), bufferMode(file), reportBuffer.size());
+  }
 }
 
 const char* messageKindName(MessageKind kind) {

@@ -33,6 +33,7 @@ bool openReportFile(const char* name) {
   if (file == nullptr) {
     return false;
   }
+  useReportBuffer(file);
   reportFile = file;
   rememberName(name);
   printBanner();
