@@ -1,0 +1,145 @@
+// Plain donation lines are read in straight loops; every other line, and any plain-looking line
+// that turns out otherwise, goes through the full scan. Both must come to the same result, the
+// same messages and the same bookings.
+
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "input/date_parser.hpp"
+#include "input/line_parser.hpp"
+#include "ledger/donor_table.hpp"
+#include "output/message_channel.hpp"
+
+namespace {
+
+struct Outcome {
+  LineResult result;
+  std::string printed;
+  std::string booked;
+};
+
+class PlainLineTest : public ::testing::Test {
+ protected:
+  void SetUp() override { clear(); }
+  void TearDown() override { clear(); }
+  static void clear() {
+    resetMessageChannel();
+    resetDonorTable();
+    resetDateCache();
+    setInputFileName("gifts.txt");
+  }
+  // Parses one line as line 2 of a list and describes what it printed and booked.
+  static Outcome parse(const std::string& line) {
+    clear();
+    testing::internal::CaptureStdout();
+    const LineResult result = parseDonationLine(line.c_str(), 2);
+    Outcome outcome{ result, testing::internal::GetCapturedStdout(), "" };
+    for (std::uint32_t i = 0; i < donorCount; ++i) {
+      const DonorRecord& entry = donorTable[i];
+      outcome.booked += std::string(entry.name.data()) + " " + std::to_string(entry.totalAmount);
+      for (int y = 0; y < kYearCount; ++y) {
+        if (entry.yearAmounts[static_cast<std::size_t>(y)] != 0) {
+          outcome.booked += " " + std::to_string(y + kBaseYear) + ":" +
+                            std::to_string(entry.yearAmounts[static_cast<std::size_t>(y)]);
+        }
+      }
+      outcome.booked += ";";
+    }
+    return outcome;
+  }
+};
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos;
+       at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+const char* const kLines[] = {
+  // Plain lines of every amount form.
+  "Smith\t1/15/2020\t100",
+  "Smith\t15 Jan 2020\t$1,000.00",
+  "Smith\t15-January-2020\t\"$1,250.50\"",
+  "SMITH, John\t1/15/20\t5",
+  "Smith\t1/15/2020\t12.5",
+  "Smith\t1/15/2020\t1234567890.12",
+  "Smith\t1/15/2020\t5\tnote after the amount",
+  "Smith\t1/15/2020\t 5",
+  "Smith \t1/15/2020\t5",
+  // Amounts of other forms, and amounts in error.
+  "Smith\t1/15/2020\t5.",
+  "Smith\t1/15/2020\t.50",
+  "Smith\t1/15/2020\t-12.50",
+  "Smith\t1/15/2020\t1.2.3",
+  "Smith\t1/15/2020\t12.345",
+  "Smith\t1/15/2020\t12.355",
+  "Smith\t1/15/2020\t1.99999999999999999999",
+  "Smith\t1/15/2020\t12345678901",
+  "Smith\t1/15/2020\t99999999999999.99",
+  "Smith\t1/15/2020\t0.00",
+  "Smith\t1/15/2020\t12a",
+  "Smith\t1/15/2020\t1-2",
+  "Smith\t1/15/2020\t",
+  "Smith\t1/15/2020\t$",
+  "Smith\t1/15/2020\t5 ",
+  "Smith\t1/15/2020\t5$",
+  "Smith\t1/15/2020\t5\r",
+  "Smith\t1/15/2020\t5\"",
+  // Dates that are no dates, or not of a plain form.
+  "Smith\t1/15/1850\t5",
+  "Smith\t13/45/2020\t5",
+  "Smith\t1/1/1969\t5",
+  "Smith\t1/15/2020x\t5",
+  "Smith\t1\"/15/2020\t5",
+  "Smith\t1/15/2020\r\t5",
+  "Smith\t1/15/2020",
+  "Smith\t15 Sept, 2020\t5",
+  // Names that are not plain.
+  "Smith\"\t1/15/2020\t5",
+};
+
+TEST_F(PlainLineTest, PlainLinesComeToWhatTheFullScanComesTo) {
+  std::vector<std::string> lines(std::begin(kLines), std::end(kLines));
+  lines.push_back(std::string(127, 'x') + "\t1/15/2020\t5");
+  lines.push_back(std::string(128, 'x') + "\t1/15/2020\t5");
+  lines.push_back("A\t1/1/2020\t" + std::string(126, '0') + "5");
+  lines.push_back("A\t1/1/2020\t" + std::string(127, '0') + "5");
+  // A blank at the start keeps a line from the straight loops; the full scan passes over it.
+  for (const std::string& line : lines) {
+    const Outcome plain = parse(line);
+    const Outcome full = parse(" " + line);
+    EXPECT_EQ(plain.result, full.result) << "'" << line << "'";
+    EXPECT_EQ(plain.printed, replaced(full.printed, " " + line, line)) << "'" << line << "'";
+    EXPECT_EQ(plain.booked, full.booked) << "'" << line << "'";
+  }
+}
+
+TEST_F(PlainLineTest, TheAmountMustEndWithinTheFirst150Characters) {
+  const std::string start = std::string(100, 'n') + "\t1/15/2020\t";  // the amount starts at 111
+  const std::string limit =
+      "gifts.txt:2 ? ERROR: Expected fields not found in the first 150 characters of the input "
+      "line.\n";
+  struct LimitCase {
+    std::string amount;
+    LineResult result;
+    bool reported;
+  };
+  const LimitCase cases[] = {
+    { std::string(38, '$') + "5", LineResult::donationBooked, false },  // last character at 149
+    { std::string(39, '$') + "5", LineResult::lineRejected, true },
+    { std::string(37, '$') + "5\t", LineResult::donationBooked, false },  // TAB at 149
+    { std::string(38, '$') + "5\t", LineResult::lineRejected, true },
+  };
+  for (const LimitCase& c : cases) {
+    const Outcome outcome = parse(start + c.amount);
+    EXPECT_EQ(outcome.result, c.result) << c.amount.size();
+    EXPECT_EQ(outcome.printed, c.reported ? limit : "") << c.amount.size();
+  }
+}
+
+}  // namespace

@@ -1,0 +1,182 @@
+// Finding names through the index beside the donor table: every lookup must give what a scan of
+// the table in order, comparing without regard to ASCII letter case, would give.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "ledger/donor_table.hpp"
+#include "output/message_channel.hpp"
+
+namespace {
+
+class DonorIndexTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    resetMessageChannel();
+    resetDonorTable();
+    setInputFileName("gifts.txt");
+    testing::internal::CaptureStdout();
+  }
+  void TearDown() override {
+    testing::internal::GetCapturedStdout();
+    resetMessageChannel();
+    resetDonorTable();
+  }
+  static std::string output() {
+    std::string printed = testing::internal::GetCapturedStdout();
+    testing::internal::CaptureStdout();
+    return printed;
+  }
+  // An entry written straight into the table, as the report tests' fixtures do.
+  static void writeEntry(const char* name) {
+    std::strncpy(donorTable[donorCount].name.data(), name, kDonorNameSize - 1);
+    ++donorCount;
+  }
+  static std::time_t localTime(int year, int month, int day) {
+    std::tm broken{};
+    broken.tm_year = year - kBaseYear;
+    broken.tm_mon = month - 1;
+    broken.tm_mday = day;
+    broken.tm_sec = 1;
+    broken.tm_isdst = -1;
+    return std::mktime(&broken);
+  }
+};
+
+// Upper case of the ASCII letters only, as a treasurer's list may spell a name again.
+std::string shouted(std::string name) {
+  for (char& ch : name) {
+    if (ch >= 'a' && ch <= 'z') {
+      ch = static_cast<char>(ch - 'a' + 'A');
+    }
+  }
+  return name;
+}
+
+TEST_F(DonorIndexTest, AFullTableFindsEveryNameInAnyCaseAndInTableOrder) {
+  // Lengths around the eight-character words the index compares, and names that differ only in
+  // their last character or inside a word.
+  std::vector<std::string> names;
+  for (int i = 0; i < static_cast<int>(kDonorTableSize); ++i) {
+    const int length = 1 + i % 40;
+    std::string name(static_cast<std::size_t>(length), 'q');
+    const std::string number = std::to_string(i);
+    name.replace(name.size() >= number.size() ? name.size() - number.size() : 0, number.size(),
+                 number);
+    names.push_back("d" + name);
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    ASSERT_EQ(findOrCreateDonor(names[i].c_str(), 1), static_cast<int>(i)) << names[i];
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    EXPECT_EQ(findOrCreateDonor(shouted(names[i]).c_str(), 2), static_cast<int>(i)) << names[i];
+    EXPECT_STREQ(donorTable[i].name.data(), names[i].c_str());  // the first spelling stays
+  }
+  EXPECT_EQ(donorCount, kDonorTableSize);
+  EXPECT_EQ(output(), "");
+  EXPECT_EQ(findOrCreateDonor("dnew", 9), -1);
+  EXPECT_EQ(output(), "gifts.txt:9 ? ERROR: No room to create donor dnew\n");
+}
+
+TEST_F(DonorIndexTest, OnlyAsciiLettersFold) {
+  struct Pair {
+    const char* first;
+    const char* second;
+    bool same;
+  };
+  const Pair pairs[] = {
+    { "Baker, Susan", "BAKER, SUSAN", true },
+    { "Acme", "aCME", true },
+    { "Name@", "Name`", false },              // '@' and '`' lie beside the letters
+    { "Name[", "Name{", false },              // so do '[' and '{'
+    { "Jos\xc3\xa9", "JOS\xc3\x89", false },  // other bytes are compared as they are
+    { "Long name of a foundation", "Long name of a foundatioN", true },
+    { "Long name of a foundation", "Long name of a foundatio", false },
+    { "Eight ch", "EIGHT CH", true },
+  };
+  for (const Pair& pair : pairs) {
+    resetDonorTable();
+    ASSERT_EQ(findOrCreateDonor(pair.first, 1), 0);
+    EXPECT_EQ(findOrCreateDonor(pair.second, 2), pair.same ? 0 : 1)
+        << pair.first << " / " << pair.second;
+  }
+}
+
+TEST_F(DonorIndexTest, NamesPastTheStoredLengthFindTheirEntry) {
+  const std::string base(255, 'x');
+  ASSERT_EQ(findOrCreateDonor((base + "first tail").c_str(), 1), 0);
+  EXPECT_EQ(findOrCreateDonor((shouted(base) + "other tail").c_str(), 2), 0);
+  EXPECT_EQ(findOrCreateDonor(base.substr(0, 254).c_str(), 3), 1);
+}
+
+TEST_F(DonorIndexTest, EntriesWrittenStraightIntoTheTableAreFound) {
+  writeEntry("City of Riverside");
+  writeEntry("Robert Chen");
+  EXPECT_EQ(findOrCreateDonor("ROBERT CHEN", 1), 1);
+  EXPECT_EQ(findOrCreateDonor("Maria Garcia", 2), 2);
+  writeEntry("Third Entry");
+  EXPECT_EQ(findOrCreateDonor("third entry", 3), 3);
+  EXPECT_EQ(donorCount, 4u);
+}
+
+TEST_F(DonorIndexTest, ARepeatedNameInTheTableIsFoundAtItsFirstEntry) {
+  writeEntry("Smith");
+  writeEntry("Jones");
+  writeEntry("SMITH");
+  EXPECT_EQ(findOrCreateDonor("smith", 1), 0);
+  EXPECT_EQ(findOrCreateDonor("Brown", 2), 3);
+  EXPECT_EQ(findOrCreateDonor("brown", 3), 3);
+}
+
+TEST_F(DonorIndexTest, AHoleInTheTableIsReportedByTheLookupsThatPassIt) {
+  writeEntry("Smith");
+  writeEntry("");  // an empty name inside the used part of the table
+  writeEntry("Jones");
+  EXPECT_EQ(findOrCreateDonor("Jones", 4), 2);
+  EXPECT_EQ(findOrCreateDonor("Smith", 5), 0);
+  EXPECT_EQ(findOrCreateDonor("Brown", 6), 3);
+  EXPECT_EQ(output(),
+            "gifts.txt:4 ? BUG: Entry 1 in the donor table has an empty donor name\n"
+            "gifts.txt:6 ? BUG: Entry 1 in the donor table has an empty donor name\n");
+}
+
+TEST_F(DonorIndexTest, TheResetEmptiesTheIndexWithTheTable) {
+  findOrCreateDonor("Smith", 1);
+  findOrCreateDonor("Jones", 1);
+  resetDonorTable();
+  EXPECT_EQ(findOrCreateDonor("Jones", 2), 0);
+  EXPECT_EQ(donorCount, 1u);
+}
+
+TEST_F(DonorIndexTest, LookupsAtVerbosityFourNameTheEntryFound) {
+  verbosityLevel = 4;
+  findOrCreateDonor("Smith", 1);
+  findOrCreateDonor("Jones", 1);
+  output();
+  EXPECT_EQ(findOrCreateDonor("JONES", 2), 1);
+  EXPECT_EQ(output(), "!    FOUND donor[1] 'Jones'\n");
+}
+
+TEST_F(DonorIndexTest, EveryDayOfElevenYearsBooksUnderItsOwnYear) {
+  // More days than the cache of converted days has slots, so days share slots.
+  Amount expected[kYearCount] = {};
+  for (int year = 2015; year <= 2026; ++year) {
+    for (int day = 1; day <= 366; ++day) {
+      const std::time_t when = localTime(year, 1, day);
+      std::tm local{};
+      localtime_r(&when, &local);
+      addDonation("Smith", when, day, 1);
+      expected[local.tm_year] += day;
+    }
+  }
+  for (int y = 0; y < kYearCount; ++y) {
+    EXPECT_EQ(donorTable[0].yearAmounts[static_cast<std::size_t>(y)], expected[y]) << y + 1900;
+  }
+}
+
+}  // namespace
