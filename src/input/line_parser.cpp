@@ -255,7 +255,9 @@ LineResult bookAmount(const LineScan& scan, Amount cents) {
   if (scan.nameBlank) {
     return LineResult::lineRejected;
   }
-  addDonation(scan.name.data(), scan.date, cents, scan.line);
+  // A name field holds no more than it stores (a longer one is refused), so its length is the
+  // count of its characters.
+  addDonationOfLength(scan.name.data(), scan.name.length, scan.date, cents, scan.line);
   return LineResult::donationBooked;
 }
 

@@ -99,8 +99,9 @@ std::uint64_t mixWord(std::uint64_t hash, std::uint64_t word) {
   return (hash ^ word) * 0x9e3779b97f4a7c15ULL;
 }
 
-NameKey nameKey(const char* name) {
-  const std::size_t length = strnlen(name, kStoredNameLength);
+// Inlined where names are looked up on every donation line; the call would cost as much as
+// the hash.
+[[gnu::always_inline]] inline NameKey keyOfLength(const char* name, std::size_t length) {
   std::uint64_t hash = mixWord(0, length);
   if (length >= sizeof(std::uint64_t)) {
     std::size_t i = 0;
@@ -114,6 +115,8 @@ NameKey nameKey(const char* name) {
   }
   return NameKey{ length, static_cast<std::uint32_t>(hash >> 32) };
 }
+
+NameKey nameKey(const char* name) { return keyOfLength(name, strnlen(name, kStoredNameLength)); }
 
 // sameName for a name of the given length: the stored name ends there and its characters are
 // the same but for letter case. Compared eight at a time, folded, as the key was made.
@@ -134,7 +137,7 @@ bool sameKeyedName(const char* stored, const char* name, std::size_t length) {
 }
 
 // The entry holding name according to the index, or -1.
-int indexedEntry(const char* name, const NameKey& key) {
+[[gnu::always_inline]] inline int indexedEntry(const char* name, const NameKey& key) {
   for (std::size_t slot = key.hash & kIndexMask; nameIndex[slot].entryPlusOne != 0;
        slot = (slot + 1) & kIndexMask) {
     const IndexSlot& filed = nameIndex[slot];
@@ -271,7 +274,10 @@ int scanOrCreateDonor(const char* name, long line) {
 
 }  // namespace
 
-int findOrCreateDonor(const char* name, long line) {
+namespace {
+
+// findOrCreateDonor for a name of a known length (at most kStoredNameLength).
+int findOrCreateOfLength(const char* name, std::size_t length, long line) {
   if (isNameEmpty(name)) {
     beginBug(line);
     emitText(composeLine("Donor name must not be blank in findOrCreateDonor"));
@@ -279,13 +285,23 @@ int findOrCreateDonor(const char* name, long line) {
     return -1;
   }
   if (syncIndex()) {
-    const int found = indexedEntry(name, nameKey(name));
+    const int found = indexedEntry(name, keyOfLength(name, length));
     if (found >= 0) {
       reportFound(static_cast<std::size_t>(found));
       return found;
     }
   }
   return scanOrCreateDonor(name, line);
+}
+
+std::size_t lengthOf(const char* name) {
+  return isNameEmpty(name) ? 0 : strnlen(name, kStoredNameLength);
+}
+
+}  // namespace
+
+int findOrCreateDonor(const char* name, long line) {
+  return findOrCreateOfLength(name, lengthOf(name), line);
 }
 
 bool bindSourceType(int index, long line, int type) {
@@ -308,10 +324,16 @@ bool bindSourceType(int index, long line, int type) {
 }
 
 void addDonation(const char* name, std::time_t when, Amount amount, long line) {
+  addDonationOfLength(name, lengthOf(name), when, amount, line);
+}
+
+void addDonationOfLength(const char* name, std::size_t length, std::time_t when, Amount amount,
+                         long line) {
   // A time the platform cannot convert has no year; its amount is then kept out of every year.
   const int yearIndex = localYearIndex(when);
 
-  const int index = findOrCreateDonor(name, line);
+  const int index =
+      findOrCreateOfLength(name, length < kStoredNameLength ? length : kStoredNameLength, line);
   if (index < 0) {
     // A blank name has already been reported as such; only a full table needs this error.
     if (!isNameEmpty(name)) {

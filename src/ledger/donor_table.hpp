@@ -19,10 +19,10 @@ constexpr std::size_t kDonorNameSize = 256;
 /// One named funding source. An empty name marks an entry not in use.
 struct DonorRecord {
   std::array<char, kDonorNameSize> name;
-  Amount totalAmount;                        ///< every amount booked, in any year (cents)
+  Amount totalAmount;                          ///< every amount booked, in any year (cents)
   std::array<Amount, kYearCount> yearAmounts;  ///< amounts by yearIndex (cents)
-  int sourceType;                            ///< SourceType code; 0 until bound, then fixed
-  Amount fiveYearTotal;                      ///< filled by computeTotals
+  int sourceType;                              ///< SourceType code; 0 until bound, then fixed
+  Amount fiveYearTotal;                        ///< filled by computeTotals
 };
 
 /// The fixed table, in order of first appearance; entries from donorCount on are all zero.
@@ -36,6 +36,10 @@ int findOrCreateDonor(const char* name, long line);
 bool bindSourceType(int index, long line, int type);
 /// Books amount for name under the local-time year of when.
 void addDonation(const char* name, std::time_t when, Amount amount, long line);
+/// addDonation for a caller that has counted the name's characters (those before its
+/// terminator); spares counting them again on every donation line.
+void addDonationOfLength(const char* name, std::size_t length, std::time_t when, Amount amount,
+                         long line);
 /// Reports every empty name inside the used part of the table as an internal fault.
 void checkDonorTable(const char* stage);
 
