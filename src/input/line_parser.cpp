@@ -510,26 +510,41 @@ constexpr std::array<AmountClass, 256> makeAmountClasses() {
 }
 constexpr std::array<AmountClass, 256> kAmountClasses = makeAmountClasses();
 
-// Nearly every line of a real list is a plain donation line: a name without quotation marks, a
-// TAB, a date, a TAB and an amount, all well within the scan limit. This reads such a line in
-// straight loops and leaves every other line to scanFields, which would store the same fields
-// and also reports whatever is unusual. It gives up (false) only before anything is reported
-// or booked: before the second field is handled, or after it was taken silently as a date, in
-// which case scanFields takes the same date again without a message. When it returns true,
-// result holds what scanFields would have returned.
+// Nearly every line of a real list is a plain donation line: a name without quotation marks
+// (or quoted as a whole), a TAB, a date, a TAB and an amount, all well within the scan limit.
+// This reads such a line in straight loops and leaves every other line to scanFields, which
+// would store the same fields and also reports whatever is unusual. It gives up (false) only before
+// anything is reported or booked: before the second field is handled, or after it was taken
+// silently as a date, in which case scanFields takes the same date again without a message. When it
+// returns true, result holds what scanFields would have returned.
 bool scanCommonLine(LineScan& scan, LineResult& result) {
   const char* text = scan.text;
-  // Name: no leading blank, no quotation mark, ended by a TAB that does not end the line.
-  const char* p = text;
-  if (*p == ' ') {
+  // Name: no leading blank, no quotation mark, ended by a TAB that does not end the line; or
+  // such a name between quotation marks, the first at the start of the line and the second
+  // right before the TAB, as a spreadsheet quotes a name that holds a comma.
+  const bool quoted = text[0] == '"';
+  const char* name = quoted ? text + 1 : text;
+  if (*name == ' ') {
     return false;
   }
-  p += std::strcspn(p, kPlainFieldStops);
-  if (*p != '\t' || p[1] == '\0' || p == text ||
-      static_cast<std::size_t>(p - text) > kFieldMaxLength) {
+  const char* p = name + std::strcspn(name, kPlainFieldStops);
+  if (quoted) {
+    if (*p != '"') {
+      return false;
+    }
+    ++p;
+  }
+  const char* nameEnd = quoted ? p - 1 : p;
+  if (*p != '\t' || p[1] == '\0' || nameEnd == name ||
+      static_cast<std::size_t>(nameEnd - name) > kFieldMaxLength) {
     return false;
   }
-  fillField(scan.name, text, p);
+  fillField(scan.name, name, nameEnd);
+  if (quoted) {
+    scan.quoteCount = 2;
+    scan.quoteAtLineStart = true;
+    scan.quoteBeforeTab = true;
+  }
 
   // Second field: starts with a digit (no keyword, no column name), ended by a TAB inside the
   // scan limit, no quotation mark.
@@ -592,8 +607,9 @@ bool scanCommonLine(LineScan& scan, LineResult& result) {
     return false;
   }
   amount.text[amount.length] = '\0';
+  // A quoted name has its warning before the amount's messages: finishDonation gives both.
   Amount cents = 0;
-  result = plain.cents(cents) ? bookAmount(scan, cents) : finishDonation(scan);
+  result = !quoted && plain.cents(cents) ? bookAmount(scan, cents) : finishDonation(scan);
   return true;
 }
 

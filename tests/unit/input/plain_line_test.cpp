@@ -103,6 +103,39 @@ const char* const kLines[] = {
   "Smith\"\t1/15/2020\t5",
 };
 
+// Quoted names: only a quotation mark at the very start of the line counts as the opening one,
+// so these are compared with the full scan by what they print and book, not by shifting them.
+struct QuotedCase {
+  const char* line;
+  LineResult result;
+  const char* printed;
+  const char* booked;
+};
+
+const QuotedCase kQuotedLines[] = {
+  { "\"Baker, Susan\"\t1/15/2020\t$1,250.00", LineResult::donationBooked,
+    "gifts.txt:2 % WARNING: Ignoring quotation marks around the name field: 'Baker, Susan'\n",
+    "Baker, Susan 125000 2020:125000;" },
+  { "\"Baker, Susan\"\t15 Jan 2020\t12a", LineResult::badAmount,
+    "gifts.txt:2 ? ERROR: Character a (0x61) in value '12' is not a number on line: \"Baker, "
+    "Susan\"\t15 Jan 2020\t12a\n"
+    "gifts.txt:2 % WARNING: Ignoring quotation marks around the name field: 'Baker, Susan'\n"
+    "gifts.txt:2 ? ERROR: Amount '12a' contains or is followed by a non-numeric character\n",
+    "" },
+  { "\"Baker, Susan\"\t1/15/1850\t5", LineResult::notDonation,
+    "gifts.txt:2 ? ERROR: Year '1850' is not allowed, 0-99 or greater than 1900 required\n"
+    "gifts.txt:2 ? ERROR: Date has improper format: '1/15/1850'\n",
+    "" },
+  { "\"Baker\" Susan\"\t1/15/2020\t5", LineResult::donationBooked,
+    "gifts.txt:2 ? ERROR: Name field has an ignored quotation mark BUT not a quote at both ends: "
+    "'Baker Susan'\n",
+    "Baker Susan 500 2020:500;" },
+  { "\"\"\t1/15/2020\t5", LineResult::lineRejected,
+    "gifts.txt:2 ? ERROR: The Name (first) field can not be blank: \"\"\t1/15/2020\t5\n"
+    "gifts.txt:2 % WARNING: Ignoring quotation marks around the name field: ''\n",
+    "" },
+};
+
 TEST_F(PlainLineTest, PlainLinesComeToWhatTheFullScanComesTo) {
   std::vector<std::string> lines(std::begin(kLines), std::end(kLines));
   lines.push_back(std::string(127, 'x') + "\t1/15/2020\t5");
@@ -116,6 +149,15 @@ TEST_F(PlainLineTest, PlainLinesComeToWhatTheFullScanComesTo) {
     EXPECT_EQ(plain.result, full.result) << "'" << line << "'";
     EXPECT_EQ(plain.printed, replaced(full.printed, " " + line, line)) << "'" << line << "'";
     EXPECT_EQ(plain.booked, full.booked) << "'" << line << "'";
+  }
+}
+
+TEST_F(PlainLineTest, NamesQuotedAsAWholeAreWarnedAboutAndBooked) {
+  for (const QuotedCase& c : kQuotedLines) {
+    const Outcome outcome = parse(c.line);
+    EXPECT_EQ(outcome.result, c.result) << c.line;
+    EXPECT_EQ(outcome.printed, c.printed) << c.line;
+    EXPECT_EQ(outcome.booked, c.booked) << c.line;
   }
 }
 
