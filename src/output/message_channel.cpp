@@ -50,6 +50,34 @@ void writeBoth(const char* text) {
   }
 }
 
+// The place of a message, "%s:%ld " with the list's name and the line number, and a prefix
+// followed by its blank, "%s ", written without printf: a list with a problem on every line
+// brings a message for each of its lines.
+void writePlace(std::FILE* stream, long line) {
+  std::array<char, 24> digits{};  // a long's digits and sign
+  auto magnitude = static_cast<unsigned long>(line);
+  if (line < 0) {
+    magnitude = 0UL - magnitude;
+  }
+  std::size_t start = digits.size();
+  do {
+    digits[--start] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (line < 0) {
+    digits[--start] = '-';
+  }
+  std::fputs(inputFileName.data(), stream);
+  std::fputc(':', stream);
+  std::fwrite(digits.data() + start, 1, digits.size() - start, stream);
+  std::fputc(' ', stream);
+}
+
+void writeWithBlank(std::FILE* stream, const char* text) {
+  std::fputs(text, stream);
+  std::fputc(' ', stream);
+}
+
 // A tally stops at the largest int instead of wrapping: a list of some billions of bad lines
 // would otherwise turn errorCount negative and end a failed run with status 0.
 void raiseTally(int& tally) {
@@ -91,15 +119,15 @@ void beginMessage(MessageKind kind, long line) {
   }
   const char* prefix = messageKindName(kind);
   if (line != 0) {
-    std::fprintf(stdout, "%s:%ld ", inputFileName.data(), line);
+    writePlace(stdout, line);
   }
-  std::fprintf(stdout, "%s ", prefix);
+  writeWithBlank(stdout, prefix);
   if (reportFile != nullptr) {
     // The report file's copy of a line-numbered message carries the place instead of the kind.
     if (line != 0) {
-      std::fprintf(reportFile, "%s:%ld ", inputFileName.data(), line);
+      writePlace(reportFile, line);
     } else {
-      std::fprintf(reportFile, "%s ", prefix);
+      writeWithBlank(reportFile, prefix);
     }
   }
 }
@@ -124,9 +152,11 @@ void emitKindText(const char* text) {
     return;
   }
   const char* prefix = messageKindName(currentMessageKind);
-  std::fprintf(stdout, "%s %s", prefix, text);
+  writeWithBlank(stdout, prefix);
+  std::fputs(text, stdout);
   if (reportFile != nullptr) {
-    std::fprintf(reportFile, "%s %s", prefix, text);
+    writeWithBlank(reportFile, prefix);
+    std::fputs(text, reportFile);
   }
 }
 
