@@ -153,15 +153,6 @@ TEST_F(DonorIndexTest, TheResetEmptiesTheIndexWithTheTable) {
   EXPECT_EQ(donorCount, 1u);
 }
 
-TEST_F(DonorIndexTest, LookupsAtVerbosityFourNameTheEntryFound) {
-  verbosityLevel = 4;
-  findOrCreateDonor("Smith", 1);
-  findOrCreateDonor("Jones", 1);
-  output();
-  EXPECT_EQ(findOrCreateDonor("JONES", 2), 1);
-  EXPECT_EQ(output(), "!    FOUND donor[1] 'Jones'\n");
-}
-
 TEST_F(DonorIndexTest, EveryDayOfElevenYearsBooksUnderItsOwnYear) {
   // More days than the cache of converted days has slots, so days share slots.
   Amount expected[kYearCount] = {};
