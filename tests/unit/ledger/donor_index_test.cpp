@@ -11,42 +11,11 @@
 
 #include "ledger/donor_table.hpp"
 #include "output/message_channel.hpp"
+#include "unit/ledger/donor_table_fixture.hpp"
 
 namespace {
 
-class DonorIndexTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    resetMessageChannel();
-    resetDonorTable();
-    setInputFileName("gifts.txt");
-    testing::internal::CaptureStdout();
-  }
-  void TearDown() override {
-    testing::internal::GetCapturedStdout();
-    resetMessageChannel();
-    resetDonorTable();
-  }
-  static std::string output() {
-    std::string printed = testing::internal::GetCapturedStdout();
-    testing::internal::CaptureStdout();
-    return printed;
-  }
-  // An entry written straight into the table, as the report tests' fixtures do.
-  static void writeEntry(const char* name) {
-    std::strncpy(donorTable[donorCount].name.data(), name, kDonorNameSize - 1);
-    ++donorCount;
-  }
-  static std::time_t localTime(int year, int month, int day) {
-    std::tm broken{};
-    broken.tm_year = year - kBaseYear;
-    broken.tm_mon = month - 1;
-    broken.tm_mday = day;
-    broken.tm_sec = 1;
-    broken.tm_isdst = -1;
-    return std::mktime(&broken);
-  }
-};
+using DonorIndexTest = DonorTableTest;
 
 // Upper case of the ASCII letters only, as a treasurer's list may spell a name again.
 std::string shouted(std::string name) {

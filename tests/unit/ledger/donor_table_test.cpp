@@ -8,45 +8,9 @@
 
 #include "ledger/source_type.hpp"
 #include "output/message_channel.hpp"
+#include "unit/ledger/donor_table_fixture.hpp"
 
 namespace {
-
-class DonorTableTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    resetMessageChannel();
-    resetDonorTable();
-    setInputFileName("gifts.txt");
-    testing::internal::CaptureStdout();
-  }
-  void TearDown() override {
-    testing::internal::GetCapturedStdout();
-    resetMessageChannel();
-    resetDonorTable();
-  }
-  // What was printed since the test began or since the last call.
-  static std::string output() {
-    std::string printed = testing::internal::GetCapturedStdout();
-    testing::internal::CaptureStdout();
-    return printed;
-  }
-  static std::time_t localTime(int year, int month, int day) {
-    std::tm broken{};
-    broken.tm_year = year - kBaseYear;
-    broken.tm_mon = month - 1;
-    broken.tm_mday = day;
-    broken.tm_sec = 1;
-    broken.tm_isdst = -1;
-    return std::mktime(&broken);
-  }
-  static void fillTable() {
-    for (std::size_t i = 0; i < kDonorTableSize; ++i) {
-      char name[32];
-      std::snprintf(name, sizeof name, "Donor %zu", i);
-      ASSERT_EQ(findOrCreateDonor(name, 1), static_cast<int>(i));
-    }
-  }
-};
 
 TEST_F(DonorTableTest, NamesMatchWithoutRegardToCaseAndKeepTheFirstSpelling) {
   EXPECT_EQ(findOrCreateDonor("Smith, John", 3), 0);

@@ -8,32 +8,13 @@
 #include "ledger/donor_table.hpp"
 #include "ledger/source_type.hpp"
 #include "output/message_channel.hpp"
+#include "unit/report/report_fixture.hpp"
 
 namespace {
 
-class TotalsTest : public ::testing::Test {
+// The report sections' fixture: an empty ledger and entries written straight into the table.
+class TotalsTest : public ReportTest {
  protected:
-  void SetUp() override {
-    resetMessageChannel();
-    resetDonorTable();
-    resetTotals();
-  }
-
-  // Writes an entry straight into the table, as the reader would have booked it.
-  static int addSource(const char* name, int type) {
-    const std::size_t index = donorCount;
-    std::strncpy(donorTable[index].name.data(), name, kDonorNameSize - 1);
-    donorTable[index].sourceType = type;
-    ++donorCount;
-    return static_cast<int>(index);
-  }
-
-  static void book(int index, long year, Amount cents) {
-    DonorRecord& donor = donorTable[static_cast<std::size_t>(index)];
-    donor.totalAmount += cents;
-    donor.yearAmounts[static_cast<std::size_t>(year - kBaseYear)] += cents;
-  }
-
   // Runs the totals and returns what they printed.
   static std::string runTotals() {
     testing::internal::CaptureStdout();
