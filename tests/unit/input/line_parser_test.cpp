@@ -8,6 +8,7 @@
 #include "ledger/donor_table.hpp"
 #include "ledger/source_type.hpp"
 #include "output/message_channel.hpp"
+#include "unit/input/input_fixture.hpp"
 
 namespace {
 
@@ -22,27 +23,10 @@ std::string withTabs(const std::string& text) {
   return line;
 }
 
-Amount bookedCents() {
-  Amount sum = 0;
-  for (std::size_t i = 0; i < donorCount; ++i) {
-    sum += donorTable[i].totalAmount;
-  }
-  return sum;
-}
-
 std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
-class LineParserTest : public ::testing::Test {
+class LineParserTest : public InputTest {
  protected:
-  void SetUp() override {
-    resetMessageChannel();
-    resetDonorTable();
-    setInputFileName("gifts.txt");
-  }
-  void TearDown() override {
-    resetMessageChannel();
-    resetDonorTable();
-  }
   // Parses one line (| for TAB) and returns what it printed.
   static std::string parse(const std::string& text, LineResult& result, long line = kLine) {
     const std::string tabbed = withTabs(text);

@@ -11,6 +11,7 @@
 #include "input/list_reader.hpp"
 #include "ledger/donor_table.hpp"
 #include "output/message_channel.hpp"
+#include "unit/input/input_fixture.hpp"
 
 namespace {
 
@@ -29,32 +30,11 @@ long countPieces(const std::string& text) {
   return pieces;
 }
 
-class ListBlocksTest : public ::testing::Test {
+class ListBlocksTest : public InputTest {
  protected:
   void SetUp() override {
-    resetMessageChannel();
-    resetDonorTable();
+    InputTest::SetUp();
     setInputFileName("big.txt");
-  }
-  void TearDown() override {
-    resetMessageChannel();
-    resetDonorTable();
-  }
-  static std::string read(const std::string& content) {
-    std::FILE* file = std::tmpfile();
-    std::fwrite(content.data(), 1, content.size(), file);
-    std::rewind(file);
-    testing::internal::CaptureStdout();
-    readDonationList(file);
-    std::fclose(file);
-    return testing::internal::GetCapturedStdout();
-  }
-  static Amount bookedTotal() {
-    Amount total = 0;
-    for (std::uint32_t i = 0; i < donorCount; ++i) {
-      total += donorTable[i].totalAmount;
-    }
-    return total;
   }
 };
 
@@ -81,7 +61,7 @@ TEST_F(ListBlocksTest, EveryPieceOfALongListIsReadOnce) {
   const std::string printed = read(content);
   EXPECT_EQ(printed, "!        " + std::to_string(donations) + " funding amounts seen\n" +
                          "!        " + std::to_string(countPieces(content)) + " lines read\n");
-  EXPECT_EQ(bookedTotal(), cents);
+  EXPECT_EQ(bookedCents(), cents);
 }
 
 TEST_F(ListBlocksTest, PiecesOfExactlyTheLimitAtABlockEnd) {
@@ -98,7 +78,7 @@ TEST_F(ListBlocksTest, PiecesOfExactlyTheLimitAtABlockEnd) {
               "big.txt:" + lastNumber + " ? ERROR: Name field x with no other fields on line: x\n" +
                   "!        1 funding amounts seen\n" + "!        " + lastNumber + " lines read\n")
         << shift;
-    EXPECT_EQ(bookedTotal(), 500) << shift;
+    EXPECT_EQ(bookedCents(), 500) << shift;
   }
 }
 

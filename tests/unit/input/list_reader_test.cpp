@@ -7,31 +7,11 @@
 
 #include "ledger/donor_table.hpp"
 #include "output/message_channel.hpp"
+#include "unit/input/input_fixture.hpp"
 
 namespace {
 
-class ListReaderTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    resetMessageChannel();
-    resetDonorTable();
-    setInputFileName("gifts.txt");
-  }
-  void TearDown() override {
-    resetMessageChannel();
-    resetDonorTable();
-  }
-  // Reads a list with the given content and returns what the reading printed.
-  static std::string read(const std::string& content) {
-    std::FILE* file = std::tmpfile();
-    std::fwrite(content.data(), 1, content.size(), file);
-    std::rewind(file);
-    testing::internal::CaptureStdout();
-    readDonationList(file);
-    std::fclose(file);
-    return testing::internal::GetCapturedStdout();
-  }
-};
+using ListReaderTest = InputTest;
 
 TEST_F(ListReaderTest, EmptyListReadsNoLine) { EXPECT_EQ(read(""), "!        0 lines read\n"); }
 
