@@ -23,6 +23,7 @@ constexpr std::array<const char*, kMessageKindCount> messageKindNames = {
 };
 
 MessageKind currentMessageKind = MessageKind::plain;
+std::FILE* consoleSink = nullptr;
 std::array<char, kInputFileNameSize> inputFileName{};
 
 // Buffers far larger than stdio's own (a disk block), so that a run with many messages reaches
@@ -41,10 +42,12 @@ int bufferMode(std::FILE* stream) noexcept {
 const bool consoleBuffered =
     std::setvbuf(stdout, consoleBuffer.data(), bufferMode(stdout), consoleBuffer.size()) == 0;
 
+std::FILE* console() { return consoleSink != nullptr ? consoleSink : stdout; }
+
 // Both outputs take the same bytes; a failed write is left for the end of the run to notice
 // (ferror on the stream), so nothing here checks results.
 void writeBoth(const char* text) {
-  std::fputs(text, stdout);
+  std::fputs(text, console());
   if (reportFile != nullptr) {
     std::fputs(text, reportFile);
   }
@@ -86,20 +89,53 @@ void raiseTally(int& tally) {
   }
 }
 
+// Composes into messageLine from a va_list; a format error leaves it empty.
+void composeLineV(const char* format, std::va_list arguments) {
+  // vsnprintf never writes past the buffer and always terminates it, so a longer text is cut
+  // to its first 511 characters.
+  if (std::vsnprintf(messageLine.data(), messageLine.size(), format, arguments) < 0) {
+    messageLine[0] = '\0';
+  }
+}
+
 }  // namespace
 
 const char* composeLine(const char* format, ...) {
   std::va_list arguments;
   va_start(arguments, format);
-  // vsnprintf never writes past the buffer and always terminates it, so a longer text is cut
-  // to its first 511 characters.
-  const int written = std::vsnprintf(messageLine.data(), messageLine.size(), format, arguments);
+  composeLineV(format, arguments);
   va_end(arguments);
-  if (written < 0) {
-    messageLine[0] = '\0';
-  }
   return messageLine.data();
 }
+
+void message(MessageKind kind, long line, const char* format, ...) {
+  std::va_list arguments;
+  va_start(arguments, format);
+  composeLineV(format, arguments);
+  va_end(arguments);
+  beginMessage(kind, line);
+  writeBoth(messageLine.data());
+  endLine();
+}
+
+void messageMore(const char* format, ...) {
+  std::va_list arguments;
+  va_start(arguments, format);
+  composeLineV(format, arguments);
+  va_end(arguments);
+  emitKindText(messageLine.data());
+  endLine();
+}
+
+void reportText(const char* format, ...) {
+  std::va_list arguments;
+  va_start(arguments, format);
+  composeLineV(format, arguments);
+  va_end(arguments);
+  writeReport(messageLine.data());
+}
+
+void setConsoleSink(std::FILE* sink) { consoleSink = sink; }
 
 void beginMessage(MessageKind kind, long line) {
   currentMessageKind = kind;
@@ -119,9 +155,9 @@ void beginMessage(MessageKind kind, long line) {
   }
   const char* prefix = messageKindName(kind);
   if (line != 0) {
-    writePlace(stdout, line);
+    writePlace(console(), line);
   }
-  writeWithBlank(stdout, prefix);
+  writeWithBlank(console(), prefix);
   if (reportFile != nullptr) {
     // The report file's copy of a line-numbered message carries the place instead of the kind.
     if (line != 0) {
@@ -152,8 +188,8 @@ void emitKindText(const char* text) {
     return;
   }
   const char* prefix = messageKindName(currentMessageKind);
-  writeWithBlank(stdout, prefix);
-  std::fputs(text, stdout);
+  writeWithBlank(console(), prefix);
+  std::fputs(text, console());
   if (reportFile != nullptr) {
     writeWithBlank(reportFile, prefix);
     std::fputs(text, reportFile);
@@ -166,7 +202,7 @@ void writeReport(const char* text) {
   if (text == nullptr) {
     return;
   }
-  std::fputs(text, reportFile != nullptr ? reportFile : stdout);
+  std::fputs(text, reportFile != nullptr ? reportFile : console());
 }
 
 void setInputFileName(const char* name) {

@@ -34,6 +34,22 @@ extern int errorCount;
 /// Composes printf-style into messageLine, cut to its first 511 characters; returns messageLine.
 const char* composeLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+/// One whole message line: the kind's prefix (and, when line is not 0, the list's name and the
+/// line number), the text composed printf-style into messageLine (cut to 511 characters), and the
+/// end of the line. The kind's tally is raised.
+void message(MessageKind kind, long line, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+/// A further line of the last message: its kind's prefix, a blank, the composed text, the end of
+/// the line. No tally is raised.
+void messageMore(const char* format, ...) __attribute__((format(printf, 1, 2)));
+/// Report body text composed printf-style (the format carries its own newlines) and written as
+/// writeReport writes it.
+void reportText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+/// Where console output goes: standard output unless a test installs another stream; nullptr
+/// restores standard output.
+void setConsoleSink(std::FILE* sink);
+
 /// Starts a message: sets the current kind, raises its tally, writes the prefix (and, when line
 /// is not 0, the file name and line number) to the console and the report file.
 void beginMessage(MessageKind kind, long line);

@@ -1,6 +1,7 @@
 #include "output/message_channel.hpp"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -14,29 +15,34 @@ class MessageChannelTest : public ::testing::Test {
     resetMessageChannel();
     reportFile = nullptr;
     scratch = std::tmpfile();
+    console = std::tmpfile();
     ASSERT_NE(scratch, nullptr);
+    ASSERT_NE(console, nullptr);
+    setConsoleSink(console);
   }
   void TearDown() override {
     reportFile = nullptr;
+    setConsoleSink(nullptr);
     std::fclose(scratch);
+    std::fclose(console);
     resetMessageChannel();
   }
-  std::string scratchText() {
-    std::fflush(scratch);
-    std::rewind(scratch);
+  // What a stream holds since the last call; the stream is emptied for the next.
+  static std::string takeText(std::FILE* stream) {
+    std::fflush(stream);
+    std::rewind(stream);
     std::string text;
-    for (int ch = std::fgetc(scratch); ch != EOF; ch = std::fgetc(scratch)) {
+    for (int ch = std::fgetc(stream); ch != EOF; ch = std::fgetc(stream)) {
       text.push_back(static_cast<char>(ch));
     }
+    std::rewind(stream);
+    [[maybe_unused]] const int cleared = ftruncate(fileno(stream), 0);
     return text;
   }
-  void message(void (*begin)(long), long line, const char* text) {
-    begin(line);
-    composeLine("%s", text);
-    emitText(messageLine.data());
-    endLine();
-  }
+  std::string scratchText() { return takeText(scratch); }
+  std::string consoleText() { return takeText(console); }
   std::FILE* scratch = nullptr;
+  std::FILE* console = nullptr;
 };
 
 TEST_F(MessageChannelTest, CodesOutsideTheKindsHaveNoPrefix) {
@@ -61,9 +67,8 @@ TEST_F(MessageChannelTest, BeginOperationsWriteTheirPrefixAndCountOnlyTalliedKin
   };
   for (const Case& c : cases) {
     resetMessageChannel();
-    testing::internal::CaptureStdout();
     c.begin();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.console);
+    EXPECT_EQ(consoleText(), c.console);
     EXPECT_EQ(infoCount, c.infos) << c.console;
     EXPECT_EQ(warningCount, c.warnings) << c.console;
     EXPECT_EQ(errorCount, c.errors) << c.console;
@@ -73,9 +78,8 @@ TEST_F(MessageChannelTest, BeginOperationsWriteTheirPrefixAndCountOnlyTalliedKin
 TEST_F(MessageChannelTest, LineNumberedMessageHasPlaceAndPrefixOnConsoleButOnlyPlaceInFile) {
   reportFile = scratch;
   setInputFileName("gifts.txt");
-  testing::internal::CaptureStdout();
-  message(beginError, 12, "bad");
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "gifts.txt:12 ? ERROR: bad\n");
+  message(MessageKind::error, 12, "bad");
+  EXPECT_EQ(consoleText(), "gifts.txt:12 ? ERROR: bad\n");
   EXPECT_EQ(scratchText(), "gifts.txt:12 bad\n");
   EXPECT_EQ(errorCount, 1);
 }
@@ -83,76 +87,63 @@ TEST_F(MessageChannelTest, LineNumberedMessageHasPlaceAndPrefixOnConsoleButOnlyP
 TEST_F(MessageChannelTest, MessageWithoutLineNumberIsTheSameOnBothOutputs) {
   reportFile = scratch;
   setInputFileName("gifts.txt");
-  testing::internal::CaptureStdout();
-  message(beginWarning, 0, "careful");
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "% WARNING: careful\n");
+  message(MessageKind::warning, 0, "careful");
+  EXPECT_EQ(consoleText(), "% WARNING: careful\n");
   EXPECT_EQ(scratchText(), "% WARNING: careful\n");
 }
 
 TEST_F(MessageChannelTest, ContinuationLinesRepeatTheKindPrefixButNotThePlace) {
   reportFile = scratch;
   setInputFileName("a.txt");
-  testing::internal::CaptureStdout();
-  message(beginError, 3, "first");
-  emitKindText("second");
-  endLine();
-  emitKindText("");
-  endLine();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "a.txt:3 ? ERROR: first\n? ERROR: second\n? ERROR: \n");
+  message(MessageKind::error, 3, "first");
+  messageMore("%s", "second");
+  messageMore("%s", "");
+  EXPECT_EQ(consoleText(), "a.txt:3 ? ERROR: first\n? ERROR: second\n? ERROR: \n");
   EXPECT_EQ(scratchText(), "a.txt:3 first\n? ERROR: second\n? ERROR: \n");
 }
 
 TEST_F(MessageChannelTest, KindTextBeforeAnyMessageUsesThePlainPrefix) {
-  testing::internal::CaptureStdout();
   emitKindText("x");
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "! x");
+  EXPECT_EQ(consoleText(), "! x");
 }
 
 TEST_F(MessageChannelTest, TextWithItsOwnNewlineFollowedByEndLineLeavesAnEmptyLine) {
-  testing::internal::CaptureStdout();
   beginArgumentIssue();
   composeLine("? Missing equal sign in argument %s\n", "-d5");
   emitText(messageLine.data());
   endLine();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "! Argument-Issue: ? Missing equal sign in argument -d5\n\n");
+  EXPECT_EQ(consoleText(), "! Argument-Issue: ? Missing equal sign in argument -d5\n\n");
 }
 
 TEST_F(MessageChannelTest, ReportTextGoesToTheFileAloneWhileMessagesGoToBoth) {
-  testing::internal::CaptureStdout();
   writeReport("! body\n");
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "! body\n");
+  EXPECT_EQ(consoleText(), "! body\n");
 
   reportFile = scratch;
-  testing::internal::CaptureStdout();
-  writeReport("! body\n");
-  message(beginInfo, 0, "both");
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "! INFO: both\n");
-  EXPECT_EQ(scratchText(), "! body\n! INFO: both\n");
+  reportText("! %s %ld\n", "body", 7L);
+  message(MessageKind::info, 0, "both");
+  EXPECT_EQ(consoleText(), "! INFO: both\n");
+  EXPECT_EQ(scratchText(), "! body 7\n! INFO: both\n");
 }
 
 TEST_F(MessageChannelTest, MissingTextsWriteNothing) {
   reportFile = scratch;
-  testing::internal::CaptureStdout();
   emitText(nullptr);
   emitKindText(nullptr);
   writeReport(nullptr);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(consoleText(), "");
   EXPECT_EQ(scratchText(), "");
 }
 
 TEST_F(MessageChannelTest, LongFileNameIsCutTo255CharactersAndNoneEmptiesIt) {
   const std::string name(300, 'n');
   setInputFileName(name.c_str());
-  testing::internal::CaptureStdout();
   beginWarning(4);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string(255, 'n') + ":4 % WARNING: ");
+  EXPECT_EQ(consoleText(), std::string(255, 'n') + ":4 % WARNING: ");
 
   setInputFileName(nullptr);
-  testing::internal::CaptureStdout();
   beginWarning(4);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), ":4 % WARNING: ");
+  EXPECT_EQ(consoleText(), ":4 % WARNING: ");
 }
 
 TEST_F(MessageChannelTest, ComposedTextIsCutTo511Characters) {
@@ -165,6 +156,10 @@ TEST_F(MessageChannelTest, ComposedTextIsCutTo511Characters) {
 
   composeLine("%s", std::string(511, 'y').c_str());
   EXPECT_EQ(std::string(messageLine.data()), std::string(511, 'y'));
+
+  // A whole message is cut the same way but still ends its line.
+  message(MessageKind::plain, 0, "%s", longText.c_str());
+  EXPECT_EQ(consoleText(), "! " + std::string(511, 'x') + "\n");
 }
 
 }  // namespace
