@@ -89,6 +89,32 @@ TEST(HandleArgumentTest, RefusedYearsKeepTheLastAcceptedOne) {
   resetMessageChannel();
 }
 
+TEST(HandleArgumentTest, AbsolutePathsAreListsOtherSlashArgumentsOptions) {
+  const struct {
+    const char* argument;
+    bool list;
+  } cases[] = {
+    { "/no-such-folder-q/gifts.txt", true },  // a second '/' and no '='
+    { "/no-such-folder-q/x=1.txt", true },    // the second '/' before the first '='
+    { "/no-such-q=1/gifts.txt", false },      // '=' first: an option
+    { "/no-such-list-q.txt", false },
+    { "/", false },
+    { "/etc", false },  // a folder without a second '/'
+    { "/d=2", false },
+  };
+  for (const auto& c : cases) {
+    resetMessageChannel();
+    testing::internal::CaptureStdout();
+    handleArgument(c.argument);
+    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string refused =
+        std::string("? ERROR: Open donation list file failed for: ") + c.argument + "\n";
+    EXPECT_EQ(out.find(refused) != std::string::npos, c.list) << c.argument;
+    EXPECT_EQ(errorCount, c.list ? 1 : 0) << c.argument;
+  }
+  resetMessageChannel();
+}
+
 TEST(RunProgramTest, NoArgumentsReturnOneWithoutProcessing) {
   const char* argv[] = { "quorva" };
   testing::internal::CaptureStdout();
