@@ -316,7 +316,7 @@ int runProgram(int argc, const char* const* argv) {
       return std::fflush(stdout) != 0 || std::ferror(stdout) != 0 ? 1 : 0;
     }
     if (std::strcmp(argv[1], "--version") == 0) {
-      std::printf("QUORVA %d(%d)-%d\n", kMajorVersion, kMinorVersion, kStartEditNumber);
+      std::printf("QUORVA %d(%d)-%d\n", kMajorVersion, kMinorVersion, editNumber);
       return std::fflush(stdout) != 0 || std::ferror(stdout) != 0 ? 1 : 0;
     }
   }
