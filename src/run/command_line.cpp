@@ -407,9 +407,7 @@ void handleArgument(const char* argument) {
   if (argument == nullptr) {
     return;
   }
-  if (isAbsoluteListPath(argument)) {
-    readListFile(argument);
-  } else if (argument[0] == '-' || argument[0] == '/') {
+  if ((argument[0] == '-' || argument[0] == '/') && !isAbsoluteListPath(argument)) {
     handleOption(argument);
   } else {
     readListFile(argument);
