@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "input/list_reader.hpp"
 #include "ledger/donor_table.hpp"
@@ -72,7 +73,10 @@ long readDigitRun(const char* text) {
   return value;
 }
 
-void reportArgumentIssue() {
+// Ends the message begun, with the text composed in messageLine. A list or report file that
+// cannot be used, or a refused year, is begun as an error rather than an argument issue: it
+// changes what the report covers, so the run must not end with "No errors." and status 0.
+void emitComposedLine() {
   emitText(messageLine.data());
   endLine();
 }
@@ -80,22 +84,61 @@ void reportArgumentIssue() {
 void reportMissingEqualSign(const char* argument) {
   beginArgumentIssue();
   composeLine("? Missing equal sign in argument %s\n", argument);
-  reportArgumentIssue();
+  emitComposedLine();
 }
 
 void closeReportFileAtExit() { closeReportFile(); }
 
 // The arguments of the run under way, so that a report file can be checked against every list
-// that the command line names, before or after it.
+// that the command line names, before or after it, and a list against those read before it.
 int runArgumentCount = 0;
 const char* const* runArguments = nullptr;
+int currentArgumentIndex = 0;
 
-// The list an argument names (a bare name, or the name after -i=), or nullptr.
+// Options may begin with '/', but so does an absolute path: /home/pat/donations.txt is a list.
+// It is one when it names an existing regular file, or when a second '/' comes before its first
+// '=' (so a mistyped path still reaches the list reader and fails there, loudly). /d=2,
+// /o=/tmp/report.txt, /tmp and / stay options.
+bool isAbsoluteListPath(const char* argument) {
+  if (argument[0] != '/') {
+    return false;
+  }
+  struct stat status {};
+  if (stat(argument, &status) == 0 && S_ISREG(status.st_mode)) {
+    return true;
+  }
+  for (const char* ch = argument + 1; *ch != '\0' && *ch != '='; ++ch) {
+    if (*ch == '/') {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The list an argument names (a bare name, an absolute path, or the name after -i=), or nullptr.
 const char* listNameOf(const char* argument) {
-  if (argument[0] != '-' && argument[0] != '/') {
+  if ((argument[0] != '-' && argument[0] != '/') || isAbsoluteListPath(argument)) {
     return argument;
   }
   return (argument[1] == 'i' && argument[2] == '=') ? argument + 3 : nullptr;
+}
+
+// Whether an argument before the current one named the file now open as a list. That one was
+// read (it opened then as this one opens now), or was itself refused as a repeat of one read.
+bool isListReadEarlier(std::FILE* file) {
+  struct stat current {};
+  if (fstat(fileno(file), &current) != 0) {
+    return false;
+  }
+  for (int i = 1; i < currentArgumentIndex && i < runArgumentCount; ++i) {
+    const char* list = runArguments[i] != nullptr ? listNameOf(runArguments[i]) : nullptr;
+    struct stat other {};
+    if (list != nullptr && stat(list, &other) == 0 && other.st_dev == current.st_dev &&
+        other.st_ino == current.st_ino) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // Opening a report file empties it: a donation list named as the report file by mistake would be
@@ -125,9 +168,18 @@ void readListFile(const char* name) {
     file = nullptr;
   }
   if (file == nullptr) {
-    beginArgumentIssue();
+    beginError(0);
     composeLine("Open donation list file failed for: %s", name);
-    reportArgumentIssue();
+    emitComposedLine();
+    return;
+  }
+  // gifts.txt and ./gifts.txt, or a link to it, would count every gift twice.
+  if (isListReadEarlier(file)) {
+    std::fclose(file);
+    beginError(0);
+    composeLine("List %s is the same file as a list read earlier in this run; it is not read again",
+                name);
+    emitComposedLine();
     return;
   }
   beginInfo(0);
@@ -160,7 +212,7 @@ void handleVerbosityOption(const char* argument) {
     } else {
       beginArgumentIssue();
       composeLine("illegal value after -%c: %s", letter, value);
-      reportArgumentIssue();
+      emitComposedLine();
     }
   } else {
     reportMissingEqualSign(argument);
@@ -169,12 +221,13 @@ void handleVerbosityOption(const char* argument) {
 
 void handleYearOption(const char* text) {
   const long year = parseYearArgument(text);
+  // A refused year leaves the report on another period than the one asked for.
   if (year == -1) {
-    beginArgumentIssue();
+    beginError(0);
     composeLine(
         "? Unrecognized value after -r number between 0 and 99 or greater than 1950 required: %s",
         text);
-    reportArgumentIssue();
+    emitComposedLine();
   } else if (year >= kFirstAcceptedYear) {
     setLatestFormYear(year);
     beginInfo(0);
@@ -182,9 +235,9 @@ void handleYearOption(const char* text) {
     emitText(messageLine.data());
     endLine();
   } else {
-    beginArgumentIssue();
+    beginError(0);
     composeLine("? The program can not handle data from years before %ld", kFirstAcceptedYear);
-    reportArgumentIssue();
+    emitComposedLine();
   }
 }
 
@@ -212,14 +265,14 @@ void handleOption(const char* argument) {
       } else if (isListOfThisRun(tail + 1)) {
         // Refused like a report file that cannot be opened: the earlier one is closed all the same.
         closeReportFile();
-        beginArgumentIssue();
+        beginError(0);
         composeLine("Report file %s is also a donation list of this run; it is not opened",
                     tail + 1);
-        reportArgumentIssue();
+        emitComposedLine();
       } else if (!openReportFile(tail + 1)) {
-        beginArgumentIssue();
+        beginError(0);
         composeLine("Open report file failed: %s", tail + 1);
-        reportArgumentIssue();
+        emitComposedLine();
       }
       break;
     case 'r':
@@ -232,7 +285,7 @@ void handleOption(const char* argument) {
     default:
       beginArgumentIssue();
       composeLine("Unrecognized selection after -: %s", argument);
-      reportArgumentIssue();
+      emitComposedLine();
       break;
   }
 }
@@ -256,6 +309,17 @@ int runProgram(int argc, const char* const* argv) {
     exitHandlerRegistered = true;
   }
   resetProgramState();
+  // The two options every console program is tried with first; alone, they answer and stop.
+  if (argc == 2 && argv != nullptr && argv[1] != nullptr) {
+    if (std::strcmp(argv[1], "--help") == 0) {
+      std::fputs(kUsageText, stdout);
+      return std::fflush(stdout) != 0 || std::ferror(stdout) != 0 ? 1 : 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+      std::printf("QUORVA %d(%d)-%d\n", kMajorVersion, kMinorVersion, editNumber);
+      return std::fflush(stdout) != 0 || std::ferror(stdout) != 0 ? 1 : 0;
+    }
+  }
   std::fputs("\n", stdout);
   printBanner();
   std::fflush(stdout);
@@ -268,12 +332,14 @@ int runProgram(int argc, const char* const* argv) {
   runArgumentCount = argc;
   runArguments = argv;
   for (int i = 1; i < argc; ++i) {
+    currentArgumentIndex = i;
     if (argv[i] != nullptr) {
       handleArgument(argv[i]);
     }
   }
   runArgumentCount = 0;
   runArguments = nullptr;
+  currentArgumentIndex = 0;
   runAnalysis();
   closeReportFile();
   int status = errorCount > 0 ? 1 : 0;
@@ -341,7 +407,7 @@ void handleArgument(const char* argument) {
   if (argument == nullptr) {
     return;
   }
-  if (argument[0] == '-' || argument[0] == '/') {
+  if ((argument[0] == '-' || argument[0] == '/') && !isAbsoluteListPath(argument)) {
     handleOption(argument);
   } else {
     readListFile(argument);

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A list the user may not read: an argument issue naming it, the run goes on, status 0.
+# A list the user may not read: an error naming it, the run goes on, status 1.
 # Permission bits do not stop root, so as root the program is run as the user nobody through
 # setpriv; without setpriv the test is skipped (status 77).
 set -u
@@ -27,11 +27,11 @@ fi
 output=$(env -i TZ=America/New_York LC_ALL=C "${run[@]}" locked.txt)
 status=$?
 failed=0
-if [ "$status" -ne 0 ]; then
-  echo "exit status $status, expected 0 (an argument issue is not an error)"
+if [ "$status" -ne 1 ]; then
+  echo "exit status $status, expected 1 (a list that was not read is an error)"
   failed=1
 fi
-expected='! Argument-Issue: Open donation list file failed for: locked.txt'
+expected='? ERROR: Open donation list file failed for: locked.txt'
 if ! grep -qxF "$expected" <<< "$output"; then
   echo "missing line: $expected"
   failed=1

@@ -83,8 +83,35 @@ TEST(HandleArgumentTest, RefusedYearsKeepTheLastAcceptedOne) {
   testing::internal::GetCapturedStdout();
   EXPECT_EQ(latestFormYear, 2024);
   EXPECT_EQ(infoCount, 2);
-  EXPECT_EQ(errorCount, 0);
+  // A refused year is an error (the period is not the one asked for); -r24 is only a typo.
+  EXPECT_EQ(errorCount, 3);
   resetTotals();
+  resetMessageChannel();
+}
+
+TEST(HandleArgumentTest, AbsolutePathsAreListsOtherSlashArgumentsOptions) {
+  const struct {
+    const char* argument;
+    bool list;
+  } cases[] = {
+    { "/no-such-folder-q/gifts.txt", true },  // a second '/' and no '='
+    { "/no-such-folder-q/x=1.txt", true },    // the second '/' before the first '='
+    { "/no-such-q=1/gifts.txt", false },      // '=' first: an option
+    { "/no-such-list-q.txt", false },
+    { "/", false },
+    { "/etc", false },  // a folder without a second '/'
+    { "/d=2", false },
+  };
+  for (const auto& c : cases) {
+    resetMessageChannel();
+    testing::internal::CaptureStdout();
+    handleArgument(c.argument);
+    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string refused =
+        std::string("? ERROR: Open donation list file failed for: ") + c.argument + "\n";
+    EXPECT_EQ(out.find(refused) != std::string::npos, c.list) << c.argument;
+    EXPECT_EQ(errorCount, c.list ? 1 : 0) << c.argument;
+  }
   resetMessageChannel();
 }
 
@@ -119,9 +146,8 @@ TEST(RunProgramTest, AnErrorInAListGivesStatusOne) {
   std::FILE* list = fdopen(fd, "w");
   std::fputs("Smith\t1/15/2020\t100.00\nJones\tyesterday\t5.00\n", list);
   std::fclose(list);
-  // A name that starts with '/' would be taken for an option.
-  const std::string option = std::string("-i=") + path;
-  const char* argv[] = { "quorva", option.c_str() };
+  // An absolute path alone is a list, not an option.
+  const char* argv[] = { "quorva", path };
   testing::internal::CaptureStdout();
   EXPECT_EQ(runProgram(2, argv), 1);
   const std::string out = testing::internal::GetCapturedStdout();
