@@ -4,7 +4,6 @@
 
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 
 #include "input/list_reader.hpp"
 #include "ledger/donor_table.hpp"
@@ -82,8 +81,6 @@ void reportMissingEqualSign(const char* argument) {
   composeLine("? Missing equal sign in argument %s\n", argument);
   reportArgumentIssue();
 }
-
-void closeReportFileAtExit() { closeReportFile(); }
 
 // The arguments of the run under way, so that a report file can be checked against every list
 // that the command line names, before or after it.
@@ -250,11 +247,6 @@ void resetProgramState() {
 }
 
 int runProgram(int argc, const char* const* argv) {
-  static bool exitHandlerRegistered = false;
-  if (!exitHandlerRegistered) {
-    std::atexit(closeReportFileAtExit);
-    exitHandlerRegistered = true;
-  }
   resetProgramState();
   std::fputs("\n", stdout);
   printBanner();
