@@ -20,7 +20,8 @@ FUZZ_TARGETS := line_parser program date
 all: build
 
 # $(call configure,DIR,FLAGS): a configure that fails leaves no cache in DIR, so the next make
-# configures afresh instead of finding a cache without a build system beside it.
+# configures afresh instead of reusing what failed. A build dir counts as configured when it
+# holds cmake_install.cmake, which CMake writes only once a configure has succeeded.
 configure = cmake -S . -B $(1) $(2) || { rm -f $(1)/CMakeCache.txt; exit 1; }
 
 # $(call ctest_run,DIR): the tests of DIR, then one line if the GoogleTest ones were left out.
@@ -29,21 +30,21 @@ ctest_run = cd $(1) && ctest --output-on-failure -j $(JOBS); status=$$?; \
     echo "GoogleTest not found: unit, property and hostile unit tests not run (on Debian: apt-get install libgtest-dev)"; \
   fi; exit $$status
 
-$(BUILD)/CMakeCache.txt:
+$(BUILD)/cmake_install.cmake:
 	@$(call configure,$(BUILD),-DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS))
 
-build: $(BUILD)/CMakeCache.txt
+build: $(BUILD)/cmake_install.cmake
 	cmake --build $(BUILD) -j $(JOBS)
 
 # Runs from the example's folder so that the messages name the list as donations.txt.
 # Only the program is built, not the tests.
-demo: $(BUILD)/CMakeCache.txt
+demo: $(BUILD)/cmake_install.cmake
 	cmake --build $(BUILD) -j $(JOBS) --target quorva
 	cd examples/food-pantry && TZ=America/New_York $(abspath $(BUILD))/quorva donations.txt
 
 # A build that was configured without GoogleTest looks for it again, so that installing it is
 # enough to get the unit tests.
-test: $(BUILD)/CMakeCache.txt
+test: $(BUILD)/cmake_install.cmake
 	@if grep -qx 'QUORVA_GTEST_FOUND:INTERNAL=OFF' $(BUILD)/CMakeCache.txt; then \
 	  cmake $(BUILD) > /dev/null; fi
 	cmake --build $(BUILD) -j $(JOBS)
@@ -52,7 +53,7 @@ test: $(BUILD)/CMakeCache.txt
 # The whole test suite twice: as built for use, then built with AddressSanitizer and
 # UndefinedBehaviorSanitizer in $(SANITIZE_BUILD); a sanitizer report fails the test that met it.
 check: test
-	@test -f $(SANITIZE_BUILD)/CMakeCache.txt || \
+	@test -f $(SANITIZE_BUILD)/cmake_install.cmake || \
 	  $(call configure,$(SANITIZE_BUILD),-DCMAKE_BUILD_TYPE=Debug -DQUORVA_SANITIZE=ON $(CMAKE_FLAGS))
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	@$(call ctest_run,$(SANITIZE_BUILD))
@@ -64,7 +65,7 @@ check: test
 coverage:
 	@command -v gcovr > /dev/null 2>&1 || \
 	  { echo "make coverage needs gcovr (on Debian: apt-get install gcovr)"; exit 1; }
-	@test -f $(COVERAGE_BUILD)/CMakeCache.txt || \
+	@test -f $(COVERAGE_BUILD)/cmake_install.cmake || \
 	  $(call configure,$(COVERAGE_BUILD),-DCMAKE_BUILD_TYPE=Debug -DQUORVA_COVERAGE=ON $(CMAKE_FLAGS))
 	cmake --build $(COVERAGE_BUILD) -j $(JOBS)
 	find $(COVERAGE_BUILD) -name '*.gcda' -delete
@@ -79,7 +80,7 @@ coverage:
 # the seed corpus in tests/fuzz/corpus; new inputs go to $(FUZZ_BUILD)/corpus, and a crash,
 # hang or leak leaves its input in $(FUZZ_BUILD)/findings and stops.
 fuzz:
-	@test -f $(FUZZ_BUILD)/CMakeCache.txt || \
+	@test -f $(FUZZ_BUILD)/cmake_install.cmake || \
 	  $(call configure,$(FUZZ_BUILD),-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DQUORVA_FUZZ=ON)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 	@mkdir -p $(FUZZ_BUILD)/findings
@@ -94,18 +95,18 @@ fuzz:
 
 # cppcheck and clang-tidy over src/; any finding fails. Suppressions and left-out checks are
 # justified in .cppcheck-suppressions and .clang-tidy.
-lint: $(BUILD)/CMakeCache.txt
+lint: $(BUILD)/cmake_install.cmake
 	cppcheck --enable=warning,performance,portability --std=c++17 --inline-suppr --quiet \
 	  --suppressions-list=.cppcheck-suppressions --error-exitcode=1 -I src src
 	clang-tidy -p $(BUILD) --quiet $(sort $(wildcard src/*/*.cpp))
 
 # The program, its manual page, the user guide and the examples under $(PREFIX).
-install: $(BUILD)/CMakeCache.txt
+install: $(BUILD)/cmake_install.cmake
 	cmake --build $(BUILD) -j $(JOBS) --target quorva
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # A Debian package in $(BUILD): quorva_<version>_<arch>.deb.
-package: $(BUILD)/CMakeCache.txt
+package: $(BUILD)/cmake_install.cmake
 	cmake --build $(BUILD) -j $(JOBS) --target quorva
 	cd $(BUILD) && cpack -G DEB
 
