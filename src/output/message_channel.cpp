@@ -38,10 +38,6 @@ int bufferMode(std::FILE* stream) noexcept {
   return descriptor >= 0 && isatty(descriptor) != 0 ? _IOLBF : _IOFBF;
 }
 
-// Before main, so before anything is written to the console (setvbuf must come first).
-const bool consoleBuffered =
-    std::setvbuf(stdout, consoleBuffer.data(), bufferMode(stdout), consoleBuffer.size()) == 0;
-
 std::FILE* console() { return consoleSink != nullptr ? consoleSink : stdout; }
 
 // Both outputs take the same bytes; a failed write is left for the end of the run to notice
@@ -216,6 +212,10 @@ void setInputFileName(const char* name) {
   }
   std::memcpy(inputFileName.data(), name, length);
   inputFileName[length] = '\0';
+}
+
+void useConsoleBuffer() {
+  std::setvbuf(stdout, consoleBuffer.data(), bufferMode(stdout), consoleBuffer.size());
 }
 
 void useReportBuffer(std::FILE* file) {

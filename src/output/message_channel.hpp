@@ -71,6 +71,9 @@ void endLine();
 void writeReport(const char* text);
 /// Names the list being read (cut to 255 characters); nullptr empties it.
 void setInputFileName(const char* name);
+/// Gives the console a large output buffer (line buffered on a terminal); must come before
+/// anything is written to it, so main calls it first.
+void useConsoleBuffer();
 /// Gives a report file just opened (nothing written to it yet) a large output buffer; one file
 /// at a time, since the buffer is shared: the earlier report file must be closed first.
 void useReportBuffer(std::FILE* file);

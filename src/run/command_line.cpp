@@ -4,7 +4,6 @@
 
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "input/list_reader.hpp"
@@ -86,8 +85,6 @@ void reportMissingEqualSign(const char* argument) {
   composeLine("? Missing equal sign in argument %s\n", argument);
   emitComposedLine();
 }
-
-void closeReportFileAtExit() { closeReportFile(); }
 
 // The arguments of the run under way, so that a report file can be checked against every list
 // that the command line names, before or after it, and a list against those read before it.
@@ -303,11 +300,6 @@ void resetProgramState() {
 }
 
 int runProgram(int argc, const char* const* argv) {
-  static bool exitHandlerRegistered = false;
-  if (!exitHandlerRegistered) {
-    std::atexit(closeReportFileAtExit);
-    exitHandlerRegistered = true;
-  }
   resetProgramState();
   // The two options every console program is tried with first; alone, they answer and stop.
   if (argc == 2 && argv != nullptr && argv[1] != nullptr) {

@@ -5,8 +5,7 @@
 extern int editNumber;
 
 /// The whole program: banner, arguments left to right, analysis, tallies. Returns the exit
-/// status (1 without arguments or when an error was reported). Registers closeReportFile at
-/// exit on its first call.
+/// status (1 without arguments or when an error was reported).
 int runProgram(int argc, const char* const* argv);
 
 /// Three banner lines through the message channel.

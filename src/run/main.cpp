@@ -1,3 +1,12 @@
-#include "run/command_line.hpp"
+#include <cstdlib>
 
-int main(int argc, char** argv) { return runProgram(argc, argv); }
+#include "output/message_channel.hpp"
+#include "run/command_line.hpp"
+#include "run/report_file.hpp"
+
+int main(int argc, char** argv) {
+  useConsoleBuffer();
+  // A report file still open when the process ends by exit() is flushed and closed all the same.
+  std::atexit(closeReportFile);
+  return runProgram(argc, argv);
+}
