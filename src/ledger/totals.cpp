@@ -15,6 +15,8 @@ long latestFormYear = -1;
 long numberOfYears = 0;
 std::array<FormYearRow, kFormYears> formYearTable{};
 
+void setLatestFormYear(long year) { latestFormYear = year; }
+
 namespace {
 
 // The first and the last calendar year the year tables hold.

@@ -48,6 +48,8 @@ extern std::array<Amount, kYearCount> cumulativeTotals;
 extern long firstDonationYear;
 /// Last calendar year of the period; -1 until -r or computeTotals sets it.
 extern long latestFormYear;
+/// Stores the last year of the Form 990 period.
+void setLatestFormYear(long year);
 /// latestFormYear - firstDonationYear + 1.
 extern long numberOfYears;
 /// The five rows of the period, newest year (column e) first.

@@ -133,6 +133,14 @@ void reportText(const char* format, ...) {
 
 void setConsoleSink(std::FILE* sink) { consoleSink = sink; }
 
+bool setVerbosity(long level) {
+  if (level < 0 || level > kMaxVerbosity) {
+    return false;
+  }
+  verbosityLevel = static_cast<int>(level);
+  return true;
+}
+
 void beginMessage(MessageKind kind, long line) {
   currentMessageKind = kind;
   switch (kind) {

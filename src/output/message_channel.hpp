@@ -24,6 +24,10 @@ constexpr std::size_t kInputFileNameSize = 256;
 extern std::array<char, kMessageLineSize> messageLine;
 /// 0 to 4: how much optional detail the report sections print.
 extern int verbosityLevel;
+/// The highest verbosity level.
+constexpr long kMaxVerbosity = 4;
+/// Stores level 0 to kMaxVerbosity in verbosityLevel; false (level unchanged) otherwise.
+bool setVerbosity(long level);
 /// The report file opened by -o, or nullptr.
 extern std::FILE* reportFile;
 /// Tallies of the messages begun, by kind.

@@ -10,45 +10,12 @@
 #include "ledger/donor_table.hpp"
 #include "ledger/totals.hpp"
 #include "output/message_channel.hpp"
+#include "run/banner.hpp"
 #include "run/report_file.hpp"
-#include "run/run_sequence.hpp"
-
-int editNumber = 7;
 
 namespace {
 
-constexpr int kMajorVersion = 2;
-constexpr int kMinorVersion = 5;
-constexpr int kStartEditNumber = 7;
-constexpr long kMaxVerbosity = 4;
 constexpr long kFirstAcceptedYear = 2000;
-
-constexpr const char* kBannerNotice = "Public support calculator for Form 990 Schedule A";
-
-constexpr const char* kUsageText =
-    "Public support calculation for a 501(c)(3) charity is complex. \n"
-    "This program analyzes a list of donations to make those calculations and\n"
-    "to report the appropriate totals for each field on Form 990 Schedule A.\n"
-    "\n"
-    "The file of donations can be created in EXCEL with three columns. The file\n"
-    "is the exported tab seperated. The first column is the donor name. The second is \n"
-    "the date of the donation and the third is the amount. Any tab seperated file will do.\n"
-    "If the first lines are not three tab seperated columns they are ignored, the same\n"
-    "if these lines are not the right format. Lines starting with ! are ignored. Blank\n"
-    "lines are ignored. Once a donation is recognized non-blank lines with incorrect format\n"
-    "are considered errors.\n"
-    "\n"
-    "Usage is: QUORVA [-d#] [-d-] [-h] [-f#] [-i<filename>] [-o<filename>] [-r#] [-v[#]] [-v-]\n"
-    "\n"
-    "-d[#]\t\t\thigher numbers create more verbose reports (default 1)\n"
-    "-d-\t\t\tlowest level of reporting\n"
-    "-i<filename>\t\tFile of donations to read, may be repeated\n"
-    "-o<filename>\t\tFile for answers (default is stdout)\n"
-    "-r#\t\t\t# use this year as most recent year for 990-v[#]\t\t\t(same as -d) higher numbers create more verbose reports (default 1)\n"
-    "-v-\t\t\tlowest level of reporting\n"
-    "\n"
-    "This program is provided as is, without warranty of any kind. Check its figures\n"
-    "against your own records before you file; it does not replace a tax adviser.\n";
 
 // Highest level first; index i is shown when verbosityLevel reaches 4 - i.
 constexpr const char* kVerbosityLines[] = {
@@ -72,18 +39,8 @@ long readDigitRun(const char* text) {
   return value;
 }
 
-// Ends the message begun, with the text composed in messageLine. A list or report file that
-// cannot be used, or a refused year, is begun as an error rather than an argument issue: it
-// changes what the report covers, so the run must not end with "No errors." and status 0.
-void emitComposedLine() {
-  emitText(messageLine.data());
-  endLine();
-}
-
 void reportMissingEqualSign(const char* argument) {
-  beginArgumentIssue();
-  composeLine("? Missing equal sign in argument %s\n", argument);
-  emitComposedLine();
+  message(MessageKind::argumentIssue, 0, "? Missing equal sign in argument %s\n", argument);
 }
 
 // The arguments of the run under way, so that a report file can be checked against every list
@@ -156,6 +113,8 @@ bool isListOfThisRun(const char* name) {
   return false;
 }
 
+// A list or report file that cannot be used, or a refused -r year, is an error rather than an
+// argument issue: it changes what the report covers, so the run must not end with "No errors."
 void readListFile(const char* name) {
   std::FILE* file = std::fopen(name, "r");
   // A folder opens for reading on Linux but cannot be read; it would pass for an empty list.
@@ -165,27 +124,19 @@ void readListFile(const char* name) {
     file = nullptr;
   }
   if (file == nullptr) {
-    beginError(0);
-    composeLine("Open donation list file failed for: %s", name);
-    emitComposedLine();
+    message(MessageKind::error, 0, "Open donation list file failed for: %s", name);
     return;
   }
   // gifts.txt and ./gifts.txt, or a link to it, would count every gift twice.
   if (isListReadEarlier(file)) {
     std::fclose(file);
-    beginError(0);
-    composeLine("List %s is the same file as a list read earlier in this run; it is not read again",
-                name);
-    emitComposedLine();
+    message(MessageKind::error, 0,
+            "List %s is the same file as a list read earlier in this run; it is not read again",
+            name);
     return;
   }
-  beginInfo(0);
-  composeLine("Reading a list of funding sources or source to keyword bindings");
-  emitText(messageLine.data());
-  endLine();
-  composeLine("  From %s", name);
-  emitKindText(messageLine.data());
-  endLine();
+  message(MessageKind::info, 0, "Reading a list of funding sources or source to keyword bindings");
+  messageMore("  From %s", name);
   setInputFileName(name);
   readDonationList(file);
   setInputFileName(nullptr);
@@ -207,9 +158,7 @@ void handleVerbosityOption(const char* argument) {
     if (!isDigit(value[0]) || setVerbosity(readDigitRun(value))) {
       showVerbosity();
     } else {
-      beginArgumentIssue();
-      composeLine("illegal value after -%c: %s", letter, value);
-      emitComposedLine();
+      message(MessageKind::argumentIssue, 0, "illegal value after -%c: %s", letter, value);
     }
   } else {
     reportMissingEqualSign(argument);
@@ -220,21 +169,16 @@ void handleYearOption(const char* text) {
   const long year = parseYearArgument(text);
   // A refused year leaves the report on another period than the one asked for.
   if (year == -1) {
-    beginError(0);
-    composeLine(
+    message(
+        MessageKind::error, 0,
         "? Unrecognized value after -r number between 0 and 99 or greater than 1950 required: %s",
         text);
-    emitComposedLine();
   } else if (year >= kFirstAcceptedYear) {
     setLatestFormYear(year);
-    beginInfo(0);
-    composeLine("Setting latest year 5 year 990 period to %ld", year);
-    emitText(messageLine.data());
-    endLine();
+    message(MessageKind::info, 0, "Setting latest year 5 year 990 period to %ld", year);
   } else {
-    beginError(0);
-    composeLine("? The program can not handle data from years before %ld", kFirstAcceptedYear);
-    emitComposedLine();
+    message(MessageKind::error, 0, "? The program can not handle data from years before %ld",
+            kFirstAcceptedYear);
   }
 }
 
@@ -247,7 +191,7 @@ void handleOption(const char* argument) {
       handleVerbosityOption(argument);
       break;
     case 'h':
-      std::fputs(kUsageText, stdout);
+      printUsage();
       break;
     case 'i':
       if (tail[0] == '=') {
@@ -262,14 +206,10 @@ void handleOption(const char* argument) {
       } else if (isListOfThisRun(tail + 1)) {
         // Refused like a report file that cannot be opened: the earlier one is closed all the same.
         closeReportFile();
-        beginError(0);
-        composeLine("Report file %s is also a donation list of this run; it is not opened",
-                    tail + 1);
-        emitComposedLine();
+        message(MessageKind::error, 0,
+                "Report file %s is also a donation list of this run; it is not opened", tail + 1);
       } else if (!openReportFile(tail + 1)) {
-        beginError(0);
-        composeLine("Open report file failed: %s", tail + 1);
-        emitComposedLine();
+        message(MessageKind::error, 0, "Open report file failed: %s", tail + 1);
       }
       break;
     case 'r':
@@ -280,97 +220,18 @@ void handleOption(const char* argument) {
       }
       break;
     default:
-      beginArgumentIssue();
-      composeLine("Unrecognized selection after -: %s", argument);
-      emitComposedLine();
+      message(MessageKind::argumentIssue, 0, "Unrecognized selection after -: %s", argument);
       break;
   }
 }
 
 }  // namespace
 
-// Everything a run changes starts from its initial value, so that the program can also be run
-// more than once inside one process.
-void resetProgramState() {
-  editNumber = kStartEditNumber;
-  resetMessageChannel();
-  resetDonorTable();
-  resetTotals();
-  std::clearerr(stdout);
-}
-
-int runProgram(int argc, const char* const* argv) {
-  resetProgramState();
-  // The two options every console program is tried with first; alone, they answer and stop.
-  if (argc == 2 && argv != nullptr && argv[1] != nullptr) {
-    if (std::strcmp(argv[1], "--help") == 0) {
-      std::fputs(kUsageText, stdout);
-      return std::fflush(stdout) != 0 || std::ferror(stdout) != 0 ? 1 : 0;
-    }
-    if (std::strcmp(argv[1], "--version") == 0) {
-      std::printf("QUORVA %d(%d)-%d\n", kMajorVersion, kMinorVersion, editNumber);
-      return std::fflush(stdout) != 0 || std::ferror(stdout) != 0 ? 1 : 0;
-    }
-  }
-  std::fputs("\n", stdout);
-  printBanner();
-  std::fflush(stdout);
-  if (argc <= 1 || argv == nullptr) {
-    std::fputs(kUsageText, stdout);
-    std::fflush(stdout);
-    return 1;
-  }
-  std::fputs("! Processing command line arguments\n", stdout);
-  runArgumentCount = argc;
-  runArguments = argv;
-  for (int i = 1; i < argc; ++i) {
-    currentArgumentIndex = i;
-    if (argv[i] != nullptr) {
-      handleArgument(argv[i]);
-    }
-  }
-  runArgumentCount = 0;
-  runArguments = nullptr;
-  currentArgumentIndex = 0;
-  runAnalysis();
-  closeReportFile();
-  int status = errorCount > 0 ? 1 : 0;
-  // Output that never reached the console is a failed run, whatever the tallies say.
-  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-    status = 1;
-  }
-  return status;
-}
-
-void printBanner() {
-  beginPlain();
-  composeLine("QUORVA %d(%d)-%d", kMajorVersion, kMinorVersion, editNumber);
-  emitText(messageLine.data());
-  endLine();
-  composeLine("   %s", kBannerNotice);
-  emitKindText(messageLine.data());
-  endLine();
-  emitKindText("");
-  endLine();
-}
-
-bool setVerbosity(long level) {
-  if (level < 0 || level > kMaxVerbosity) {
-    return false;
-  }
-  verbosityLevel = static_cast<int>(level);
-  return true;
-}
-
 void showVerbosity() {
-  beginPlain();
-  composeLine("Messaging enabled:");
-  emitText(messageLine.data());
-  endLine();
+  message(MessageKind::plain, 0, "Messaging enabled:");
   for (long level = kMaxVerbosity; level >= 0; --level) {
     if (verbosityLevel >= level) {
-      emitKindText(kVerbosityLines[kMaxVerbosity - level]);
-      endLine();
+      messageMore("%s", kVerbosityLines[kMaxVerbosity - level]);
     }
   }
   endLine();
@@ -393,8 +254,6 @@ long parseYearArgument(const char* text) {
   return -1;
 }
 
-void setLatestFormYear(long year) { latestFormYear = year; }
-
 void handleArgument(const char* argument) {
   if (argument == nullptr) {
     return;
@@ -404,4 +263,18 @@ void handleArgument(const char* argument) {
   } else {
     readListFile(argument);
   }
+}
+
+void handleArguments(int argc, const char* const* argv) {
+  runArgumentCount = argc;
+  runArguments = argv;
+  for (int i = 1; i < argc; ++i) {
+    currentArgumentIndex = i;
+    if (argv[i] != nullptr) {
+      handleArgument(argv[i]);
+    }
+  }
+  runArgumentCount = 0;
+  runArguments = nullptr;
+  currentArgumentIndex = 0;
 }

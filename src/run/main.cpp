@@ -1,8 +1,8 @@
 #include <cstdlib>
 
 #include "output/message_channel.hpp"
-#include "run/command_line.hpp"
 #include "run/report_file.hpp"
+#include "run/run_sequence.hpp"
 
 int main(int argc, char** argv) {
   useConsoleBuffer();

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "output/message_channel.hpp"
-#include "run/command_line.hpp"
+#include "run/banner.hpp"
 
 namespace {
 
@@ -57,10 +57,7 @@ void closeReportFile() {
   }
   if (failed) {
     // reportFile is already empty, so the error reaches the console only.
-    beginError(0);
-    composeLine("Writing report file %s failed", reportFileName.data());
-    emitText(messageLine.data());
-    endLine();
+    message(MessageKind::error, 0, "Writing report file %s failed", reportFileName.data());
   }
   reportFileName[0] = '\0';
 }

@@ -1,6 +1,8 @@
 #include "run/run_sequence.hpp"
 
+#include <climits>
 #include <cstdio>
+#include <cstring>
 
 #include "ledger/donor_table.hpp"
 #include "ledger/totals.hpp"
@@ -8,20 +10,57 @@
 #include "report/donations_by_year.hpp"
 #include "report/donor_listings.hpp"
 #include "report/schedule_a.hpp"
+#include "run/banner.hpp"
+#include "run/command_line.hpp"
+#include "run/report_file.hpp"
 
 namespace {
 
-void writeSeparator() {
-  composeLine("!\n");
-  writeReport(messageLine.data());
-}
-
-void printTallyLine() {
-  emitText(messageLine.data());
-  endLine();
-}
+void writeSeparator() { reportText("!\n"); }
 
 }  // namespace
+
+// Everything a run changes starts from its initial value, so that the program can also be run
+// more than once inside one process.
+void resetProgramState() {
+  resetMessageChannel();
+  resetDonorTable();
+  resetTotals();
+  std::clearerr(stdout);
+}
+
+int runProgram(int argc, const char* const* argv) {
+  resetProgramState();
+  // The two options every console program is tried with first; alone, they answer and stop.
+  if (argc == 2 && argv != nullptr && argv[1] != nullptr) {
+    if (std::strcmp(argv[1], "--help") == 0) {
+      printUsage();
+      return std::fflush(stdout) != 0 || std::ferror(stdout) != 0 ? 1 : 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+      printVersion();
+      return std::fflush(stdout) != 0 || std::ferror(stdout) != 0 ? 1 : 0;
+    }
+  }
+  std::fputs("\n", stdout);
+  printBanner();
+  std::fflush(stdout);
+  if (argc <= 1 || argv == nullptr) {
+    printUsage();
+    std::fflush(stdout);
+    return 1;
+  }
+  std::fputs("! Processing command line arguments\n", stdout);
+  handleArguments(argc, argv);
+  runAnalysis();
+  closeReportFile();
+  int status = errorCount > 0 ? 1 : 0;
+  // Output that never reached the console is a failed run, whatever the tallies say.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    status = 1;
+  }
+  return status;
+}
 
 void runAnalysis() {
   std::fputs("! Parameters read. Analyzing data.\n", stdout);
@@ -52,27 +91,23 @@ void runAnalysis() {
 void printClosingTallies() {
   if (infoCount > 0) {
     // This line is itself informational and counts itself.
-    beginInfo(0);
-    composeLine("%d Informational message%s reading and reporting on donation list(s).", infoCount,
-                infoCount != 1 ? "s" : "");
-    printTallyLine();
+    const int infos = infoCount < INT_MAX ? infoCount + 1 : INT_MAX;
+    message(MessageKind::info, 0,
+            "%d Informational message%s reading and reporting on donation list(s).", infos,
+            infos != 1 ? "s" : "");
   }
   const int warnings = warningCount;
-  beginInfo(0);
   if (warnings > 0) {
-    composeLine("%d Warning%s reading and reporting on donation list(s).", warnings,
-                warnings != 1 ? "s" : "");
+    message(MessageKind::info, 0, "%d Warning%s reading and reporting on donation list(s).",
+            warnings, warnings != 1 ? "s" : "");
   } else {
-    composeLine("No Warnings.");
+    message(MessageKind::info, 0, "No Warnings.");
   }
-  printTallyLine();
   const int errors = errorCount;
-  beginInfo(0);
   if (errors > 0) {
-    composeLine("%d Error%s reading and reporting on donation list(s).", errors,
-                errors != 1 ? "s" : "");
+    message(MessageKind::info, 0, "%d Error%s reading and reporting on donation list(s).", errors,
+            errors != 1 ? "s" : "");
   } else {
-    composeLine("No errors.");
+    message(MessageKind::info, 0, "No errors.");
   }
-  printTallyLine();
 }

@@ -1,6 +1,13 @@
 #ifndef QUORVA_RUN_RUN_SEQUENCE_HPP
 #define QUORVA_RUN_RUN_SEQUENCE_HPP
 
+/// The whole program: banner, arguments left to right, analysis, tallies. Returns the exit
+/// status (1 without arguments or when an error was reported).
+int runProgram(int argc, const char* const* argv);
+/// Returns every subsystem's state to its start (tallies, verbosity, donor table, totals,
+/// latest year); runProgram calls it first, so runs in one process are alike. Leaves an open
+/// report file alone.
+void resetProgramState();
 /// The fixed sequence after the last argument: table checks, totals, every report section,
 /// and the closing tallies.
 void runAnalysis();

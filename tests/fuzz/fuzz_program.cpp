@@ -16,7 +16,7 @@
 #include "ledger/source_type.hpp"
 #include "ledger/totals.hpp"
 #include "output/amount.hpp"
-#include "run/command_line.hpp"
+#include "run/run_sequence.hpp"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "ledger/totals.hpp"
 #include "output/message_channel.hpp"
-#include "run/command_line.hpp"
+#include "run/run_sequence.hpp"
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "ledger/totals.hpp"
 #include "output/message_channel.hpp"
+#include "run/run_sequence.hpp"
 
 namespace {
 
