@@ -182,6 +182,8 @@ void setInputFileName(const char* name) {
   inputFileName[length] = '\0';
 }
 
+const char* inputFileNameText() { return inputFileName.data(); }
+
 void useReportBuffer(std::FILE* file) {
   if (file != nullptr) {
     std::setvbuf(file, reportBuffer.data(), bufferMode(file), reportBuffer.size());

@@ -55,6 +55,8 @@ void endLine();
 void writeReport(const char* text);
 /// Names the list being read (cut to 255 characters); nullptr empties it.
 void setInputFileName(const char* name);
+/// The name of the list being read, as stored by setInputFileName; "" outside reading.
+const char* inputFileNameText();
 /// Gives a report file just opened (nothing written to it yet) a large output buffer; one file
 /// at a time, since the buffer is shared: the earlier report file must be closed first.
 void useReportBuffer(std::FILE* file);
