@@ -511,13 +511,9 @@ std::time_t dateOfParts(const DateParts& parts, const char* field, long line) {
   return dateOfFields(parts, field, line, reported);
 }
 
-bool isCalendarDay(const DateParts& parts) {
-  constexpr int kShortestMonth = 28;
+bool isLateCalendarDay(const DateParts& parts) {
   if (parts.monthIndex < 0 || parts.monthIndex > 11 || parts.day < 1) {
     return false;
-  }
-  if (parts.day <= kShortestMonth) {
-    return true;
   }
   static constexpr std::array<int, 12> kDaysInMonth = { 31, 28, 31, 30, 31, 30,
                                                         31, 31, 30, 31, 30, 31 };

@@ -32,7 +32,15 @@ const char* readPlainDateField(const char* text, DateParts& parts);
 std::time_t dateOfParts(const DateParts& parts, const char* field, long line);
 /// True when the day exists in the month and the month in the year (after the two-digit rule):
 /// such a date is booked in the year as written.
-bool isCalendarDay(const DateParts& parts);
+bool isLateCalendarDay(const DateParts& parts);
+inline bool isCalendarDay(const DateParts& parts) {
+  // Days 1 to 28 of the twelve months, nearly every date, are in every month of every year.
+  constexpr int kShortestMonth = 28;
+  constexpr unsigned kMonths = 12;
+  return (static_cast<unsigned>(parts.monthIndex) < kMonths && parts.day >= 1 &&
+          parts.day <= kShortestMonth) ||
+         isLateCalendarDay(parts);
+}
 
 /// Forgets the calendar times remembered for dates already converted, so that the next
 /// conversions follow the current time zone setting; the reader calls it for every list.
