@@ -160,6 +160,8 @@ TEST_F(PlainLineTest, PlainLinesComeToWhatTheFullScanComesTo) {
   std::vector<std::string> lines(std::begin(kLines), std::end(kLines));
   lines.push_back(std::string(127, 'x') + "\t1/15/2020\t5");
   lines.push_back(std::string(128, 'x') + "\t1/15/2020\t5");
+  lines.push_back(std::string(127, 'x') + "   \t1/15/2020\t5");
+  lines.push_back(std::string(128, 'x') + "   \t1/15/2020\t5");
   lines.push_back("A\t1/1/2020\t" + std::string(126, '0') + "5");
   lines.push_back("A\t1/1/2020\t" + std::string(127, '0') + "5");
   // A blank at the start keeps a line from the straight loops; the full scan passes over it.
