@@ -138,10 +138,15 @@ struct Scanner {
   }
 };
 
-bool readNumericDate(const char* text, int& month, int& day, int& year) {
+// after: the character that follows the year.
+bool readNumericDate(const char* text, int& month, int& day, int& year, char& after) {
   Scanner scan{ text };
-  return scan.readNumber(month) && scan.readLiteral('/') && scan.readNumber(day) &&
-         scan.readLiteral('/') && scan.readNumber(year);
+  if (scan.readNumber(month) && scan.readLiteral('/') && scan.readNumber(day) &&
+      scan.readLiteral('/') && scan.readNumber(year)) {
+    after = *scan.next;
+    return true;
+  }
+  return false;
 }
 
 // Month index 0 to 11 of three letters, or -1.
@@ -207,7 +212,7 @@ int monthOfAsciiLetters(const std::array<char, kMonthLetters>& letters) {
   return slot.packed == packed ? slot.monthIndex : -1;
 }
 
-bool readNamedMonthDate(const char* text, int& monthIndex, int& day, int& year) {
+bool readNamedMonthDate(const char* text, int& monthIndex, int& day, int& year, char& after) {
   Scanner scan{ text };
   std::array<char, kMonthLetters> letters{};
   if (!scan.readNumber(day)) {
@@ -218,6 +223,7 @@ bool readNamedMonthDate(const char* text, int& monthIndex, int& day, int& year) 
       !scan.readNumber(year)) {
     return false;
   }
+  after = *scan.next;
   monthIndex = monthOfLetters(letters);
   return monthIndex >= 0;
 }
@@ -262,10 +268,10 @@ const char* rewriteDateSeparators(const char* text, char separator) {
 
 namespace {
 
-std::time_t dateOfFields(int monthIndex, int day, int year, long line);
+std::time_t dateOfFields(const DateParts& parts, const char* field, long line, bool& reported);
 
 // The calendar time of a date text, without remembering texts.
-std::time_t convertDateText(const char* text, long line) {
+std::time_t convertDateText(const char* text, long line, bool& reported) {
   // A rewrite gives a text only for exactly two separators; counting them first spares the
   // numeric form, which has none, both rewrites.
   int blanks = 0;
@@ -282,16 +288,19 @@ std::time_t convertDateText(const char* text, long line) {
     source = text;
   }
 
-  int monthIndex = 0;
-  int day = 0;
-  int year = 0;
+  DateParts parts{ 0, 0, 0 };
   int month = 0;
-  if (readNumericDate(source, month, day, year)) {
-    monthIndex = month - 1;
-  } else if (!readNamedMonthDate(source, monthIndex, day, year)) {
+  char after = '\0';
+  if (readNumericDate(source, month, parts.day, parts.year, after)) {
+    parts.monthIndex = month - 1;
+  } else if (!readNamedMonthDate(source, parts.monthIndex, parts.day, parts.year, after)) {
     return 0;
   }
-  return dateOfFields(monthIndex, day, year, line);
+  // A year with a letter typed for a digit (2O24) would be read as the digits before it.
+  if (isAsciiLetter(after)) {
+    return 0;
+  }
+  return dateOfFields(parts, text, line, reported);
 }
 
 // Reads a run of at most nine digits (so it cannot overflow) and moves past it.
@@ -360,18 +369,49 @@ const char* readPlainDate(const char* text, char end, DateParts& parts) {
   return parts.monthIndex >= 0 ? p : nullptr;
 }
 
+// The year as written, after the two-digit rule; -1 for a negative year.
+int writtenYear(int year) {
+  if (year < 0) {
+    return -1;
+  }
+  if (year < 100) {
+    return year + ((year < 50) ? 2000 : 1900);
+  }
+  return year;
+}
+
+bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+// A date whose year the conversion may move: its local-time year is the one it is booked in.
+void reportMovedYear(std::time_t when, int year, const char* field, long line, bool& reported) {
+  std::tm local{};
+  if (localtime_r(&when, &local) == nullptr || local.tm_year + 1900 == year) {
+    return;
+  }
+  const int fieldLength = static_cast<int>(std::strcspn(field, "\t"));
+  beginWarning(line);
+  emitText(composeLine("Date '%.*s' is not on the calendar; it is read as a date in %d",
+                       fieldLength, field, local.tm_year + 1900));
+  endLine();
+  reported = true;
+}
+
 // The calendar time of a date as read: the year rules, then the platform's conversion.
-std::time_t dateOfFields(int monthIndex, int day, int year, long line) {
+std::time_t dateOfFields(const DateParts& parts, const char* field, long line, bool& reported) {
+  const int monthIndex = parts.monthIndex;
+  const int day = parts.day;
+  int year = parts.year;
   // A negative year is no date at all, not a two-digit year.
   if (year < 0) {
     return 0;
   }
   if (year < 100) {
-    year += (year < 50) ? 2000 : 1900;
+    year = writtenYear(year);
   } else if (year < 1900) {
     beginError(line);
     emitText(composeLine("Year '%d' is not allowed, 0-99 or greater than 1900 required", year));
     endLine();
+    reported = true;
     return 0;
   }
   // The platform converts far more than a signed 32-bit count holds; the years are judged as
@@ -380,8 +420,12 @@ std::time_t dateOfFields(int monthIndex, int day, int year, long line) {
     return 0;
   }
 
+  const bool onCalendar = isCalendarDay(parts);
   std::int32_t* cached = conversionSlot(year, monthIndex, day);
   if (cached != nullptr && *cached != 0) {
+    if (!onCalendar) {
+      reportMovedYear(*cached, year, field, line, reported);
+    }
     return *cached;
   }
 
@@ -406,6 +450,9 @@ std::time_t dateOfFields(int monthIndex, int day, int year, long line) {
     *cached = static_cast<std::int32_t>(when);
     conversionCacheUsed = true;
   }
+  if (!onCalendar) {
+    reportMovedYear(when, year, field, line, reported);
+  }
   return when;
 }
 
@@ -417,11 +464,12 @@ std::time_t parseDate(const char* text, long line) {
   }
   DateParts parts{ 0, 0, 0 };
   if (readPlainDate(text, '\0', parts) != nullptr) {
-    return dateOfParts(parts, line);
+    return dateOfParts(parts, text, line);
   }
+  bool reported = false;
   const std::size_t length = strnlen(text, kCachedTextLength + 1);
   if (length > kCachedTextLength) {
-    return convertDateText(text, line);  // too long to remember
+    return convertDateText(text, line, reported);  // too long to remember
   }
   TextSlot key{};
   std::memcpy(key.text.data(), text, length);
@@ -443,10 +491,10 @@ std::time_t parseDate(const char* text, long line) {
       return slot.when;
     }
   }
-  // Only dates are remembered: a text that is no date may have reported its year, and must
-  // report it again.
-  const std::time_t when = convertDateText(text, line);
-  if (when != 0) {
+  // Only dates read without a message are remembered: a text that reported its year, or a date
+  // off the calendar, must report it again on every line.
+  const std::time_t when = convertDateText(text, line, reported);
+  if (when != 0 && !reported) {
     key.when = when;
     textCache[freeSlot] = key;
     textCacheUsed = true;
@@ -458,8 +506,19 @@ const char* readPlainDateField(const char* text, DateParts& parts) {
   return text != nullptr ? readPlainDate(text, '\t', parts) : nullptr;
 }
 
-std::time_t dateOfParts(const DateParts& parts, long line) {
-  return dateOfFields(parts.monthIndex, parts.day, parts.year, line);
+std::time_t dateOfParts(const DateParts& parts, const char* field, long line) {
+  bool reported = false;
+  return dateOfFields(parts, field, line, reported);
+}
+
+bool isLateCalendarDay(const DateParts& parts) {
+  if (parts.monthIndex < 0 || parts.monthIndex > 11 || parts.day < 1) {
+    return false;
+  }
+  static constexpr std::array<int, 12> kDaysInMonth = { 31, 28, 31, 30, 31, 30,
+                                                        31, 31, 30, 31, 30, 31 };
+  const bool leapDay = parts.monthIndex == 1 && isLeapYear(writtenYear(parts.year));
+  return parts.day <= kDaysInMonth[static_cast<std::size_t>(parts.monthIndex)] + (leapDay ? 1 : 0);
 }
 
 void resetDateCache() {

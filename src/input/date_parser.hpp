@@ -6,7 +6,9 @@
 /// The calendar time of a date text at 00:00:01 local time, or 0 when the text is not a date.
 /// Accepts "month/day/year" and "day Mon year" (also with dashes or a full month name); years
 /// 1970 to 2038 as written (two-digit years 00-49 are 2000-2049, 50-99 are 1950-1999), and only
-/// results that fit a signed 32-bit count. line is used for the year error message alone.
+/// results that fit a signed 32-bit count. A year followed directly by a letter is no date. line
+/// is for the messages: a year from 100 to 1899 (an error, no date), and a day or month off the
+/// calendar that moves the date into another year (a warning, the date as carried).
 std::time_t parseDate(const char* text, long line);
 
 /// Rebuilds "a<sep>b<sep>c" as "a b c" with b cut to three characters, into a static buffer;
@@ -25,9 +27,20 @@ struct DateParts {
 /// and is ended by a TAB, as parseDate reads the same characters alone; returns the TAB's
 /// position, or nullptr (nothing read, nothing reported) when the field has no plain form.
 const char* readPlainDateField(const char* text, DateParts& parts);
-/// The calendar time of parts as parseDate gives it for their text: the same year rules and
-/// year message, the same conversion.
-std::time_t dateOfParts(const DateParts& parts, long line);
+/// The calendar time of parts as parseDate gives it for their text field (ended by a TAB or the
+/// end of the text): the same year rules, messages and conversion.
+std::time_t dateOfParts(const DateParts& parts, const char* field, long line);
+/// True when the day exists in the month and the month in the year (after the two-digit rule):
+/// such a date is booked in the year as written.
+bool isLateCalendarDay(const DateParts& parts);
+inline bool isCalendarDay(const DateParts& parts) {
+  // Days 1 to 28 of the twelve months, nearly every date, are in every month of every year.
+  constexpr int kShortestMonth = 28;
+  constexpr unsigned kMonths = 12;
+  return (static_cast<unsigned>(parts.monthIndex) < kMonths && parts.day >= 1 &&
+          parts.day <= kShortestMonth) ||
+         isLateCalendarDay(parts);
+}
 
 /// Forgets the calendar times remembered for dates already converted, so that the next
 /// conversions follow the current time zone setting; the reader calls it for every list.

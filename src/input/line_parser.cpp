@@ -51,6 +51,7 @@ constexpr long long kMaxLineDollars = kMaxLineAmount / 100;
 struct Field {
   std::array<char, kFieldSize> text;
   std::size_t length;  // characters seen for the field, stored or not
+  std::size_t kept;    // characters up to the last one that is not a space
 
   void append(char ch) {
     if (length < kFieldMaxLength) {
@@ -58,6 +59,16 @@ struct Field {
       text[length + 1] = '\0';
     }
     ++length;
+    if (ch != ' ') {
+      kept = length;
+    }
+  }
+  // Drops the spaces at the end, as the scan drops those at the start.
+  void trimTrailingSpaces() {
+    length = kept;
+    if (kept < kFieldSize) {
+      text[kept] = '\0';
+    }
   }
   bool isTooLong() const { return length > kFieldMaxLength; }
   const char* data() const { return text.data(); }
@@ -69,18 +80,19 @@ char asciiLower(char ch) {
   return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
 }
 
-bool sameIgnoringCase(const char* a, const char* b) {
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    if (asciiLower(*a) != asciiLower(*b)) {
+// The first length characters of field against the whole of word.
+bool sameIgnoringCase(const char* field, std::size_t length, const char* word) {
+  for (std::size_t i = 0; i < length; ++i) {
+    if (word[i] == '\0' || asciiLower(field[i]) != asciiLower(word[i])) {
       return false;
     }
   }
-  return *a == *b;
+  return word[length] == '\0';
 }
 
-const Keyword* findKeyword(const char* field) {
+const Keyword* findKeyword(const char* field, std::size_t length) {
   for (const Keyword& keyword : kKeywords) {
-    if (sameIgnoringCase(field, keyword.text)) {
+    if (sameIgnoringCase(field, length, keyword.text)) {
       return &keyword;
     }
   }
@@ -88,6 +100,16 @@ const Keyword* findKeyword(const char* field) {
 }
 
 bool isDigit(char ch) { return ch >= '0' && ch <= '9'; }
+
+// True when a digit stands in text before its end (a NUL) or before the first stop character.
+bool hasDigitBefore(const char* text, const char* stops) {
+  for (const char* p = text; *p != '\0' && std::strchr(stops, *p) == nullptr; ++p) {
+    if (isDigit(*p)) {
+      return true;
+    }
+  }
+  return false;
+}
 
 void reportLineError(long line, const char* text) {
   beginError(line);
@@ -144,6 +166,24 @@ Conversion convertAmount(const char* field, Amount& cents) {
   return Conversion::ok;
 }
 
+// An amount written the European way (1.250,00: a comma and a digit after the point), or with
+// more than one point (1.250.000,00), would be read a thousand times too small. written is the
+// amount field as written in the line, up to its end.
+bool isAmbiguousNumber(const char* written) {
+  const char* point = nullptr;
+  for (const char* p = written; !isFieldEnd(*p); ++p) {
+    if (*p == '.') {
+      if (point != nullptr) {
+        return true;
+      }
+      point = p;
+    } else if (*p == ',' && point != nullptr && isDigit(p[1])) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // Digits and points anywhere, a minus sign only first.
 const char* firstNonNumeric(const char* field) {
   for (const char* p = field; *p != '\0'; ++p) {
@@ -162,6 +202,7 @@ struct LineScan {
   Field name;
   Field second;
   Field amount;
+  const char* amountText;  // the amount field as written: the line after the second field
   int quoteCount;
   bool quoteAtLineStart;
   bool quoteBeforeTab;
@@ -205,7 +246,9 @@ LineResult handleKeyword(LineScan& scan, const Keyword& keyword) {
 // otherwise result holds what the line came to.
 // A second field that is neither blank, nor a keyword, nor a column name, nor a date.
 LineResult reportNoDate(const LineScan& scan) {
-  if (scan.line == kFirstLine) {
+  // A header's amount column holds no figure; a first line whose amount cell does is a gift
+  // with a date that cannot be read.
+  if (scan.line == kFirstLine && !hasDigitBefore(scan.amountText, "\t\n\r")) {
     beginInfo(scan.line);
     emitText(composeLine("Date field on first line '%s' is probably a header", scan.second.data()));
     endLine();
@@ -222,13 +265,19 @@ bool handleSecondField(LineScan& scan, LineResult& result) {
     return false;
   }
   // Every keyword and "date" start with a letter; a field that starts with a digit (every
-  // date) can match none of them, and is spared nineteen comparisons.
+  // date) can match none of them, and is spared nineteen comparisons. A word is compared
+  // without the spaces after it, which a hand-typed cell often has.
   const bool mayBeWord = !isDigit(scan.second.text[0]);
-  if (const Keyword* keyword = mayBeWord ? findKeyword(scan.second.data()) : nullptr) {
+  std::size_t wordLength = scan.second.length;
+  while (mayBeWord && wordLength > 0 && scan.second.text[wordLength - 1] == ' ') {
+    --wordLength;
+  }
+  const char* word = scan.second.data();
+  if (const Keyword* keyword = mayBeWord ? findKeyword(word, wordLength) : nullptr) {
     result = handleKeyword(scan, *keyword);
     return false;
   }
-  if (mayBeWord && sameIgnoringCase(scan.second.data(), "date")) {
+  if (mayBeWord && sameIgnoringCase(word, wordLength, "date")) {
     beginInfo(scan.line);
     emitText(composeLine("Ignoring line which looks like names for the columns: %s", scan.text));
     endLine();
@@ -284,7 +333,10 @@ LineResult finishDonation(LineScan& scan) {
     return LineResult::badAmount;
   }
   Amount cents = 0;
-  switch (convertAmount(amountText, cents)) {
+  const Conversion conversion = isAmbiguousNumber(scan.amountText)
+                                    ? Conversion::notANumber
+                                    : convertAmount(amountText, cents);
+  switch (conversion) {
     case Conversion::notANumber:
       reportLineError(scan.line, composeLine("Amount '%s' is not a valid number on line %ld: %s",
                                              amountText, scan.line, scan.text));
@@ -337,6 +389,9 @@ LineResult scanFields(LineScan& scan) {
           return LineResult::lineRejected;
         }
         if (isFieldEnd(ch)) {
+          if (ch == '\t') {
+            field.trimTrailingSpaces();
+          }
           if (field.isTooLong()) {
             reportFieldTooLong(text, scan.line);
             return LineResult::lineRejected;
@@ -367,6 +422,7 @@ LineResult scanFields(LineScan& scan) {
             reportFieldTooLong(text, scan.line);
             return LineResult::lineRejected;
           }
+          scan.amountText = (ch == '\0') ? "" : text + p + 1;
           LineResult result = LineResult::notDonation;
           if (!handleSecondField(scan, result)) {
             return result;
@@ -422,6 +478,7 @@ LineResult scanFields(LineScan& scan) {
 void clearField(Field& field) {
   field.text[0] = '\0';
   field.length = 0;
+  field.kept = 0;
 }
 
 void startScan(LineScan& scan, const char* text, long line) {
@@ -430,6 +487,7 @@ void startScan(LineScan& scan, const char* text, long line) {
   clearField(scan.name);
   clearField(scan.second);
   clearField(scan.amount);
+  scan.amountText = "";
   scan.quoteCount = 0;
   scan.quoteAtLineStart = false;
   scan.quoteBeforeTab = false;
@@ -443,6 +501,7 @@ void fillField(Field& field, const char* from, const char* to) {
   std::memcpy(field.text.data(), from, length);
   field.text[length] = '\0';
   field.length = length;
+  field.kept = length;
 }
 
 // What ends a name or second field of a plain line (the line's end ends it too), and the
@@ -535,8 +594,13 @@ bool scanCommonLine(LineScan& scan, LineResult& result) {
     ++p;
   }
   const char* nameEnd = quoted ? p - 1 : p;
-  if (*p != '\t' || p[1] == '\0' || nameEnd == name ||
-      static_cast<std::size_t>(nameEnd - name) > kFieldMaxLength) {
+  if (*p != '\t' || p[1] == '\0') {
+    return false;
+  }
+  while (nameEnd > name && nameEnd[-1] == ' ') {
+    --nameEnd;
+  }
+  if (nameEnd == name || static_cast<std::size_t>(nameEnd - name) > kFieldMaxLength) {
     return false;
   }
   fillField(scan.name, name, nameEnd);
@@ -554,25 +618,19 @@ bool scanCommonLine(LineScan& scan, LineResult& result) {
   }
   // Starting with a digit, the field is not blank and no keyword or column name: handleSecondField
   // would come straight to the date. A date of a plain form is read from the line in place; the
-  // field is stored only for a message.
+  // field is stored only for a message. Any other date is left to the full scan, as is a day off
+  // the calendar: their dates may be reported, and nothing may be reported before this scan
+  // could still give up.
   DateParts parts{ 0, 0, 0 };
   p = readPlainDateField(second, parts);
-  const bool plainDate = p != nullptr;
-  if (!plainDate) {
-    p = second + std::strcspn(second, kPlainFieldStops);
-  }
-  if (*p != '\t' || p - text >= kFieldScanLimit ||
-      static_cast<std::size_t>(p - second) > kFieldMaxLength) {
+  if (p == nullptr || p - text >= kFieldScanLimit ||
+      static_cast<std::size_t>(p - second) > kFieldMaxLength || !isCalendarDay(parts)) {
     return false;
   }
-  scan.date = plainDate ? dateOfParts(parts, scan.line) : 0;
+  scan.amountText = p + 1;
+  scan.date = dateOfParts(parts, second, scan.line);
   if (scan.date == 0) {
     fillField(scan.second, second, p);
-    if (!plainDate) {
-      scan.date = parseDate(scan.second.data(), scan.line);
-    }
-  }
-  if (scan.date == 0) {
     result = reportNoDate(scan);
     return true;
   }
@@ -595,6 +653,8 @@ bool scanCommonLine(LineScan& scan, LineResult& result) {
         return false;
       }
       break;
+    } else if (*p == ',' && plain.fractionDigits >= 0) {
+      plain.plain = false;  // a comma after the point: finishDonation judges it
     }
   }
   // Every character the scan reads must lie within its limit: the field end, or, when the line
@@ -645,6 +705,12 @@ LineResult parseDonationLine(const char* text, long line) {
       return LineResult::commentLine;
     }
     if (*first == '\t') {
+      // Not read, but a row with a figure in it must not go by without a word.
+      if (hasDigitBefore(first + 1, "")) {
+        beginWarning(line);
+        emitText(composeLine("Line with an empty name field is not read: %s", text));
+        endLine();
+      }
       return LineResult::emptyFirstField;
     }
   }

@@ -62,34 +62,38 @@ void printStatistics(const ListCounts& counts) {
 }
 
 // A list is read in large blocks and cut into lines here, rather than a system call's worth of
-// text at a time through fgets; the pieces are exactly those fgets would give into a buffer of
-// kLineLength: up to and including a line feed, at most kLineLength - 1 characters, and at the
-// end of the file what is left. A read error drops the unfinished piece, as fgets does.
-constexpr std::size_t kPieceLimit = kLineLength - 1;
+// text at a time through fgets. A line is everything before its line feed (or before the end of
+// the file), however long: lines are numbered as an editor numbers them. Of a longer line only
+// the first kLineLimit characters are parsed; the rest is passed over, never read as a line of
+// its own. A read error drops the unfinished line.
+constexpr std::size_t kLineLimit = kLineLength - 1;
 constexpr std::size_t kReadBlockSize = std::size_t{ 64 } * 1024;
-// Room for one block after an unfinished piece carried over, and for a terminator after it.
+// Room for one block after an unfinished line carried over, and for a terminator after it.
 std::array<char, kReadBlockSize + kLineLength> readBlock;
 
 struct BlockReader {
   std::FILE* file;
-  std::size_t start;  // first character of the next piece
+  std::size_t start;  // first character of the next line
   std::size_t end;    // one past the last character read
   bool atEnd;         // nothing more will come from the file
   bool failed;
   int readError;
-  // The character that a terminator replaced in the block while a piece was parsed.
+  // The character that a terminator replaced in the block while a line was parsed.
   char* terminator = nullptr;
   char replaced = '\0';
   std::size_t pieceLength = 0;
   bool plainPiece = false;
+  bool longLine = false;  // the line goes on past the piece: skipRest passes over the rest
 
-  // The next piece, zero-terminated in place without its line feed; nullptr at the end.
-  // plainPiece tells that it holds neither a NUL nor a CR.
+  // The next line, cut to kLineLimit characters and zero-terminated in place without its line
+  // feed; nullptr at the end. plainPiece tells that it holds neither a NUL nor a CR.
   char* nextPiece() {
+    longLine = false;
     for (;;) {
       char* piece = readBlock.data() + start;
       const std::size_t available = end - start;
-      const std::size_t window = available < kPieceLimit ? available : kPieceLimit;
+      // The longest line kept whole and its line feed.
+      const std::size_t window = available < kLineLimit + 1 ? available : kLineLimit + 1;
       // Most lines: one scan, bounded by a terminator put at the end of the window for it,
       // finds the line feed and shows that nothing before it is a NUL or a CR.
       const char atWindowEnd = piece[window];
@@ -105,9 +109,10 @@ struct BlockReader {
         pieceLength = static_cast<std::size_t>(lineFeed - piece) + 1;
         return cut(piece, lineFeed);
       }
-      if (available >= kPieceLimit) {
-        pieceLength = kPieceLimit;
-        return cut(piece, piece + kPieceLimit);
+      if (available > kLineLimit) {
+        pieceLength = kLineLimit;
+        longLine = true;
+        return cut(piece, piece + kLineLimit);
       }
       if (atEnd) {
         if (failed || available == 0) {
@@ -120,10 +125,36 @@ struct BlockReader {
     }
   }
 
-  // Gives back what the terminator of the last piece replaced, and moves past the piece.
+  // Gives back what the terminator of the last line replaced, and moves past the piece.
   void endPiece() {
     *terminator = replaced;
     start += pieceLength;
+  }
+
+  // Passes over the rest of a long line, its line feed included. True when the rest holds text:
+  // anything but the CR of a CR LF line end.
+  bool skipRest() {
+    std::size_t restLength = 0;
+    bool text = false;
+    for (;;) {
+      const char* from = readBlock.data() + start;
+      const std::size_t available = end - start;
+      const auto* lineFeed = static_cast<const char*>(std::memchr(from, '\n', available));
+      const std::size_t length =
+          lineFeed != nullptr ? static_cast<std::size_t>(lineFeed - from) : available;
+      const bool leadingReturn = restLength == 0 && length > 0 && from[0] == '\r';
+      text = text || length > (leadingReturn ? 1U : 0U);
+      restLength += length;
+      if (lineFeed != nullptr) {
+        start += length + 1;
+        return text;
+      }
+      start = end;
+      if (atEnd) {
+        return text;
+      }
+      refill(0);
+    }
   }
 
   char* cut(char* piece, char* at) {
@@ -148,6 +179,10 @@ struct BlockReader {
       atEnd = true;
     }
   }
+
+  bool startsWith(const char* bytes, std::size_t count) const {
+    return end - start >= count && std::memcmp(readBlock.data() + start, bytes, count) == 0;
+  }
 };
 
 void reportLineError(long line, const char* text) {
@@ -171,6 +206,58 @@ bool hasTextAfterCarriageReturn(const char* text, std::size_t length) {
   return false;
 }
 
+// The first bytes of a list tell how it was saved: a UTF-8 byte order mark (Excel's "CSV UTF-8"
+// writes one) is no part of the first name, and a list saved as UTF-16 has a NUL beside every
+// character, so none of its lines could be read.
+bool readByteOrderMark(BlockReader& reader) {
+  if (reader.startsWith("\xEF\xBB\xBF", 3)) {
+    reader.start += 3;
+    return true;
+  }
+  if (reader.startsWith("\xFF\xFE", 2) || reader.startsWith("\xFE\xFF", 2)) {
+    beginError(0);
+    emitText(composeLine(
+        "List %s is UTF-16 text; save it as UTF-8 or tab-separated text and read it again",
+        inputFileNameText()));
+    endLine();
+    return false;
+  }
+  return true;
+}
+
+void readLines(BlockReader& reader, ListCounts& counts) {
+  while (char* piece = reader.nextPiece()) {
+    ++counts.lines;
+    const auto length = static_cast<std::size_t>(reader.terminator - piece);
+    // Nearly every line holds neither a NUL nor a CR; one scan that stops at either tells.
+    if (reader.plainPiece || std::strcspn(piece, "\r") == length) {
+      countResult(parseDonationLine(piece, counts.lines), counts);
+    } else if (std::memchr(piece, '\0', length) != nullptr) {
+      // The parser would stop at a NUL and pass over the rest of the line without a word, so
+      // such a line is refused whole.
+      reportLineError(
+          counts.lines,
+          composeLine(
+              "Line contains a NUL character and is not read; the list may not be plain text"));
+    } else {
+      countResult(parseDonationLine(piece, counts.lines), counts);
+      if (hasTextAfterCarriageReturn(piece, length)) {
+        reportLineError(
+            counts.lines,
+            composeLine(
+                "Text after a carriage return inside the line is not read; the list may have CR line ends"));
+      }
+    }
+    reader.endPiece();
+    if (reader.longLine && reader.skipRest()) {
+      beginWarning(counts.lines);
+      emitText(composeLine("Line is longer than %d characters; the rest of it is not read",
+                           static_cast<int>(kLineLimit)));
+      endLine();
+    }
+  }
+}
+
 }  // namespace
 
 void readDonationList(std::FILE* file) {
@@ -178,32 +265,9 @@ void readDonationList(std::FILE* file) {
   ListCounts counts{};
   if (file != nullptr) {
     BlockReader reader{ file, 0, 0, false, false, 0 };
-    while (char* piece = reader.nextPiece()) {
-      ++counts.lines;
-      const auto length = static_cast<std::size_t>(reader.terminator - piece);
-      // Nearly every line holds neither a NUL nor a CR; one scan that stops at either tells.
-      if (reader.plainPiece || std::strcspn(piece, "\r") == length) {
-        countResult(parseDonationLine(piece, counts.lines), counts);
-        reader.endPiece();
-        continue;
-      }
-      // The parser would stop at a NUL and pass over the rest of the line without a word (a list
-      // saved as UTF-16 has a NUL beside every character), so such a line is refused whole.
-      if (std::memchr(piece, '\0', length) != nullptr) {
-        reportLineError(
-            counts.lines,
-            composeLine(
-                "Line contains a NUL character and is not read; the list may not be plain text"));
-      } else {
-        countResult(parseDonationLine(piece, counts.lines), counts);
-        if (hasTextAfterCarriageReturn(piece, length)) {
-          reportLineError(
-              counts.lines,
-              composeLine(
-                  "Text after a carriage return inside the line is not read; the list may have CR line ends"));
-        }
-      }
-      reader.endPiece();
+    reader.refill(0);
+    if (readByteOrderMark(reader)) {
+      readLines(reader, counts);
     }
     // A list that cannot be read to its end (a directory, a device error) must not pass for a
     // complete one: the totals would silently miss its donations.

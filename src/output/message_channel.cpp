@@ -226,6 +226,8 @@ void useConsoleBuffer() {
   std::setvbuf(stdout, consoleBuffer.data(), bufferMode(stdout), consoleBuffer.size());
 }
 
+const char* inputFileNameText() { return inputFileName.data(); }
+
 void useReportBuffer(std::FILE* file) {
   if (file != nullptr) {
     std::setvbuf(file, reportBuffer.data(), bufferMode(file), reportBuffer.size());

@@ -78,6 +78,8 @@ void setInputFileName(const char* name);
 /// Gives the console a large output buffer (line buffered on a terminal); must come before
 /// anything is written to it, so main calls it first.
 void useConsoleBuffer();
+/// The name of the list being read, as stored by setInputFileName; "" outside reading.
+const char* inputFileNameText();
 /// Gives a report file just opened (nothing written to it yet) a large output buffer; one file
 /// at a time, since the buffer is shared: the earlier report file must be closed first.
 void useReportBuffer(std::FILE* file);

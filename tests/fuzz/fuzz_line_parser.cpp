@@ -47,39 +47,57 @@ int readDigits(const char*& p, long long& value) {
   return count;
 }
 
+// What an independent reading of a line expects of it.
+struct PlainLine {
+  long year;       // the year the amount is booked in
+  Amount cents;    // the amount booked
+  int nameLength;  // the name as booked: as written, without the blanks after it
+  bool moved;      // the date carries into another year: a warning is due
+  bool refused;    // the amount is European or has two points: nothing may be booked
+};
+
 // An independent reading of the most common line: a plain name, a numeric date of a day that
-// exists in every month of a year the date parser accepts, and an amount of digits, commas and
+// exists in every month of a year the date parser accepts (or of months 13 to 24, as a date
+// written day first gives, which carry into the next year), and an amount of digits, commas and
 // a dollar sign with at most two digits of cents. Such a line must book exactly its cents in its
-// year, however the parser gets there.
-bool readPlainDonation(const char* text, long& year, Amount& cents) {
+// year under its name without the blanks after it, however the parser gets there. An amount
+// with a comma followed by a digit after its point, or with a second point, must book nothing.
+bool readPlainDonation(const char* text, PlainLine& plain) {
   const char* p = text;
   if (!isDigitChar(*p) && !((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z'))) {
     return false;
   }
   int nameLength = 0;
+  plain.nameLength = 0;
   for (; *p != '\t'; ++p, ++nameLength) {
     if (!isPlainNameChar(*p) || nameLength >= 60) {
       return false;
+    }
+    if (*p != ' ') {
+      plain.nameLength = nameLength + 1;
     }
   }
   ++p;
   long long month = 0;
   long long day = 0;
   long long written = 0;
-  if (readDigits(p, month) == 0 || month < 1 || month > 12 || *p++ != '/') {
+  if (readDigits(p, month) == 0 || month < 1 || month > 24 || *p++ != '/') {
     return false;
   }
   if (readDigits(p, day) == 0 || day < 1 || day > 28 || *p++ != '/') {
     return false;
   }
   const int yearDigits = readDigits(p, written);
-  if (yearDigits == 4 && written >= 1971 && written <= 2037) {
+  long year = 0;
+  if (yearDigits == 4 && written >= 1971 && written <= 2036) {
     year = static_cast<long>(written);
-  } else if (yearDigits == 2 && (written <= 37 || written >= 71)) {
-    year = static_cast<long>(written <= 37 ? 2000 + written : 1900 + written);
+  } else if (yearDigits == 2 && (written <= 36 || written >= 71)) {
+    year = static_cast<long>(written <= 36 ? 2000 + written : 1900 + written);
   } else {
     return false;
   }
+  plain.moved = month > 12;
+  plain.year = plain.moved ? year + 1 : year;
   if (*p++ != '\t') {
     return false;
   }
@@ -101,10 +119,15 @@ bool readPlainDonation(const char* text, long& year, Amount& cents) {
   }
   long long fraction = 0;
   int fractionDigits = 0;
+  plain.refused = false;
   if (*p == '.') {
     ++p;
     fractionDigits = readDigits(p, fraction);
-    if (fractionDigits > 2) {
+    // 1.250,00 or 1.250.000: the rest is digits, commas and points.
+    for (; isDigitChar(*p) || *p == ',' || *p == '.'; ++p) {
+      plain.refused = plain.refused || *p == '.' || (*p == ',' && isDigitChar(p[1]));
+    }
+    if (fractionDigits > 2 && !plain.refused) {
       return false;
     }
   }
@@ -114,8 +137,20 @@ bool readPlainDonation(const char* text, long& year, Amount& cents) {
   if (*p != '\0' && *p != '\t') {
     return false;
   }
-  cents = whole * 100 + (fractionDigits == 1 ? fraction * 10 : fraction);
-  return cents != 0 && p - text < 140;
+  plain.cents = whole * 100 + (fractionDigits == 1 ? fraction * 10 : fraction);
+  return (plain.cents != 0 || plain.refused) && p - text < 140;
+}
+
+bool sameNameIgnoringCase(const char* stored, const char* written, int length) {
+  for (int i = 0; i < length; ++i) {
+    const auto lower = [](char ch) {
+      return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
+    };
+    if (lower(stored[i]) != lower(written[i])) {
+      return false;
+    }
+  }
+  return stored[length] == '\0';
 }
 
 Amount ledgerSum() {
@@ -149,12 +184,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto text = terminatedCopy(data + 1, size - 1);
   prepareLedger();
 
-  long plainYear = 0;
-  Amount plainCents = 0;
-  const bool plain = readPlainDonation(text.data(), plainYear, plainCents);
+  PlainLine expected{ 0, 0, 0, false, false };
+  const bool plain = readPlainDonation(text.data(), expected);
   const Amount before = ledgerSum();
-  const Amount yearBefore = plain ? yearSum(plainYear) : 0;
+  const Amount yearBefore = plain ? yearSum(expected.year) : 0;
   const std::uint32_t countBefore = donorCount;
+  const int warningsBefore = warningCount;
   const auto result = static_cast<int>(parseDonationLine(text.data(), line));
 
   if (result < static_cast<int>(LineResult::blankLine) ||
@@ -169,12 +204,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (donorCount > countBefore + 1) {
     invariantFailed("one line created more than one entry");
   }
-  if (plain) {
+  if (plain && expected.refused) {
+    if (result == static_cast<int>(LineResult::donationBooked) || after != before) {
+      invariantFailed("a European amount was booked");
+    }
+  } else if (plain) {
     if (result != static_cast<int>(LineResult::donationBooked)) {
       invariantFailed("a plain donation line was not booked");
     }
-    if (after - before != plainCents || yearSum(plainYear) - yearBefore != plainCents) {
+    if (after - before != expected.cents || yearSum(expected.year) - yearBefore != expected.cents) {
       invariantFailed("a plain donation line booked another amount or year");
+    }
+    if (expected.moved && warningCount == warningsBefore) {
+      invariantFailed("a date carried into another year was booked without a warning");
+    }
+    bool found = false;
+    for (std::uint32_t i = 0; i < donorCount; ++i) {
+      found = found ||
+              sameNameIgnoringCase(donorTable[i].name.data(), text.data(), expected.nameLength);
+    }
+    if (!found) {
+      invariantFailed("a plain donation line was booked under another name");
     }
   }
   return 0;

@@ -1,11 +1,14 @@
 // Property: no line of a donation list is lost. Lists are generated at random from the kinds of
 // line a treasurer's export can hold (donations in every date and amount form, keyword lines,
 // headers, comments, blank lines, bad dates and amounts, long lines, quoted names, CR LF ends,
-// binary bytes), each with the outcome the line grammar gives it, worked out here from the
-// grammar's rules and not from the program. Every list is then read by the real reader and
-// checked: each line is blank, a comment, booked, a keyword binding, a line of unexpected
-// format, or has an error or warning with its own line number; the amounts booked are those of
-// the list; and the totals add up.
+// binary bytes, and what spreadsheets and hand typing add: a byte order mark, blanks after a
+// name or keyword, a letter typed in a year, days off the calendar, a gift on line 1 with a bad
+// date, rows without a name, European amounts), each with the outcome the line grammar gives
+// it, worked out here from the grammar's rules and not from the program. Every list is then read
+// by the real reader and checked: each line is blank, a comment, booked, a keyword binding, a
+// line of unexpected format, or has an error or warning with its own line number; every line
+// with a digit in it is booked (or a comment or keyword binding) or named in an error or
+// warning; the amounts booked are those of the list, each in its year; and the totals add up.
 
 #include <gtest/gtest.h>
 
@@ -27,15 +30,15 @@
 namespace {
 
 constexpr const char* kListName = "list.txt";
-constexpr std::size_t kPieceLength = kLineLength - 1;
+constexpr std::size_t kLongestLine = kLineLength - 1;
 
-// What the reader should make of one piece of the list.
+// What the reader should make of one line of the list.
 enum class Outcome { blank, comment, booked, keyword, unexpected, errorOnly };
 
 struct Expectation {
   Outcome outcome;
-  bool error;    // an error with the piece's line number
-  bool warning;  // a warning with the piece's line number
+  bool error;    // an error with the line's number
+  bool warning;  // a warning with the line's number
 };
 
 struct Keyword {
@@ -78,6 +81,14 @@ std::string asciiLower(std::string text) {
   return text;
 }
 
+// A name as the ledger keeps it: without the blanks after it.
+std::string storedName(std::string name) {
+  while (!name.empty() && name.back() == ' ') {
+    name.pop_back();
+  }
+  return name;
+}
+
 // What the generator knows about the ledger as the lines go by: a name's type and total.
 struct Source {
   int type = 0;
@@ -87,7 +98,8 @@ struct Source {
 // One list being generated, with everything the checks need.
 struct GeneratedList {
   std::string bytes;
-  std::vector<Expectation> pieces;        // by line number - 1
+  std::vector<Expectation> lines;         // by line number - 1
+  std::vector<std::string> texts;         // by line number - 1, as written
   std::map<std::string, Source> sources;  // by lower-case name
   std::map<long, std::int64_t> yearTotals;
   std::int64_t bookedSum = 0;
@@ -100,6 +112,9 @@ class Generator {
   GeneratedList makeList(int lineCount) {
     list_ = GeneratedList{};
     binaryNames_ = 0;
+    if (chance(20)) {
+      list_.bytes = "\xEF\xBB\xBF";  // a byte order mark, as Excel's "CSV UTF-8" writes
+    }
     for (int i = 0; i < lineCount; ++i) {
       addLine();
     }
@@ -109,7 +124,7 @@ class Generator {
  private:
   int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
   bool chance(int percent) { return below(100) < percent; }
-  long nextLineNumber() const { return static_cast<long>(list_.pieces.size()) + 1; }
+  long nextLineNumber() const { return static_cast<long>(list_.lines.size()) + 1; }
 
   std::string oddCase(const std::string& text) {
     std::string out = text;
@@ -240,34 +255,20 @@ class Generator {
 
   std::string lineEnd() { return chance(25) ? "\r" : ""; }
 
-  // Records the line's bytes; piece 0 gets the expectation, the pieces that follow a line
-  // longer than the buffer hold only padding.
-  void put(const std::string& line, Expectation first) {
+  // Records the line's bytes and what the reader should make of it. Past its first 511
+  // characters a line is not read, with a warning unless all that is left is the CR of a CR LF.
+  void put(const std::string& line, Expectation expected) {
     list_.bytes += line;
     list_.bytes += '\n';
-    std::string rest = line + "\n";
-    bool isFirst = true;
-    while (!rest.empty()) {
-      const std::size_t newline = rest.find('\n');
-      const std::size_t take = newline < kPieceLength ? newline + 1 : kPieceLength;
-      std::string piece = rest.substr(0, take);
-      rest.erase(0, take);
-      if (isFirst) {
-        list_.pieces.push_back(first);
-        isFirst = false;
-        continue;
-      }
-      if (!piece.empty() && piece.back() == '\n') {
-        piece.pop_back();
-      }
-      const bool blank = piece.empty() || piece == "\r";
-      list_.pieces.push_back(blank ? Expectation{ Outcome::blank, false, false }
-                                   : Expectation{ Outcome::errorOnly, true, false });
+    if (line.size() > kLongestLine && line.substr(kLongestLine) != "\r") {
+      expected.warning = true;
     }
+    list_.lines.push_back(expected);
+    list_.texts.push_back(line);
   }
 
   void book(const std::string& name, long year, std::int64_t cents) {
-    Source& source = list_.sources[asciiLower(name)];
+    Source& source = list_.sources[asciiLower(storedName(name))];
     source.total += cents;
     list_.yearTotals[year] += cents;
     list_.bookedSum += cents;
@@ -300,6 +301,9 @@ class Generator {
     if (chance(10)) {
       tail = "\tnote " + std::to_string(below(100)) + tail;
     }
+    if (form > 2 && chance(20)) {
+      field += std::string(static_cast<std::size_t>(1 + below(3)), ' ');  // a hand-typed cell
+    }
     book(name, year, cents);
     put(field + "\t" + date + "\t" + amount + tail, { Outcome::booked, error, warning });
   }
@@ -312,6 +316,7 @@ class Generator {
     const std::string name =
         chance(90) ? "Agency " + std::to_string(agency) : "Donor " + std::to_string(below(150));
     Source& source = list_.sources[asciiLower(name)];
+    const std::string blanks = chance(20) ? " " : "";
     Expectation expected{ Outcome::keyword, false, false };
     if (source.type != 0 && source.type != chosen.type) {
       expected = { Outcome::errorOnly, true, false };  // a change of type is refused
@@ -319,13 +324,70 @@ class Generator {
       source.type = chosen.type;
       expected.error = source.total != 0;  // bound after its amounts
     }
-    put(oddCase(name) + "\t" + oddCase(chosen.text) + lineEnd(), expected);
+    put(oddCase(name) + blanks + "\t" + oddCase(chosen.text) + blanks + lineEnd(), expected);
   }
 
-  // A second field that is neither a keyword nor a date: a header on line 1, an error later.
+  // A second field that is neither a keyword nor a date: an error, but on line 1 a header when
+  // its amount cell holds no figure.
   void addNotADate(const std::string& date) {
     const bool first = nextLineNumber() == 1;
-    put(donorName() + "\t" + date + "\t100" + lineEnd(), { Outcome::unexpected, !first, false });
+    if (first && chance(50)) {
+      put("Donor\tReceived\tAmount\tFY" + lineEnd(), { Outcome::unexpected, false, false });
+      return;
+    }
+    put(donorName() + "\t" + date + "\t100" + lineEnd(), { Outcome::unexpected, true, false });
+  }
+
+  // A day or month off the calendar carries into the next months; into another year, with a
+  // warning, since the amount is booked there.
+  void addOffCalendarDate() {
+    const long year = 1975 + below(60);  // 1975 to 2034
+    std::int64_t cents = 0;
+    const std::string amount = makeAmount(cents);
+    const std::string name = donorName();
+    std::string date;
+    long booked = year + 1;
+    switch (below(3)) {
+      case 0: {  // written day first: 15/01/2024 is the 3rd month of the next year
+        const int month = 13 + below(19);
+        booked = year + (month - 1) / 12;
+        date = std::to_string(month) + "/" + std::to_string(1 + below(12)) + "/" +
+               std::to_string(year);
+        break;
+      }
+      case 1:
+        date = "12/32/" + std::to_string(year);
+        break;
+      default:  // carried within the year: no warning
+        date = "2/30/" + std::to_string(year);
+        booked = year;
+        break;
+    }
+    book(name, booked, cents);
+    put(name + "\t" + date + "\t" + amount + lineEnd(), { Outcome::booked, false, booked != year });
+  }
+
+  void addEuropeanAmount() {
+    static constexpr std::array<const char*, 4> kAmounts = { "1.250,00", "1.250.000,00",
+                                                             "12.345,67", "\"1.234,5\"" };
+    long year = 0;
+    const std::string date = makeDate(year);
+    put(donorName() + "\t" + date + "\t" + kAmounts[static_cast<std::size_t>(below(4))] + lineEnd(),
+        { Outcome::errorOnly, true, false });
+  }
+
+  // A line of exactly the longest length read, with a line feed or a CR LF after it, or one
+  // character more: the gift at its start is booked either way.
+  void addLineOfTheLongestLength() {
+    long year = 0;
+    std::int64_t cents = 0;
+    const std::string name = donorName();
+    std::string line = name + "\t" + makeDate(year) + "\t" + makeAmount(cents) + "\t";
+    line += std::string(kLongestLine - line.size(), 'n');
+    const int end = below(3);
+    line += end == 0 ? "" : end == 1 ? "\r" : "n";
+    book(name, year, cents);
+    put(line, { Outcome::booked, false, false });
   }
 
   void addBadAmount() {
@@ -381,44 +443,59 @@ class Generator {
 
   void addLine() {
     const int pick = below(100);
-    if (pick < 40) {
+    if (pick < 34) {
       addDonation();
-    } else if (pick < 50) {
+    } else if (pick < 43) {
       addKeywordLine();
-    } else if (pick < 54) {
+    } else if (pick < 46) {
       put(oddCase("Name\tDate\tAmount") + lineEnd(), { Outcome::unexpected, false, false });
-    } else if (pick < 58) {
+    } else if (pick < 49) {
       put((chance(50) ? "! " : "   !") + std::string("comment\t1/1/2020\t5") + lineEnd(),
           { Outcome::comment, false, false });
-    } else if (pick < 64) {
+    } else if (pick < 54) {
       static constexpr std::array<const char*, 5> kBlank = { "", "   ", "\t \t", " \r", "\t" };
       put(kBlank[static_cast<std::size_t>(below(5))], { Outcome::blank, false, false });
-    } else if (pick < 68) {
+    } else if (pick < 58) {
       static constexpr std::array<const char*, 5> kNotDates = {
         "2020-01-15", "15.01.2020", "Jan 15 2020", "99999999999999999999999/1/2020", "13 Foo 2020",
       };
       addNotADate(kNotDates[static_cast<std::size_t>(below(5))]);
-    } else if (pick < 70) {  // a year the parser refuses outright, then the date error
+    } else if (pick < 60) {  // a year the parser refuses outright, then the date error
       put(donorName() + "\t1/15/1850\t100", { Outcome::unexpected, true, false });
-    } else if (pick < 75) {
+    } else if (pick < 64) {
       addBadAmount();
-    } else if (pick < 77) {
+    } else if (pick < 66) {
       long year = 0;
       put(donorName() + "\t" + makeDate(year) + "\t0.00" + lineEnd(),
           { Outcome::unexpected, false, true });
-    } else if (pick < 79) {
+    } else if (pick < 68) {
       put(donorName() + "\t\t100" + lineEnd(), { Outcome::unexpected, true, false });
-    } else if (pick < 81) {
-      put("\t" + donorName() + "\t1/1/2020\t5", { Outcome::unexpected, false, false });
-    } else if (pick < 86) {
+    } else if (pick < 71) {  // no name: not read, with a warning when it holds a figure
+      static constexpr std::array<const char*, 4> kRows = { "\tDonor\t1/1/2020\t5",
+                                                            "  \t\t$12,345.00", "\tnote",
+                                                            "\t\"\"" };
+      const std::size_t row = static_cast<std::size_t>(below(4));
+      put(kRows[row] + lineEnd(), { Outcome::unexpected, false, row < 2 });
+    } else if (pick < 75) {
       addJunk();
-    } else if (pick < 89) {
+    } else if (pick < 78) {
       addNulLine();
-    } else if (pick < 93) {
+    } else if (pick < 81) {
       addLongLine();
-    } else if (pick < 96) {  // a name longer than a field holds is refused, not cut
+    } else if (pick < 83) {  // a name longer than a field holds is refused, not cut
       put(std::string(static_cast<std::size_t>(128 + below(15)), 'N') + "\t1/1/2020\t5",
           { Outcome::errorOnly, true, false });
+    } else if (pick < 87) {
+      addOffCalendarDate();
+    } else if (pick < 89) {  // a letter typed in the year: no date, and no year message
+      static constexpr std::array<const char*, 3> kTypos = { "1/15/2O24", "1/15/202O",
+                                                             "15 Jan 2O24" };
+      put(donorName() + "\t" + kTypos[static_cast<std::size_t>(below(3))] + "\t5" + lineEnd(),
+          { Outcome::unexpected, true, false });
+    } else if (pick < 92) {
+      addEuropeanAmount();
+    } else if (pick < 96) {
+      addLineOfTheLongestLength();
     } else {  // a CR-only line end hides the next record: reported, the first record booked
       long year = 0;
       std::int64_t cents = 0;
@@ -535,8 +612,8 @@ TEST_P(NothingLostTest, EveryLineIsAccountedForAndEveryAmountBooked) {
   long errorOnly = 0;
   std::set<long> expectedErrors;
   std::set<long> expectedWarnings;
-  for (std::size_t i = 0; i < list.pieces.size(); ++i) {
-    const Expectation& piece = list.pieces[i];
+  for (std::size_t i = 0; i < list.lines.size(); ++i) {
+    const Expectation& piece = list.lines[i];
     const long number = static_cast<long>(i) + 1;
     switch (piece.outcome) {
       case Outcome::blank:
@@ -567,7 +644,7 @@ TEST_P(NothingLostTest, EveryLineIsAccountedForAndEveryAmountBooked) {
   }
 
   const long linesRead = statistic(console, " lines read");
-  ASSERT_EQ(linesRead, static_cast<long>(list.pieces.size()));
+  ASSERT_EQ(linesRead, static_cast<long>(list.lines.size()));
   EXPECT_EQ(linesRead, blank + comment + booked + keyword + unexpected + errorOnly);
   EXPECT_EQ(statistic(console, " funding amounts seen"), booked);
   EXPECT_EQ(statistic(console, " funding source names associated with a keyword (type of source)"),
@@ -581,10 +658,23 @@ TEST_P(NothingLostTest, EveryLineIsAccountedForAndEveryAmountBooked) {
   EXPECT_EQ(messages.warnings, expectedWarnings);
   EXPECT_TRUE(messages.bugs.empty());
   // A line that is neither passed over nor counted must have told the treasurer why.
-  for (std::size_t i = 0; i < list.pieces.size(); ++i) {
-    if (list.pieces[i].outcome == Outcome::errorOnly) {
+  for (std::size_t i = 0; i < list.lines.size(); ++i) {
+    if (list.lines[i].outcome == Outcome::errorOnly) {
       EXPECT_EQ(messages.errors.count(static_cast<long>(i) + 1), 1u) << "line " << i + 1;
     }
+  }
+  // A line with a digit in it may hold a figure: it is booked, or a comment or keyword binding
+  // (which hold none to book), or it is named in an error or warning.
+  for (std::size_t i = 0; i < list.lines.size(); ++i) {
+    const std::string& text = list.texts[i];
+    const Outcome outcome = list.lines[i].outcome;
+    const long number = static_cast<long>(i) + 1;
+    if (text.find_first_of("0123456789") == std::string::npos || outcome == Outcome::booked ||
+        outcome == Outcome::comment || outcome == Outcome::keyword) {
+      continue;
+    }
+    EXPECT_TRUE(messages.errors.count(number) + messages.warnings.count(number) > 0)
+        << "line " << number << ": " << text;
   }
 
   // The amounts booked, name by name and in all, are those of the list.

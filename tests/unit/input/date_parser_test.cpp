@@ -14,6 +14,7 @@ namespace {
 struct DateCase {
   const char* text;
   const char* expected;  // local date as YYYY-MM-DD, or "" when the text is no date
+  int movedToYear = 0;   // the year a warning names for a date carried out of its year, or 0
 };
 
 void PrintTo(const DateCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
@@ -44,7 +45,12 @@ TEST_P(DateParserTest, GivesTheLocalDateOrNone) {
   const std::string printed = testing::internal::GetCapturedStdout();
   const std::string expected = c.expected[0] == '\0' ? "" : std::string(c.expected) + " 00:00:01";
   EXPECT_EQ(localDate(when), expected) << "text: '" << c.text << "'";
-  EXPECT_EQ(printed, "") << "text: '" << c.text << "'";
+  const std::string warning = c.movedToYear == 0
+                                  ? ""
+                                  : ":4 % WARNING: Date '" + std::string(c.text) +
+                                        "' is not on the calendar; it is read as a date in " +
+                                        std::to_string(c.movedToYear) + "\n";
+  EXPECT_EQ(printed, warning) << "text: '" << c.text << "'";
   EXPECT_GE(when, INT32_MIN);
   EXPECT_LE(when, INT32_MAX);
 }
@@ -69,13 +75,21 @@ const DateCase kDateCases[] = {
   { "1/18/2038", "2038-01-18" },
   { "1/19/2038", "" },  // past the last second of a signed 32-bit count
   { "12/31/2038", "" },
-  // Days and months out of range carry as the local-time conversion does.
+  // Days and months out of range carry as the local-time conversion does; a carry into another
+  // year is reported, since the amount is then booked in that year.
   { "2/29/2021", "2021-03-01" },
-  { "12/32/2020", "2021-01-01" },
-  { "13/1/2020", "2021-01-01" },
-  { "1/0/2020", "2019-12-31" },
-  { "0/15/2020", "2019-12-15" },
-  { "-1/15/2020", "2019-11-15" },
+  { "2/30/2021", "2021-03-02" },
+  { "2/29/2024", "2024-02-29" },
+  { "12/31/2020", "2020-12-31" },
+  { "12/32/2020", "2021-01-01", 2021 },
+  { "13/1/2020", "2021-01-01", 2021 },
+  { "15/01/2024", "2025-03-01", 2025 },
+  { "32 Dec 2020", "2021-01-01", 2021 },
+  { "1/0/2020", "2019-12-31", 2019 },
+  { "0/15/2020", "2019-12-15", 2019 },
+  { "-1/15/2020", "2019-11-15", 2019 },
+  { "1/0/1970", "1969-12-31", 1969 },
+  { "12/32/2038", "" },
   // Not dates.
   { "", "" },
   { "2020-01-15", "" },
@@ -83,6 +97,12 @@ const DateCase kDateCases[] = {
   { "Jan 15 2020", "" },
   { "1 /15/2020", "" },
   { "15 Jan", "" },
+  // A year followed directly by a letter is a typo, not the digits before it; no year message.
+  { "1/15/2O24", "" },
+  { "1/15/202O", "" },
+  { "1/15/2024x", "" },
+  { "15 Jan 2O24", "" },
+  { "15-January-2O24", "" },
   { "1/15/-5", "" },
   // Digit runs too long for any integer saturate and then fail as dates.
   { "99999999999999999999/1/2020", "" },

@@ -74,7 +74,7 @@ const LineCase kLineCases[] = {
   { "Smith|1/15/2020|-12.345", LineResult::donationBooked, -1235, "" },
   { "Smith|1/15/2020|0.005", LineResult::donationBooked, 1, "" },
   { "Smith|1/15/2020|-0.50", LineResult::donationBooked, -50, "" },
-  { "Smith|1/15/2020|1.2.3", LineResult::donationBooked, 120, "" },
+  { "Smith|1/15/2020|12.50,", LineResult::donationBooked, 1250, "" },
   { "Smith|1/15/2020|5\r", LineResult::donationBooked, 500, "" },
   { "Smith|1/15/2020|100000000000.00", LineResult::donationBooked, 10000000000000, "" },
   { "Smith|1/15/2020|99999999999.995", LineResult::donationBooked, 10000000000000, "" },
@@ -88,6 +88,16 @@ const LineCase kLineCases[] = {
         "? ERROR: Amount '-99999999999999999999999' is out of range on line 2: Smith\t1/15/2020\t-99999999999999999999999" },
   { "Smith|1/15/2020|.50", LineResult::lineRejected, 0,
     kAt + "? ERROR: Amount '.50' is not a valid number on line 2: Smith\t1/15/2020\t.50" },
+  // Written the European way, or with two points: read as written they would be far too small.
+  { "Smith|1/15/2020|1.250,00", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Amount '1.25000' is not a valid number on line 2: Smith\t1/15/2020\t1.250,00" },
+  { "Smith|1/15/2020|1.250.000,00", LineResult::lineRejected, 0,
+    kAt +
+        "? ERROR: Amount '1.250.00000' is not a valid number on line 2: Smith\t1/15/2020\t1.250.000,00" },
+  { "Smith|1/15/2020|1.2,5", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Amount '1.25' is not a valid number on line 2: Smith\t1/15/2020\t1.2,5" },
+  { "Smith|1/15/2020|1.2.3", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Amount '1.2.3' is not a valid number on line 2: Smith\t1/15/2020\t1.2.3" },
   { "Smith|1/15/2020|12a", LineResult::badAmount, 0,
     kAt +
         "? ERROR: Character a (0x61) in value '12' is not a number on line: Smith\t1/15/2020\t12a" },
@@ -103,7 +113,11 @@ const LineCase kLineCases[] = {
   // Line kinds without a donation.
   { " |\t ", LineResult::blankLine, 0, "" },
   { "   ! remark|1/1/2020|5", LineResult::commentLine, 0, "" },
-  { "|Smith|1/1/2020|5", LineResult::emptyFirstField, 0, "" },
+  { "|Smith|1/1/2020|5", LineResult::emptyFirstField, 0,
+    kAt + "% WARNING: Line with an empty name field is not read: \tSmith\t1/1/2020\t5" },
+  { "  ||$12,345.00", LineResult::emptyFirstField, 0,
+    kAt + "% WARNING: Line with an empty name field is not read:   \t\t$12,345.00" },
+  { "|Smith|none", LineResult::emptyFirstField, 0, "" },
   { "Smith||100", LineResult::blankDate, 0,
     kAt + "? ERROR: The date (second) field is blank: Smith\t\t100" },
   { "Name|Date|Amount", LineResult::notDonation, 0,
@@ -114,6 +128,18 @@ const LineCase kLineCases[] = {
     kAt + "? ERROR: Date has improper format: 'Officers'" },
   { "Smith|1/15/1850|5", LineResult::notDonation, 0,
     kAt + "? ERROR: Year '1850' is not allowed, 0-99 or greater than 1900 required" },
+  { "Smith|1/15/2O24|5", LineResult::notDonation, 0,
+    kAt + "? ERROR: Date has improper format: '1/15/2O24'" },
+  { "Smith|1/15/202O|5", LineResult::notDonation, 0,
+    kAt + "? ERROR: Date has improper format: '1/15/202O'" },
+  { "Smith|date |Amount", LineResult::notDonation, 0,
+    kAt + "! INFO: Ignoring line which looks like names for the columns: Smith\tdate \tAmount" },
+  // A date carried into another year is booked there, with a warning before any other message.
+  { "Smith|15/01/2024|5", LineResult::donationBooked, 500,
+    kAt + "% WARNING: Date '15/01/2024' is not on the calendar; it is read as a date in 2025" },
+  { "\"Smith\"|12/32/2020 |0", LineResult::zeroAmount, 0,
+    kAt + "% WARNING: Date '12/32/2020 ' is not on the calendar; it is read as a date in 2021" },
+  { "Smith|2/30/2021|5", LineResult::donationBooked, 500, "" },
   // Names.
   { "Smith", LineResult::lineRejected, 0,
     kAt + "? ERROR: Name field Smith with no other fields on line: Smith" },
@@ -121,6 +147,8 @@ const LineCase kLineCases[] = {
     kAt + "? ERROR: Name field Smith\t with no other fields on line: Smith\t" },
   { "Smith\r", LineResult::lineRejected, 0,
     kAt + "? ERROR: Name field Smith\r with no other fields on line: Smith\r" },
+  { "Smith  |", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Name field Smith  \t with no other fields on line: Smith  \t" },
   { "\"Smith, John\"|1/1/2020|5", LineResult::donationBooked, 500,
     kAt + "% WARNING: Ignoring quotation marks around the name field: 'Smith, John'" },
   { " \"Smith, John\"|1/1/2020|5", LineResult::donationBooked, 500,
@@ -151,7 +179,41 @@ TEST_F(LineParserTest, HeaderOnTheFirstLineIsInformation) {
   EXPECT_EQ(parse("Donor|When|Amount", result, 1),
             "gifts.txt:1 ! INFO: Date field on first line 'When' is probably a header\n");
   EXPECT_EQ(result, LineResult::notDonation);
+  EXPECT_EQ(parse("Name|Received|Amount|FY2024", result, 1),
+            "gifts.txt:1 ! INFO: Date field on first line 'Received' is probably a header\n");
+  EXPECT_EQ(parse("Donor|When", result, 1),
+            "gifts.txt:1 ! INFO: Date field on first line 'When' is probably a header\n");
   EXPECT_EQ(errorCount, 0);
+}
+
+TEST_F(LineParserTest, AFirstLineWithAFigureInItsAmountCellIsAGiftNotAHeader) {
+  LineResult result = LineResult::blankLine;
+  EXPECT_EQ(parse("Hartwell Foundation|Jan 15, 2024|$25,000.00", result, 1),
+            "gifts.txt:1 ? ERROR: Date has improper format: 'Jan 15, 2024'\n");
+  EXPECT_EQ(result, LineResult::notDonation);
+  EXPECT_EQ(parse("Smith|1/15/1850|5", result, 1),
+            "gifts.txt:1 ? ERROR: Year '1850' is not allowed, 0-99 or greater than 1900 required\n"
+            "gifts.txt:1 ? ERROR: Date has improper format: '1/15/1850'\n");
+  EXPECT_EQ(errorCount, 3);
+}
+
+TEST_F(LineParserTest, BlanksAfterANameOrAKeywordMakeNoOtherName) {
+  LineResult result = LineResult::blankLine;
+  EXPECT_EQ(parse("County of Riverside  |Government ", result), "");
+  EXPECT_EQ(result, LineResult::keywordBound);
+  EXPECT_EQ(parse("County of Riverside|2/3/2024|$20,000.00", result), "");
+  EXPECT_EQ(parse("\"Baker, Susan \" |1/15/2020|5", result),
+            kAt +
+                "? ERROR: Name field has an ignored quotation mark BUT not a quote at both ends: "
+                "'Baker, Susan'\n");
+  ASSERT_EQ(donorCount, 2u);
+  EXPECT_STREQ(donorTable[0].name.data(), "County of Riverside");
+  EXPECT_EQ(donorTable[0].sourceType, GOVERNMENT);
+  EXPECT_EQ(donorTable[0].totalAmount, 2000000);
+  EXPECT_STREQ(donorTable[1].name.data(), "Baker, Susan");
+  // Blanks past the 127 characters a name holds are no part of it.
+  EXPECT_EQ(parse(kLongestName + "    |1/1/20|5", result), "");
+  EXPECT_EQ(result, LineResult::donationBooked);
 }
 
 TEST_F(LineParserTest, KeywordsBindOnceAndWarnAboutEarlierAmounts) {

@@ -1,12 +1,13 @@
 // Lists far larger than the reader's block: lines that straddle the block ends, lines of exactly
-// the piece length and longer, and a last line without a line feed must be cut into the same
-// pieces fgets gave (up to and including a line feed, at most 511 characters).
+// the longest length read and longer, and a last line without a line feed must each be read once,
+// numbered by the line feeds before them.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "input/list_reader.hpp"
 #include "ledger/donor_table.hpp"
@@ -15,20 +16,10 @@
 
 namespace {
 
-constexpr std::size_t kPiece = kLineLength - 1;
+constexpr std::size_t kLongest = kLineLength - 1;
 
-// The number of pieces fgets gives for text.
-long countPieces(const std::string& text) {
-  long pieces = 0;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    const std::size_t lineFeed = text.find('\n', at);
-    const std::size_t lineEnd = lineFeed == std::string::npos ? text.size() : lineFeed + 1;
-    at = (lineEnd - at > kPiece) ? at + kPiece : lineEnd;
-    ++pieces;
-  }
-  return pieces;
-}
+const std::string kLongLine =
+    " % WARNING: Line is longer than 511 characters; the rest of it is not read\n";
 
 class ListBlocksTest : public InputTest {
  protected:
@@ -39,16 +30,24 @@ class ListBlocksTest : public InputTest {
 };
 
 TEST_F(ListBlocksTest, EveryPieceOfALongListIsReadOnce) {
-  // Donation lines between runs of blanks of every length up to three pieces: blank pieces book
-  // nothing and print nothing, so only the counts and the amounts tell what was read.
+  // Donation lines between runs of blanks of every length up to three times the longest line
+  // read: blanks book nothing, and print nothing but the warning for a line too long, so only
+  // the counts, the warnings and the amounts tell what was read.
   std::string content;
+  std::string warnings;
+  long lines = 0;
   long donations = 0;
   Amount cents = 0;
   std::uint32_t seed = 7;
   while (content.size() < 300000) {
     seed = seed * 1103515245u + 12345u;
-    const std::size_t blanks = (seed >> 8) % (3 * kPiece + 2);
+    const std::size_t blanks = (seed >> 8) % (3 * kLongest + 2);
     content += std::string(blanks, ' ') + "\n";
+    ++lines;
+    if (blanks > kLongest) {
+      warnings += "big.txt:" + std::to_string(lines) + kLongLine;
+    }
+    ++lines;
     const long amount = static_cast<long>(seed >> 20) % 1000 + 1;
     content += "Donor " + std::to_string(donations % 300) + "\t1/15/2020\t" +
                std::to_string(amount) + "\n";
@@ -56,27 +55,38 @@ TEST_F(ListBlocksTest, EveryPieceOfALongListIsReadOnce) {
     cents += amount * 100;
   }
   content += "Last\t15 Jan 2020\t$1,000.25";  // no line feed at the end
+  ++lines;
   ++donations;
   cents += 100025;
   const std::string printed = read(content);
-  EXPECT_EQ(printed, "!        " + std::to_string(donations) + " funding amounts seen\n" +
-                         "!        " + std::to_string(countPieces(content)) + " lines read\n");
+  EXPECT_EQ(printed, warnings + "!        " + std::to_string(donations) +
+                         " funding amounts seen\n" + "!        " + std::to_string(lines) +
+                         " lines read\n");
   EXPECT_EQ(bookedCents(), cents);
 }
 
-TEST_F(ListBlocksTest, PiecesOfExactlyTheLimitAtABlockEnd) {
-  // A line of 511 characters and its line feed make two pieces, the second empty; put one
-  // across every position of the first block's end.
-  const std::string full(kPiece, ' ');
-  for (std::size_t shift = 0; shift < 3; ++shift) {
+TEST_F(ListBlocksTest, LinesOfTheLongestLengthAtABlockEnd) {
+  // A line of 511 characters with its line feed, or its CR LF, is one line read whole; one
+  // character more is not read. Let each of these lines end at the first block's end, or one or
+  // two characters past it.
+  const std::string full(kLongest, ' ');
+  const std::string tail =
+      full + "\nSmith\t1/1/2020\t5\n" + full + "\r\n" + full + "x\n" + full + "\r\n";
+  std::vector<std::size_t> lineEnds;  // one past each line feed of the long lines in tail
+  for (std::size_t at = tail.find('\n'); at != std::string::npos; at = tail.find('\n', at + 1)) {
+    if (at > 100) {
+      lineEnds.push_back(at + 1);
+    }
+  }
+  for (std::size_t shift = 0; shift < 3 * lineEnds.size(); ++shift) {
     resetDonorTable();
-    std::string content(65536 - kPiece - shift, '\n');
-    content += full + "\nSmith\t1/1/2020\t5\n" + full + "x\n";
-    const std::string printed = read(content);
-    const std::string lastNumber = std::to_string(countPieces(content));
-    EXPECT_EQ(printed,
-              "big.txt:" + lastNumber + " ? ERROR: Name field x with no other fields on line: x\n" +
-                  "!        1 funding amounts seen\n" + "!        " + lastNumber + " lines read\n")
+    const std::size_t before = 65536 - lineEnds[shift / 3] + shift % 3;
+    std::string content(before, '\n');
+    content += tail;
+    const std::string longNumber = std::to_string(before + 4);
+    EXPECT_EQ(read(content), "big.txt:" + longNumber + kLongLine +
+                                 "!        1 funding amounts seen\n" + "!        " +
+                                 std::to_string(before + 5) + " lines read\n")
         << shift;
     EXPECT_EQ(bookedCents(), 500) << shift;
   }

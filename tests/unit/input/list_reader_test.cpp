@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ledger/donor_table.hpp"
+#include "ledger/source_type.hpp"
 #include "output/message_channel.hpp"
 #include "unit/input/input_fixture.hpp"
 
@@ -29,6 +30,7 @@ TEST_F(ListReaderTest, CountsWhatTheLinesCameTo) {
 TEST_F(ListReaderTest, KeywordListsAndRejectedLines) {
   EXPECT_EQ(read("City\tGovernment\nShop\tSALES\nOdd\t\t5\n\t1/1/2020\t5\nSmith\t1/1/2020\tx\n"),
             "gifts.txt:3 ? ERROR: The date (second) field is blank: Odd\t\t5\n"
+            "gifts.txt:4 % WARNING: Line with an empty name field is not read: \t1/1/2020\t5\n"
             "gifts.txt:5 ? ERROR: Character x (0x78) in value '' is not a number on line: "
             "Smith\t1/1/2020\tx\n"
             "gifts.txt:5 ? ERROR: Amount 'x' contains or is followed by a non-numeric character\n"
@@ -37,14 +39,54 @@ TEST_F(ListReaderTest, KeywordListsAndRejectedLines) {
             "!        5 lines read\n");
 }
 
-TEST_F(ListReaderTest, LongLinesAreReadInPiecesWithTheirOwnNumbers) {
-  // 600 characters and a line feed: a piece of 511 that books, the rest of 89 characters as
-  // line 2, and the next line is number 3.
-  const std::string longLine = "Smith\t1/1/2020\t5\t" + std::string(600 - 17, 'x');
-  const std::string rest(89, 'x');
-  EXPECT_EQ(read(longLine + "\nJones\t1/1/2020\t7\n"),
-            "gifts.txt:2 ? ERROR: Name field " + rest + " with no other fields on line: " + rest +
-                "\n!        2 funding amounts seen\n!        3 lines read\n");
+TEST_F(ListReaderTest, OnlyTheFirst511CharactersOfALineAreRead) {
+  const std::string warning =
+      " % WARNING: Line is longer than 511 characters; the rest of it is not read\n";
+  // A gift with a long note after more cells, and a comment whose tail looks like a gift: the
+  // rest of a line is never read as a line of its own.
+  const std::string gift = "Smith\t1/1/2020\t5\t" + std::string(600 - 17, 'x') + "\tB\t1/1/2020\t9";
+  const std::string comment = "!" + std::string(599, 'c') + "A\t1/1/2023\t5";
+  EXPECT_EQ(read(gift + "\n" + comment + "\nJones\t1/1/2020\t7\n"),
+            "gifts.txt:1" + warning + "gifts.txt:2" + warning +
+                "!        2 funding amounts seen\n!        3 lines read\n");
+  EXPECT_EQ(bookedCents(), 1200);
+}
+
+TEST_F(ListReaderTest, LinesAreNumberedByTheirLineFeedsWhateverTheirLength) {
+  const std::string full(511, ' ');
+  // 511 characters and a line feed, or a CR LF, make one line with nothing left unread; one
+  // character more is reported, on its own line, after that line's own messages.
+  EXPECT_EQ(
+      read(full + "\n" + full + "\r\n" + std::string(511, 'x') + "yz\nJones\t1/1/2020\t7\n" + full +
+           "5"),
+      "gifts.txt:3 ? ERROR: Expected fields not found in the first 150 characters of the "
+      "input line.\n"
+      "gifts.txt:3 % WARNING: Line is longer than 511 characters; the rest of it is not read\n"
+      "gifts.txt:5 % WARNING: Line is longer than 511 characters; the rest of it is not read\n"
+      "!        1 funding amounts seen\n!        5 lines read\n");
+}
+
+TEST_F(ListReaderTest, AByteOrderMarkIsNoPartOfTheFirstName) {
+  EXPECT_EQ(read("\xEF\xBB\xBF"
+                 "County of Riverside\tGovernment\t\nCounty of Riverside\t2/3/2024\t$20,000.00\n"),
+            "!        1 funding source names associated with a keyword (type of source)\n"
+            "!        1 funding amounts seen\n!        2 lines read\n");
+  ASSERT_EQ(donorCount, 1u);
+  EXPECT_EQ(donorTable[0].sourceType, GOVERNMENT);
+  EXPECT_EQ(read("\xEF\xBB\xBF"), "!        0 lines read\n");
+}
+
+TEST_F(ListReaderTest, AListSavedAsUtf16IsRefusedWhole) {
+  const std::string refused =
+      "? ERROR: List gifts.txt is UTF-16 text; save it as UTF-8 or tab-separated text and read it "
+      "again\n!        0 lines read\n";
+  EXPECT_EQ(read(std::string("\xFF\xFES\0m\0\t\0"
+                             "5\0\n\0",
+                             12)),
+            refused);
+  EXPECT_EQ(read(std::string("\xFE\xFF\0S\0m", 6)), refused);
+  EXPECT_EQ(errorCount, 2);
+  EXPECT_EQ(donorCount, 0u);
 }
 
 TEST_F(ListReaderTest, ADirectoryIsAReadErrorNotAnEmptyList) {

@@ -64,7 +64,13 @@ TEST_F(PlainDateTest, PlainFormsGiveWhatTheFullReadingGives) {
     const Outcome plain = parse(text);
     const Outcome full = parse("+" + text);
     EXPECT_EQ(plain.when, full.when) << "'" << text << "'";
-    EXPECT_EQ(plain.printed, full.printed) << "'" << text << "'";
+    // A warning about a day off the calendar quotes the text as written.
+    std::string printed = full.printed;
+    const std::size_t quoted = printed.find("'+" + text + "'");
+    if (quoted != std::string::npos) {
+      printed.erase(quoted + 1, 1);
+    }
+    EXPECT_EQ(plain.printed, printed) << "'" << text << "'";
   }
 }
 
@@ -109,7 +115,7 @@ TEST_F(PlainDateTest, AFieldOfAPlainFormIsReadUpToItsTab) {
     ASSERT_NE(end, nullptr) << c.line;
     EXPECT_EQ(end - c.line, c.length) << c.line;
     const std::string field(c.line, static_cast<std::size_t>(c.length));
-    EXPECT_EQ(dateOfParts(parts, 7), parseDate(field.c_str(), 7)) << c.line;
+    EXPECT_EQ(dateOfParts(parts, c.line, 7), parseDate(field.c_str(), 7)) << c.line;
   }
 }
 

@@ -71,6 +71,8 @@ const char* const kLines[] = {
   "Smith\t1/15/2020\t5\tnote after the amount",
   "Smith\t1/15/2020\t 5",
   "Smith \t1/15/2020\t5",
+  "Smith   \t1/15/2020\t5",
+  "Smith\t1/15/2020\t1,250.00",
   // Amounts of other forms, and amounts in error.
   "Smith\t1/15/2020\t5.",
   "Smith\t1/15/2020\t.50",
@@ -90,6 +92,10 @@ const char* const kLines[] = {
   "Smith\t1/15/2020\t5$",
   "Smith\t1/15/2020\t5\r",
   "Smith\t1/15/2020\t5\"",
+  "Smith\t1/15/2020\t12.50,",
+  "Smith\t1/15/2020\t1.250,00",
+  "Smith\t1/15/2020\t1.2,5",
+  "Smith\t1/15/2020\t$1.250.000",
   // Dates that are no dates, or not of a plain form.
   "Smith\t1/15/1850\t5",
   "Smith\t13/45/2020\t5",
@@ -99,6 +105,16 @@ const char* const kLines[] = {
   "Smith\t1/15/2020\r\t5",
   "Smith\t1/15/2020",
   "Smith\t15 Sept, 2020\t5",
+  "Smith\t1/15/2O24\t5",
+  "Smith\t15 Jan 202O\t5",
+  "Smith\t2/29/2024\t5",
+  "Smith\t2/30/2021\t5",
+  "Smith\t12/31/2020\t5",
+  "Smith\t12/32/2020\t5",
+  "Smith\t15/01/2024\t0",
+  "Smith\t0/15/2020\t12a",
+  "Smith\t32 Sept, 2020\t12a",
+  "Smith\t32-Dec-2020\t5",
   // Names that are not plain.
   "Smith\"\t1/15/2020\t5",
 };
@@ -130,6 +146,10 @@ const QuotedCase kQuotedLines[] = {
     "gifts.txt:2 ? ERROR: Name field has an ignored quotation mark BUT not a quote at both ends: "
     "'Baker Susan'\n",
     "Baker Susan 500 2020:500;" },
+  { "\"Baker, Susan \"\t12/32/2020\t5", LineResult::donationBooked,
+    "gifts.txt:2 % WARNING: Date '12/32/2020' is not on the calendar; it is read as a date in 2021\n"
+    "gifts.txt:2 % WARNING: Ignoring quotation marks around the name field: 'Baker, Susan'\n",
+    "Baker, Susan 500 2021:500;" },
   { "\"\"\t1/15/2020\t5", LineResult::lineRejected,
     "gifts.txt:2 ? ERROR: The Name (first) field can not be blank: \"\"\t1/15/2020\t5\n"
     "gifts.txt:2 % WARNING: Ignoring quotation marks around the name field: ''\n",
@@ -140,6 +160,8 @@ TEST_F(PlainLineTest, PlainLinesComeToWhatTheFullScanComesTo) {
   std::vector<std::string> lines(std::begin(kLines), std::end(kLines));
   lines.push_back(std::string(127, 'x') + "\t1/15/2020\t5");
   lines.push_back(std::string(128, 'x') + "\t1/15/2020\t5");
+  lines.push_back(std::string(127, 'x') + "   \t1/15/2020\t5");
+  lines.push_back(std::string(128, 'x') + "   \t1/15/2020\t5");
   lines.push_back("A\t1/1/2020\t" + std::string(126, '0') + "5");
   lines.push_back("A\t1/1/2020\t" + std::string(127, '0') + "5");
   // A blank at the start keeps a line from the straight loops; the full scan passes over it.
