@@ -389,10 +389,9 @@ void reportMovedYear(std::time_t when, int year, const char* field, long line, b
     return;
   }
   const int fieldLength = static_cast<int>(std::strcspn(field, "\t"));
-  beginWarning(line);
-  emitText(composeLine("Date '%.*s' is not on the calendar; it is read as a date in %d",
-                       fieldLength, field, local.tm_year + 1900));
-  endLine();
+  message(MessageKind::warning, line,
+          "Date '%.*s' is not on the calendar; it is read as a date in %d", fieldLength, field,
+          local.tm_year + 1900);
   reported = true;
 }
 
@@ -408,9 +407,8 @@ std::time_t dateOfFields(const DateParts& parts, const char* field, long line, b
   if (year < 100) {
     year = writtenYear(year);
   } else if (year < 1900) {
-    beginError(line);
-    emitText(composeLine("Year '%d' is not allowed, 0-99 or greater than 1900 required", year));
-    endLine();
+    message(MessageKind::error, line,
+            "Year '%d' is not allowed, 0-99 or greater than 1900 required", year);
     reported = true;
     return 0;
   }

@@ -226,9 +226,8 @@ LineResult handleKeyword(LineScan& scan, const Keyword& keyword) {
   }
   const DonorRecord& entry = donorTable[static_cast<std::size_t>(index)];
   if (entry.totalAmount != 0) {
-    beginError(scan.line);
-    emitText(composeLine("Name %s can only have one funding purpose.", entry.name.data()));
-    endLine();
+    message(MessageKind::error, scan.line, "Name %s can only have one funding purpose.",
+            entry.name.data());
     emitKindText(composeLine(
         "    Associate the purpose keyword with a name before reading any funding lines"));
     endLine();
@@ -249,9 +248,8 @@ LineResult reportNoDate(const LineScan& scan) {
   // A header's amount column holds no figure; a first line whose amount cell does is a gift
   // with a date that cannot be read.
   if (scan.line == kFirstLine && !hasDigitBefore(scan.amountText, "\t\n\r")) {
-    beginInfo(scan.line);
-    emitText(composeLine("Date field on first line '%s' is probably a header", scan.second.data()));
-    endLine();
+    message(MessageKind::info, scan.line, "Date field on first line '%s' is probably a header",
+            scan.second.data());
   } else {
     reportLineError(scan.line, composeLine("Date has improper format: '%s'", scan.second.data()));
   }
@@ -278,9 +276,8 @@ bool handleSecondField(LineScan& scan, LineResult& result) {
     return false;
   }
   if (mayBeWord && sameIgnoringCase(word, wordLength, "date")) {
-    beginInfo(scan.line);
-    emitText(composeLine("Ignoring line which looks like names for the columns: %s", scan.text));
-    endLine();
+    message(MessageKind::info, scan.line,
+            "Ignoring line which looks like names for the columns: %s", scan.text);
     result = LineResult::notDonation;
     return false;
   }
@@ -295,9 +292,8 @@ bool handleSecondField(LineScan& scan, LineResult& result) {
 // The end of a donation line whose amount is valid.
 LineResult bookAmount(const LineScan& scan, Amount cents) {
   if (cents == 0) {
-    beginWarning(scan.line);
-    emitText(composeLine("An amount of exactly zero is unexpected for a source of revenue."));
-    endLine();
+    message(MessageKind::warning, scan.line,
+            "An amount of exactly zero is unexpected for a source of revenue.");
     return LineResult::zeroAmount;
   }
   // A line without a name has nobody to book for; its error is already reported.
@@ -707,9 +703,7 @@ LineResult parseDonationLine(const char* text, long line) {
     if (*first == '\t') {
       // Not read, but a row with a figure in it must not go by without a word.
       if (hasDigitBefore(first + 1, "")) {
-        beginWarning(line);
-        emitText(composeLine("Line with an empty name field is not read: %s", text));
-        endLine();
+        message(MessageKind::warning, line, "Line with an empty name field is not read: %s", text);
       }
       return LineResult::emptyFirstField;
     }

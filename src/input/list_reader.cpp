@@ -215,11 +215,9 @@ bool readByteOrderMark(BlockReader& reader) {
     return true;
   }
   if (reader.startsWith("\xFF\xFE", 2) || reader.startsWith("\xFE\xFF", 2)) {
-    beginError(0);
-    emitText(composeLine(
-        "List %s is UTF-16 text; save it as UTF-8 or tab-separated text and read it again",
-        inputFileNameText()));
-    endLine();
+    message(MessageKind::error, 0,
+            "List %s is UTF-16 text; save it as UTF-8 or tab-separated text and read it again",
+            inputFileNameText());
     return false;
   }
   return true;
@@ -250,10 +248,9 @@ void readLines(BlockReader& reader, ListCounts& counts) {
     }
     reader.endPiece();
     if (reader.longLine && reader.skipRest()) {
-      beginWarning(counts.lines);
-      emitText(composeLine("Line is longer than %d characters; the rest of it is not read",
-                           static_cast<int>(kLineLimit)));
-      endLine();
+      message(MessageKind::warning, counts.lines,
+              "Line is longer than %d characters; the rest of it is not read",
+              static_cast<int>(kLineLimit));
     }
   }
 }
@@ -272,10 +269,8 @@ void readDonationList(std::FILE* file) {
     // A list that cannot be read to its end (a directory, a device error) must not pass for a
     // complete one: the totals would silently miss its donations.
     if (reader.failed) {
-      beginError(counts.lines + 1);
-      emitText(composeLine("The list could not be read from this line on: %s",
-                           std::strerror(reader.readError)));
-      endLine();
+      message(MessageKind::error, counts.lines + 1,
+              "The list could not be read from this line on: %s", std::strerror(reader.readError));
     }
   }
   printStatistics(counts);
