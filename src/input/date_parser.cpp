@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "output/ascii.hpp"
 #include "output/message_channel.hpp"
 
 namespace {
@@ -78,17 +79,9 @@ void appendToPiece(Piece& piece, char ch) {
   piece.text[piece.length] = '\0';
 }
 
-char asciiLower(char ch) {
-  return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
-
 bool isScanSpace(char ch) {
   return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
 }
-
-bool isDigit(char ch) { return ch >= '0' && ch <= '9'; }
-
-bool isAsciiLetter(char ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'); }
 
 // Reads the two date patterns the way the C scanning functions read " %d/%d/%d" and
 // " %d %c%c%c %d", except that a run of digits saturates instead of overflowing.

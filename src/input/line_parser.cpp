@@ -9,6 +9,7 @@
 #include "ledger/donor_table.hpp"
 #include "ledger/source_type.hpp"
 #include "output/amount.hpp"
+#include "output/ascii.hpp"
 #include "output/message_channel.hpp"
 
 namespace {
@@ -76,10 +77,6 @@ struct Field {
 
 enum class FieldName { name, second, amount };
 
-char asciiLower(char ch) {
-  return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
-
 // The first length characters of field against the whole of word.
 bool sameIgnoringCase(const char* field, std::size_t length, const char* word) {
   for (std::size_t i = 0; i < length; ++i) {
@@ -98,8 +95,6 @@ const Keyword* findKeyword(const char* field, std::size_t length) {
   }
   return nullptr;
 }
-
-bool isDigit(char ch) { return ch >= '0' && ch <= '9'; }
 
 // True when a digit stands in text before its end (a NUL) or before the first stop character.
 bool hasDigitBefore(const char* text, const char* stops) {

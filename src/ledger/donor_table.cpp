@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ledger/source_type.hpp"
+#include "output/ascii.hpp"
 #include "output/message_channel.hpp"
 #include "output/money_format.hpp"
 
@@ -18,10 +19,6 @@ Amount bookedMagnitude = 0;
 constexpr std::size_t kStoredNameLength = kDonorNameSize - 1;
 
 bool isNameEmpty(const char* name) { return name == nullptr || name[0] == '\0'; }
-
-char asciiLower(char ch) {
-  return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
 
 // ASCII only, so the match does not depend on the locale. A given name longer than a stored
 // name can hold is compared on the part that would be stored, so it finds its own entry.

@@ -9,6 +9,7 @@
 #include "input/list_reader.hpp"
 #include "ledger/donor_table.hpp"
 #include "ledger/totals.hpp"
+#include "output/ascii.hpp"
 #include "output/message_channel.hpp"
 #include "run/banner.hpp"
 #include "run/report_file.hpp"
@@ -25,8 +26,6 @@ constexpr const char* kVerbosityLines[] = {
   "    Messages useful for explaining the results",
   "    Information needed for Form 990",
 };
-
-bool isDigit(char ch) { return ch >= '0' && ch <= '9'; }
 
 // The run of digits that starts text, saturating at INT_MAX so that a long run is a large
 // value rather than a wrapped one.
