@@ -18,7 +18,7 @@ constexpr long kYoungOrganisationYears = 5;
 // Column e is the newest year (row 0), column a the oldest.
 char columnLetter(std::size_t row) { return static_cast<char>('e' - static_cast<int>(row)); }
 
-void writeValueLine(Amount value) { writeReport(composeLine("%s\n", formatMoney(value, 12))); }
+void writeValueLine(Amount value) { writeReport(composeLine("%s\n", formatMoney(value, 12).text)); }
 
 // Column f sums of Part II, in the form's line numbers.
 struct PartTwoSums {
@@ -53,7 +53,7 @@ void printPartTwoYearBlocks(PartTwoSums& sums) {
     writeValueLine(row.partIITotal);
     if (row.partIITotal != 0) {
       writeReport(composeLine("!            Part II line 7 column %c ", column));
-      writeReport(composeLine("%s (from line 4)\n", formatMoney(row.partIILine7, 12)));
+      writeReport(composeLine("%s (from line 4)\n", formatMoney(row.partIILine7, 12).text));
     }
     sums.line1 += row.gifts;
     sums.line2 += row.taxRevenues;
@@ -106,8 +106,8 @@ Amount sumExcessOverTwoPercent(Amount twoPercentLimit) {
   if (verbosityLevel >= 1) {
     writeReport("!\n");
     writeReport("!   TWO PERCENT LIMIT calculation \n");
-    writeReport(
-        composeLine("!     %s is two percent of all donations\n", formatMoney(twoPercentLimit, 0)));
+    writeReport(composeLine("!     %s is two percent of all donations\n",
+                            formatMoney(twoPercentLimit, 0).text));
   }
   Amount line5 = 0;
   for (std::size_t i = 0; i < kDonorTableSize && donorTable[i].name[0] != '\0'; ++i) {
@@ -125,9 +125,9 @@ Amount sumExcessOverTwoPercent(Amount twoPercentLimit) {
     line5 += excess;
     if (verbosityLevel >= 2) {
       writeReport(composeLine("!         Donor[%zu] %s has total donations %s\n", i,
-                              donor.name.data(), formatMoney(donor.fiveYearTotal, 0)));
+                              donor.name.data(), formatMoney(donor.fiveYearTotal, 0).text));
       writeReport(composeLine("!         %s of which exceeds the 5 year two percent limit\n",
-                              formatMoney(excess, 12)));
+                              formatMoney(excess, 12).text));
     }
   }
   return line5;
@@ -145,36 +145,40 @@ void printPartTwo() {
 
   writeReport("!\n");
   writeReport("!   COLUMN F contains sums for all 5 years\n");
-  writeReport(composeLine("!       Part II line  1 column f %s\n", formatMoney(sums.line1, 12)));
+  writeReport(
+      composeLine("!       Part II line  1 column f %s\n", formatMoney(sums.line1, 12).text));
   if (sums.line2 != 0) {
-    writeReport(composeLine("!       Part II line  2 column f %s\n", formatMoney(sums.line2, 12)));
+    writeReport(
+        composeLine("!       Part II line  2 column f %s\n", formatMoney(sums.line2, 12).text));
   }
   if (sums.line3 != 0) {
-    writeReport(composeLine("!       Part II line  3 column f %s\n", formatMoney(sums.line3, 12)));
+    writeReport(
+        composeLine("!       Part II line  3 column f %s\n", formatMoney(sums.line3, 12).text));
   }
-  writeReport(composeLine("!       Part II line  4 column f %s\n", formatMoney(sums.line4, 12)));
+  writeReport(
+      composeLine("!       Part II line  4 column f %s\n", formatMoney(sums.line4, 12).text));
   if (sums.line5 != 0) {
     writeReport(composeLine("!       Part II line  5 column f %s (exceeds 2 percent)\n",
-                            formatMoney(sums.line5, 12)));
+                            formatMoney(sums.line5, 12).text));
   }
   writeReport(composeLine("!       Part II line  6 column f %s (public support)\n",
-                          formatMoney(line6, 12)));
-  writeReport(
-      composeLine("!       Part II line  7 column f %s (from line 4)\n", formatMoney(line7, 12)));
+                          formatMoney(line6, 12).text));
+  writeReport(composeLine("!       Part II line  7 column f %s (from line 4)\n",
+                          formatMoney(line7, 12).text));
   if (sums.line8 != 0) {
-    writeReport(
-        composeLine("!            Part II line  8 column f %s\n", formatMoney(sums.line8, 12)));
+    writeReport(composeLine("!            Part II line  8 column f %s\n",
+                            formatMoney(sums.line8, 12).text));
   }
   if (sums.line9 != 0) {
-    writeReport(
-        composeLine("!            Part II line  9 column f %s\n", formatMoney(sums.line9, 12)));
+    writeReport(composeLine("!            Part II line  9 column f %s\n",
+                            formatMoney(sums.line9, 12).text));
   }
   if (sums.line10 != 0) {
-    writeReport(
-        composeLine("!            Part II line 10 column f %s\n", formatMoney(sums.line10, 12)));
+    writeReport(composeLine("!            Part II line 10 column f %s\n",
+                            formatMoney(sums.line10, 12).text));
   }
   writeReport(composeLine("!       Part II line 11 column f %s (total support)\n",
-                          formatMoney(line11, 12)));
+                          formatMoney(line11, 12).text));
 
   if (numberOfYears <= kYoungOrganisationYears) {
     writeReport("!       Part II line 13            check the box (first 5 years)\n");
@@ -182,7 +186,7 @@ void printPartTwo() {
     writeReport("!         The organization is less than 6 years old\n");
   }
   writeReport(composeLine("!       Part II line 14            %s (public support percentage)\n",
-                          formatPercent(line6, line11, 8)));
+                          formatPercent(line6, line11, 8).text));
 
   // The form's thresholds are exact fractions: one third exactly passes 16a, a tenth 17a.
   if (line11 > 0 && 3 * line6 >= line11) {
@@ -254,7 +258,7 @@ void printPartThreeYearBlocks(PartThreeSums& sums) {
                        false);
     if (row.partIIILine9 != 0) {
       writeReport(composeLine("!           Part III line  9 column %c", c));
-      writeReport(composeLine("%s (copy of line 6)\n", formatMoney(row.partIIILine9, 12)));
+      writeReport(composeLine("%s (copy of line 6)\n", formatMoney(row.partIIILine9, 12).text));
     }
     printPartThreeLine(composeLine("!           Part III line 10a column %c", c),
                        row.investmentIncome, false);
@@ -297,68 +301,68 @@ void printPartThree() {
   writeReport("!\n");
   writeReport("!   COLUMN F contains sums for all 5 years\n");
   writeReport(composeLine("!       Part III line  1 column f %s (Gifts, Grants etc.)\n",
-                          formatMoney(sums.line1, 12)));
+                          formatMoney(sums.line1, 12).text));
   if (sums.line2 != 0) {
     writeReport(composeLine("!       Part III line  2 column f %s (Admissions and Sales)\n",
-                            formatMoney(sums.line2, 12)));
+                            formatMoney(sums.line2, 12).text));
   }
   if (sums.line3 != 0) {
     writeReport(composeLine("!       Part III line  3 column f %s (Related Business)\n",
-                            formatMoney(sums.line3, 12)));
+                            formatMoney(sums.line3, 12).text));
   }
   if (sums.line4 != 0) {
     writeReport(composeLine("!       Part III line  4 column f %s (Tax revenues)\n",
-                            formatMoney(sums.line4, 12)));
+                            formatMoney(sums.line4, 12).text));
   }
   if (sums.line5 != 0) {
     writeReport(composeLine("!       Part III line  5 column f %s (Government Services)\n",
-                            formatMoney(sums.line5, 12)));
+                            formatMoney(sums.line5, 12).text));
   }
   if (sums.line6 != 0) {
     writeReport(composeLine("!       Part III line  6 column f %s (Total Support)\n",
-                            formatMoney(sums.line6, 12)));
+                            formatMoney(sums.line6, 12).text));
   }
   if (sums.line7a != 0) {
     writeReport(composeLine("!       Part III line 7a column f %s (Officer disqualified)\n",
-                            formatMoney(sums.line7a, 12)));
+                            formatMoney(sums.line7a, 12).text));
   }
   if (sums.line7b != 0) {
     writeReport(composeLine("!       Part III line 7b column f %s (large non-donation)\n",
-                            formatMoney(sums.line7b, 12)));
+                            formatMoney(sums.line7b, 12).text));
   }
   if (sums.line7c != 0) {
     writeReport(composeLine("!       Part III line 7c column f %s (not public sum 7a+7b)\n",
-                            formatMoney(sums.line7c, 12)));
+                            formatMoney(sums.line7c, 12).text));
   }
   writeReport(composeLine("!       Part III line  8 column f %s (public support)\n",
-                          formatMoney(line8, 12)));
+                          formatMoney(line8, 12).text));
   if (sums.line9 > 0) {
     writeReport(composeLine("!       Part III line  9 column f %s (copy line 6)\n",
-                            formatMoney(sums.line9, 12)));
+                            formatMoney(sums.line9, 12).text));
   }
   if (sums.line10a > 0) {
     writeReport(composeLine("!       Part III line 10a column f %s (Investment income)\n",
-                            formatMoney(sums.line10a, 12)));
+                            formatMoney(sums.line10a, 12).text));
   }
   if (sums.line10b > 0) {
     writeReport(composeLine("!       Part III line 10b column f %s (Unrelated Income)\n",
-                            formatMoney(sums.line10b, 12)));
+                            formatMoney(sums.line10b, 12).text));
   }
   if (sums.line10c > 0) {
     writeReport(composeLine("!       Part III line 10c column f %s (sum 10a + 10b)\n",
-                            formatMoney(sums.line10c, 12)));
+                            formatMoney(sums.line10c, 12).text));
   }
   if (sums.line11 > 0) {
     writeReport(
-        composeLine("!       Part III line  11 column f %s\n", formatMoney(sums.line11, 12)));
+        composeLine("!       Part III line  11 column f %s\n", formatMoney(sums.line11, 12).text));
   }
   if (sums.line12 > 0) {
     writeReport(composeLine("!       Part III line  12 column f %s (other income)\n",
-                            formatMoney(sums.line12, 12)));
+                            formatMoney(sums.line12, 12).text));
   }
   if (sums.line13 > 0) {
     writeReport(composeLine("!       Part III line 13 column f %s (total support)\n",
-                            formatMoney(sums.line13, 12)));
+                            formatMoney(sums.line13, 12).text));
   }
 
   if (numberOfYears <= kYoungOrganisationYears) {
@@ -367,9 +371,9 @@ void printPartThree() {
     writeReport("!         The organization is less than 6 years old\n");
   }
   writeReport(composeLine("!       Part III line 15 column f %s (public support percentage)\n",
-                          formatPercent(line8, sums.line13, 12)));
+                          formatPercent(line8, sums.line13, 12).text));
   writeReport(composeLine("!       Part III line 17 column f %s (investment income percentage)\n",
-                          formatPercent(sums.line10c, sums.line13, 12)));
+                          formatPercent(sums.line10c, sums.line13, 12).text));
 
   // 509(a)(2) needs both: public support above one third and investment income at most a third.
   const bool supportAboveThird = sums.line13 > 0 && 3 * line8 > sums.line13;
