@@ -55,49 +55,12 @@ void refusePeriod() {
 }
 
 void addToRow(FormYearRow& row, int type, Amount amount) {
-  switch (type) {
-    case DONOR:
-    case GOVERNMENT:
-    case CHARITY:
-    case DAF:
-    case DAFDONOR:
-      row.gifts += amount;
-      break;
-    case OFFICER:
-    case DIRECTOR:
-    case TRUSTEE:
-    case FAMILY:
-      row.gifts += amount;
-      row.disqualifiedGifts += amount;
-      break;
-    case TAX:
-      row.taxRevenues += amount;
-      break;
-    case FREE_USE:
-      row.governmentServices += amount;
-      break;
-    case UNRELATED:
-      row.unrelatedIncome += amount;
-      break;
-    case NOT_UNRELATED:
-      row.relatedBusiness += amount;
-      break;
-    case OLD_BUSINESS:
-      row.oldBusinessIncome += amount;
-      break;
-    case OTHER_INCOME:
-      row.otherIncome += amount;
-      break;
-    case ADMISSIONS:
-    case SALES:
-    case REVENUE:
-      row.admissionsAndSales += amount;
-      break;
-    case INVESTMENT:
-      row.investmentIncome += amount;
-      break;
-    default:
-      break;
+  const RowFields fields = rowFieldsOf(type);
+  if (fields.first != nullptr) {
+    row.*fields.first += amount;
+  }
+  if (fields.second != nullptr) {
+    row.*fields.second += amount;
   }
 }
 
@@ -161,7 +124,41 @@ void fillFormYearTable(std::size_t used) {
   }
 }
 
+// Every field that adds up across years; yearIndex does not.
+constexpr Amount FormYearRow::*kSummedFields[] = {
+  &FormYearRow::gifts,
+  &FormYearRow::admissionsAndSales,
+  &FormYearRow::relatedBusiness,
+  &FormYearRow::taxRevenues,
+  &FormYearRow::governmentServices,
+  &FormYearRow::partIITotal,
+  &FormYearRow::partIILine7,
+  &FormYearRow::partIIITotal,
+  &FormYearRow::disqualifiedGifts,
+  &FormYearRow::largeNonDonations,
+  &FormYearRow::notPublicSum,
+  &FormYearRow::partIIILine9,
+  &FormYearRow::investmentIncome,
+  &FormYearRow::unrelatedIncome,
+  &FormYearRow::investmentAndUnrelated,
+  &FormYearRow::oldBusinessIncome,
+  &FormYearRow::otherIncome,
+  &FormYearRow::totalSupport,
+  &FormYearRow::largeNonDonationLimit,
+  &FormYearRow::twoPercentExcess,
+};
+
 }  // namespace
+
+FormYearRow sumOfRows(const std::array<FormYearRow, kFormYears>& rows) {
+  FormYearRow sum{};
+  for (const FormYearRow& row : rows) {
+    for (Amount FormYearRow::*field : kSummedFields) {
+      sum.*field += row.*field;
+    }
+  }
+  return sum;
+}
 
 void computeTotals() {
   clearAggregates();

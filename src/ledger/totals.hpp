@@ -32,6 +32,7 @@ struct FormYearRow {
   Amount otherIncome;             ///< Part II line 10, Part III line 12
   Amount totalSupport;            ///< Part III line 13
   Amount largeNonDonationLimit;   ///< the line 7b limit of the row's year
+  Amount twoPercentExcess;        ///< Part II line 5: column f only, 0 in a year's row
 };
 
 /// Sum of totalAmount by source type.
@@ -52,6 +53,9 @@ extern long latestFormYear;
 extern long numberOfYears;
 /// The five rows of the period, newest year (column e) first.
 extern std::array<FormYearRow, kFormYears> formYearTable;
+
+/// Column f: the field-by-field sum of the five rows (yearIndex 0).
+FormYearRow sumOfRows(const std::array<FormYearRow, kFormYears>& rows);
 
 /// Builds every aggregate, chooses the period and fills formYearTable; runs once per run.
 void computeTotals();
