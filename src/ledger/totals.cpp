@@ -90,40 +90,6 @@ void clearAggregates() {
   formYearTable = {};
 }
 
-void fillFormYearTable(std::size_t used) {
-  const long last = latestFormYear - kBaseYear;
-  for (std::size_t d = 0; d < used; ++d) {
-    DonorRecord& donor = donorTable[d];
-    for (long r = 0; r < kFormYears; ++r) {
-      donor.fiveYearTotal += yearAmountAt(donor, last - r);
-    }
-  }
-  for (std::size_t r = 0; r < formYearTable.size(); ++r) {
-    FormYearRow& row = formYearTable[r];
-    row.yearIndex = last - static_cast<long>(r);
-    for (std::size_t d = 0; d < used; ++d) {
-      addToRow(row, donorTable[d].sourceType, yearAmountAt(donorTable[d], row.yearIndex));
-    }
-  }
-  for (FormYearRow& row : formYearTable) {
-    setDerivedFields(row);
-  }
-  // Each receipt is tested against the limit of its own year, one source at a time.
-  for (FormYearRow& row : formYearTable) {
-    row.largeNonDonations = 0;
-    for (std::size_t d = 0; d < used; ++d) {
-      if (!isLargeReceiptTested(donorTable[d].sourceType)) {
-        continue;
-      }
-      const Amount excess = yearAmountAt(donorTable[d], row.yearIndex) - row.largeNonDonationLimit;
-      if (excess > 0) {
-        row.largeNonDonations += excess;
-      }
-    }
-    row.notPublicSum += row.largeNonDonations;
-  }
-}
-
 // Every field that adds up across years; yearIndex does not.
 constexpr Amount FormYearRow::*kSummedFields[] = {
   &FormYearRow::gifts,
@@ -149,6 +115,84 @@ constexpr Amount FormYearRow::*kSummedFields[] = {
 };
 
 }  // namespace
+
+bool isPeriodEnd(long lastYear) {
+  return lastYear >= kEarliestPeriodEnd && lastYear <= kLastTableYear;
+}
+
+Amount yearAmountOf(const DonorRecord& donor, long calendarYear) {
+  return yearAmountAt(donor, calendarYear - kBaseYear);
+}
+
+Amount fiveYearTotalOf(const DonorRecord& donor, long lastYear) {
+  if (!isPeriodEnd(lastYear)) {
+    return 0;
+  }
+  Amount total = 0;
+  for (long r = 0; r < kFormYears; ++r) {
+    total += yearAmountOf(donor, lastYear - r);
+  }
+  return total;
+}
+
+Amount largeReceiptExcess(Amount amount, Amount limit) {
+  return amount > limit ? amount - limit : 0;
+}
+
+void fillFormRows(std::array<FormYearRow, kFormYears>& rows, long lastYear) {
+  rows = {};
+  if (!isPeriodEnd(lastYear)) {
+    return;
+  }
+  const std::size_t used = usedDonorEntries();
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    FormYearRow& row = rows[r];
+    row.yearIndex = lastYear - kBaseYear - static_cast<long>(r);
+    for (std::size_t d = 0; d < used; ++d) {
+      addToRow(row, donorTable[d].sourceType, yearAmountAt(donorTable[d], row.yearIndex));
+    }
+    setDerivedFields(row);
+    // Each receipt is tested against the limit of its own year, one source at a time.
+    row.largeNonDonations = 0;
+    for (std::size_t d = 0; d < used; ++d) {
+      if (isLargeReceiptTested(donorTable[d].sourceType)) {
+        row.largeNonDonations += largeReceiptExcess(yearAmountAt(donorTable[d], row.yearIndex),
+                                                    row.largeNonDonationLimit);
+      }
+    }
+    row.notPublicSum += row.largeNonDonations;
+  }
+}
+
+Amount twoPercentLimitOf(Amount totalSupport) { return totalSupport / 50; }
+
+Amount sumExcessOverTwoPercent(Amount limit, long lastYear, ExcessVisitor visit) {
+  const std::size_t used = usedDonorEntries();
+  Amount sum = 0;
+  for (std::size_t d = 0; d < used; ++d) {
+    const DonorRecord& donor = donorTable[d];
+    if (!isTwoPercentTested(donor.sourceType)) {
+      continue;
+    }
+    const Amount total = fiveYearTotalOf(donor, lastYear);
+    const Amount excess = total - limit;
+    if (excess <= 0) {
+      continue;
+    }
+    sum += excess;
+    if (visit != nullptr) {
+      visit(d, donor, total, excess);
+    }
+  }
+  return sum;
+}
+
+void visitDonors(DonorVisitor visit) {
+  const std::size_t used = usedDonorEntries();
+  for (std::size_t d = 0; d < used; ++d) {
+    visit(d, donorTable[d]);
+  }
+}
 
 FormYearRow sumOfRows(const std::array<FormYearRow, kFormYears>& rows) {
   FormYearRow sum{};
@@ -249,7 +293,10 @@ void computeTotals() {
     endLine();
   }
 
-  fillFormYearTable(used);
+  for (std::size_t d = 0; d < used; ++d) {
+    donorTable[d].fiveYearTotal = fiveYearTotalOf(donorTable[d], latestFormYear);
+  }
+  fillFormRows(formYearTable, latestFormYear);
 }
 
 void resetTotals() {
