@@ -79,3 +79,38 @@ FieldText formatPercent(Amount numerator, Amount denominator, int width) {
                 static_cast<int>(magnitude % 10));
   return alignRight(text.data(), width);
 }
+
+FieldText formatDecimal(Amount cents) {
+  FieldText field = formatMoney(cents, 0);
+  // Drop the "$" that formatMoney puts after any sign.
+  char* dollar = std::strchr(field.text, '$');
+  std::memmove(dollar, dollar + 1, std::strlen(dollar + 1) + 1);
+  return field;
+}
+
+FieldText formatHundredths(Amount numerator, Amount denominator) {
+  if (denominator == 0) {
+    return alignRight("", 0);
+  }
+  // Hundredths of a percent are ten-thousandths of the ratio; half up is the floor of the
+  // ratio plus one half, taken over a positive denominator so that floor is plain division.
+  WideCount top = static_cast<WideCount>(numerator) * 10000;
+  WideCount bottom = denominator;
+  if (bottom < 0) {
+    top = -top;
+    bottom = -bottom;
+  }
+  const WideCount twice = 2 * top + bottom;
+  WideCount hundredths = twice / (2 * bottom);
+  if (twice % (2 * bottom) < 0) {
+    --hundredths;  // division truncates toward zero; floor goes one lower for a negative
+  }
+  const WideMagnitude magnitude = hundredths < 0 ? static_cast<WideMagnitude>(-hundredths)
+                                                 : static_cast<WideMagnitude>(hundredths);
+  std::array<char, 40> whole{};
+  writeDecimal(magnitude / 100, whole.data());
+  std::array<char, kFieldBufferSize> text{};
+  std::snprintf(text.data(), text.size(), "%s%s.%02d", hundredths < 0 ? "-" : "", whole.data(),
+                static_cast<int>(magnitude % 100));
+  return alignRight(text.data(), 0);
+}

@@ -18,4 +18,11 @@ FieldText formatMoney(Amount cents, int width);
 /// "--" when the denominator is 0. Right-aligned in width (0 to 63).
 FieldText formatPercent(Amount numerator, Amount denominator, int width);
 
+/// "1234.56" or "-12.50": the amount as a plain decimal with two places, no "$", no blanks.
+FieldText formatDecimal(Amount cents);
+
+/// numerator/denominator in percent to the hundredth, rounded half up, without "%": "58.35",
+/// "-0.05"; "" when the denominator is 0.
+FieldText formatHundredths(Amount numerator, Amount denominator);
+
 #endif

@@ -12,6 +12,7 @@
 #include "output/message_channel.hpp"
 #include "run/report_file.hpp"
 #include "run/run_sequence.hpp"
+#include "run/worksheet_file.hpp"
 
 int editNumber = 7;
 
@@ -222,6 +223,15 @@ void handleOption(const char* argument) {
         reportArgumentIssue();
       }
       break;
+    case 'w':
+      if (tail[0] != '=') {
+        reportMissingEqualSign(argument);
+      } else if (!setWorksheetFile(tail + 1, isListOfThisRun(tail + 1))) {
+        beginArgumentIssue();
+        composeLine("Worksheet file %s must end in .csv or .html", tail + 1);
+        reportArgumentIssue();
+      }
+      break;
     case 'r':
       if (tail[0] == '=') {
         handleYearOption(tail + 1);
@@ -246,6 +256,7 @@ void resetProgramState() {
   resetMessageChannel();
   resetDonorTable();
   resetTotals();
+  resetWorksheetFile();
   std::clearerr(stdout);
 }
 

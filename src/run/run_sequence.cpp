@@ -8,6 +8,7 @@
 #include "report/donations_by_year.hpp"
 #include "report/donor_listings.hpp"
 #include "report/schedule_a.hpp"
+#include "run/worksheet_file.hpp"
 
 namespace {
 
@@ -46,6 +47,7 @@ void runAnalysis() {
   printSupportBySource();
   writeSeparator();
   writeSeparator();
+  writeWorksheetFile();
   printClosingTallies();
 }
 
