@@ -52,7 +52,7 @@ FieldText boxText(bool checked) { return FieldText{ { checked ? 'X' : '\0', '\0'
 
 constexpr const char* kFirstFiveYearsRemark = "none: the organization is in its first five years";
 constexpr const char* kFactsRemark =
-    "the facts-and-circumstances test must also be met, which QUORVA cannot judge";
+    "the facts and circumstances must also be met; QUORVA cannot judge them";
 
 // ---- CSV: RFC 4180, LF line ends, a field quoted only when it must be.
 
@@ -235,9 +235,10 @@ std::array<SheetEntry, 8> partTwoEntries(const WorksheetFigures& figures) {
   const PartTwoBox box = figures.partTwoBox;
   return { {
       { "13", "First five years", "", boxText(box == PartTwoBox::line13), true },
-      { "14", "Public support percentage for current year (line 6 / line 11 column f)", "",
+      { "14", "Public support percentage, current year (line 6 / line 11)", "",
         percentText(partTwoPublicSupport(now), partTwoTotalSupport(now), true), false },
-      { "15", "Public support percentage from prior year", shown ? "" : kFirstFiveYearsRemark,
+      { "15", "Public support percentage from the prior year (its line 14)",
+        shown ? "" : kFirstFiveYearsRemark,
         percentText(partTwoPublicSupport(prior), partTwoTotalSupport(prior), shown), false },
       { "16a", "33 1/3% support test - current year", "", boxText(box == PartTwoBox::line16a),
         true },
@@ -258,13 +259,13 @@ std::array<SheetEntry, 8> partThreeEntries(const WorksheetFigures& figures) {
   const PartThreeBox box = figures.partThreeBox;
   return { {
       { "14", "First five years", "", boxText(box == PartThreeBox::line14), true },
-      { "15", "Public support percentage for current year (line 8 / line 13 column f)", "",
+      { "15", "Public support percentage, current year (line 8 / line 13)", "",
         percentText(partThreePublicSupport(now), partThreeTotalSupport(now), true), false },
-      { "16", "Public support percentage from prior year", priorRemark,
+      { "16", "Public support percentage from the prior year (its line 15)", priorRemark,
         percentText(partThreePublicSupport(prior), partThreeTotalSupport(prior), shown), false },
-      { "17", "Investment income percentage for current year (line 10c / line 13 column f)", "",
+      { "17", "Investment income percentage, current year (line 10c / line 13)", "",
         percentText(partThreeInvestmentIncome(now), partThreeTotalSupport(now), true), false },
-      { "18", "Investment income percentage from prior year", priorRemark,
+      { "18", "Investment income percentage from the prior year (its line 17)", priorRemark,
         percentText(partThreeInvestmentIncome(prior), partThreeTotalSupport(prior), shown), false },
       { "19a", "33 1/3% support tests - current year", "", boxText(box == PartThreeBox::line19a),
         true },

@@ -42,33 +42,34 @@ void putEscaped(const char* text) {
 
 constexpr const char* kStyle =
     "<style>\n"
-    "@page { size: letter; margin: 0.45in; }\n"
+    "@page { size: letter; margin: 0.4in; }\n"
     "* { box-sizing: border-box; }\n"
-    "body { font-family: 'DejaVu Sans', Arial, Helvetica, sans-serif; font-size: 8.5pt;"
-    " color: #000; margin: 0; }\n"
-    "section.page { break-after: page; page-break-after: always; max-width: 7.6in;"
-    " margin: 0 auto; padding: 0.1in 0; }\n"
+    "body { font-family: 'DejaVu Sans', Arial, Helvetica, sans-serif; font-size: 7.5pt;"
+    " line-height: 1.2; color: #000; margin: 0; }\n"
+    "section.page { break-after: page; page-break-after: always; max-width: 7.7in;"
+    " margin: 0 auto; padding: 4pt 0; }\n"
     "section.page:last-child { break-after: auto; page-break-after: auto; }\n"
-    "h1 { font-size: 13pt; margin: 0 0 3pt; }\n"
-    "h2 { font-size: 10.5pt; margin: 8pt 0 3pt; }\n"
-    "h3 { font-size: 9pt; margin: 6pt 0 2pt; }\n"
+    "h1 { font-size: 12pt; margin: 0 0 2pt; }\n"
+    "h2 { font-size: 9.5pt; margin: 5pt 0 2pt; }\n"
+    "h3 { font-size: 8pt; margin: 5pt 0 2pt; }\n"
     "p { margin: 2pt 0; }\n"
-    "p.verdict { border: 1.5pt solid #000; padding: 3pt 6pt; font-weight: bold;"
-    " font-size: 10pt; margin: 4pt 0; }\n"
-    "p.note { font-size: 7.5pt; color: #333; }\n"
+    "p.verdict { border: 1.5pt solid #000; padding: 2pt 6pt; font-weight: bold;"
+    " font-size: 10pt; margin: 3pt 0; }\n"
+    "p.note { font-size: 7pt; color: #333; }\n"
     "table { border-collapse: collapse; width: 100%; }\n"
-    "th, td { border: 0.5pt solid #777; padding: 1.5pt 3pt; vertical-align: top; }\n"
+    "th, td { border: 0.5pt solid #777; padding: 1pt 3pt; vertical-align: top; }\n"
     "thead th { background: #eee; font-weight: bold; text-align: center; }\n"
     "tr.section th { background: #ddd; text-align: left; }\n"
-    "td.line { font-weight: bold; text-align: right; width: 2.6em; white-space: nowrap; }\n"
-    "td.num { text-align: right; white-space: nowrap; width: 5.6em;"
+    "td.line { font-weight: bold; text-align: right; width: 2.4em; white-space: nowrap; }\n"
+    "td.num { text-align: right; white-space: nowrap; width: 5.4em;"
     " font-variant-numeric: tabular-nums; }\n"
     "td.none { background: #d6d6d6; }\n"
     "tr.checked td { background: #fff2a8; font-weight: bold; }\n"
-    "span.box { display: inline-block; width: 10pt; height: 10pt; border: 1pt solid #000;"
-    " text-align: center; line-height: 9pt; font-weight: bold; }\n"
-    "svg { display: block; width: 100%; height: auto; margin: 5pt 0; }\n"
-    "table.detail td, table.detail th { font-size: 7.5pt; }\n"
+    "tr.limit td { color: #444; font-style: italic; }\n"
+    "span.box { display: inline-block; width: 9pt; height: 9pt; border: 1pt solid #000;"
+    " text-align: center; line-height: 8pt; font-weight: bold; }\n"
+    "svg { display: block; width: 100%; height: 112pt; margin: 3pt 0; }\n"
+    "table.detail td, table.detail th { font-size: 7pt; padding: 0.5pt 3pt; }\n"
     "</style>\n";
 
 // Column (a) is the oldest year, row 4 of the table.
@@ -178,15 +179,15 @@ void putChart(const char* title, Amount (*total)(const FormYearRow&),
     highest = value > highest ? value : highest;
   }
   std::fprintf(page,
-               "<svg viewBox=\"0 0 720 170\" xmlns=\"http://www.w3.org/2000/svg\" role=\"img\""
+               "<svg viewBox=\"0 0 720 172\" xmlns=\"http://www.w3.org/2000/svg\" role=\"img\""
                " aria-label=\"%s\" font-family=\"DejaVu Sans, Arial, sans-serif\""
                " font-size=\"10\">\n",
                title);
   std::fprintf(page, "<text x=\"0\" y=\"12\" font-weight=\"bold\">%s</text>\n", title);
-  put("<line x1=\"30\" y1=\"140\" x2=\"400\" y2=\"140\" stroke=\"#000\"/>\n");
+  put("<line x1=\"30\" y1=\"140\" x2=\"370\" y2=\"140\" stroke=\"#000\"/>\n");
   for (int c = 0; c < kFormYears; ++c) {
     const FormYearRow& row = rowOfColumn(c);
-    const double x = 40.0 + 72.0 * c;
+    const double x = 40.0 + 66.0 * c;
     const Amount whole = total(row);
     const Amount part = publicPart(row);
     const double wholeHeight =
@@ -212,8 +213,8 @@ void putChart(const char* title, Amount (*total)(const FormYearRow&),
                publicName);
 
   // Percentages on a scale of 0 to 100 percent, 240 units wide.
-  const double left = 470.0;
-  const double width = 240.0;
+  const double left = 500.0;
+  const double width = 210.0;
   for (std::size_t b = 0; b < barCount; ++b) {
     const double y = 28.0 + 30.0 * static_cast<double>(b);
     std::fprintf(page, "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">%s</text>\n", left - 6,
@@ -259,31 +260,85 @@ void putChart(const char* title, Amount (*total)(const FormYearRow&),
 
 Amount publicPartTwo(const FormYearRow& row) { return row.partIITotal; }
 
-const char* detailLine = "";
+// Line 5 lists one row per giver. Lines 7a and 7b list one row per name with its figures by
+// year in the form's columns, gathered from the walk's name-and-year rows.
+struct NameRow {
+  const char* name;
+  int sourceType;
+  std::array<Amount, kFormYears> byColumn;
+  bool any;
+};
+NameRow pending{};
+long pendingFirstYear = 0;
+std::size_t detailRows = 0;
 
-void putDetailRow(const DetailRow& row) {
+void putNoneIfEmpty(int columns) {
+  if (detailRows == 0) {
+    std::fprintf(page, "<tr><td colspan=\"%d\">none</td></tr>\n", columns);
+  }
+  put("</tbody></table>\n");
+}
+
+void putGiverRow(const DetailRow& row) {
+  ++detailRows;
   put("<tr><td>");
   putEscaped(row.name);
   std::fprintf(page, "</td><td>%s</td>", sourceTypeName(row.sourceType));
-  if (detailLine[0] == '5') {
-    putAmountCell(row.amount);
-    putAmountCell(row.excess);
-  } else {
-    std::fprintf(page, "<td class=\"num\">%ld</td>", row.year);
-    putAmountCell(row.amount);
-    if (detailLine[1] == 'b') {
-      putAmountCell(row.limit);
-      putAmountCell(row.excess);
-    }
-  }
+  putAmountCell(row.amount);
+  putAmountCell(row.excess);
   put("</tr>\n");
 }
 
+void flushNameRow() {
+  if (!pending.any) {
+    return;
+  }
+  ++detailRows;
+  put("<tr><td>");
+  putEscaped(pending.name);
+  std::fprintf(page, "</td><td>%s</td>", sourceTypeName(pending.sourceType));
+  Amount total = 0;
+  for (const Amount amount : pending.byColumn) {
+    putAmountCell(amount);
+    total += amount;
+  }
+  putAmountCell(total);
+  put("</tr>\n");
+  pending = NameRow{};
+}
+
+void gatherNameRow(const DetailRow& row) {
+  if (pending.any && pending.name != row.name) {
+    flushNameRow();
+  }
+  pending.name = row.name;
+  pending.sourceType = row.sourceType;
+  pending.byColumn[static_cast<std::size_t>(row.year - pendingFirstYear)] += row.excess;
+  pending.any = true;
+}
+
+void putYearHead(const WorksheetFigures& figures, const char* before, const char* after) {
+  std::fprintf(page, "<table class=\"detail\"><thead><tr>%s", before);
+  for (int c = 0; c < kFormYears; ++c) {
+    std::fprintf(page, "<th>(%c) %ld</th>", 'a' + c, figures.lastYear - (kFormYears - 1) + c);
+  }
+  std::fprintf(page, "%s</tr></thead><tbody>\n", after);
+}
+
+void putNameRows(const WorksheetFigures& figures, void (*walk)(DetailVisitor)) {
+  pending = NameRow{};
+  pendingFirstYear = figures.lastYear - (kFormYears - 1);
+  detailRows = 0;
+  walk(gatherNameRow);
+  flushNameRow();
+  putNoneIfEmpty(8);
+}
+
 void putPartTwo(const WorksheetFigures& figures) {
+  std::fprintf(page, "<p class=\"verdict\">Part II: %s</p>\n", partTwoBoxWords(figures.partTwoBox));
   std::fprintf(page,
                "<h2>Part II &mdash; Support Schedule for Organizations Described in"
                " Sections 170(b)(1)(A)(iv) and 170(b)(1)(A)(vi)</h2>\n");
-  std::fprintf(page, "<p class=\"verdict\">Part II: %s</p>\n", partTwoBoxWords(figures.partTwoBox));
   put("<table class=\"form\">\n");
   putHead(figures);
   put("<tbody>\n");
@@ -301,19 +356,19 @@ void putPartTwo(const WorksheetFigures& figures) {
   std::fprintf(page,
                "<h3>Line 5 detail: givers over the two percent limit of %s</h3>\n"
                "<table class=\"detail\"><thead><tr><th>Name</th><th>Type</th>"
-               "<th>Five-year total</th><th>Excess</th></tr></thead><tbody>\n",
+               "<th>Five years</th><th>Excess</th></tr></thead><tbody>\n",
                formatMoney(figures.twoPercentLimit, 0).text);
-  detailLine = "5";
-  visitLineFiveDetail(figures, putDetailRow);
-  put("</tbody></table>\n");
+  detailRows = 0;
+  visitLineFiveDetail(figures, putGiverRow);
+  putNoneIfEmpty(4);
 }
 
 void putPartThree(const WorksheetFigures& figures) {
+  std::fprintf(page, "<p class=\"verdict\">Part III: %s</p>\n",
+               partThreeBoxWords(figures.partThreeBox));
   std::fprintf(page,
                "<h2>Part III &mdash; Support Schedule for Organizations Described in"
                " Section 509(a)(2)</h2>\n");
-  std::fprintf(page, "<p class=\"verdict\">Part III: %s</p>\n",
-               partThreeBoxWords(figures.partThreeBox));
   put("<table class=\"form\">\n");
   putHead(figures);
   put("<tbody>\n");
@@ -330,18 +385,18 @@ void putPartThree(const WorksheetFigures& figures) {
   };
   putChart("Part III: support by year and percentages", partThreeTotalSupport,
            partThreePublicSupport, "public support (line 9 less 7c)", bars, 3, false, figures);
-  put("<h3>Line 7a detail: amounts from disqualified persons</h3>\n"
-      "<table class=\"detail\"><thead><tr><th>Name</th><th>Type</th><th>Year</th>"
-      "<th>Amount</th></tr></thead><tbody>\n");
-  detailLine = "7a";
-  visitLineSevenADetail(putDetailRow);
-  put("</tbody></table>\n");
-  put("<h3>Line 7b detail: receipts over the greater of $5,000 and 1% of the year's line 13</h3>\n"
-      "<table class=\"detail\"><thead><tr><th>Name</th><th>Type</th><th>Year</th>"
-      "<th>Amount</th><th>Limit</th><th>Excess</th></tr></thead><tbody>\n");
-  detailLine = "7b";
-  visitLineSevenBDetail(putDetailRow);
-  put("</tbody></table>\n");
+  put("<h3>Line 7a detail: amounts from disqualified persons, by year</h3>\n");
+  putYearHead(figures, "<th>Name</th><th>Type</th>", "<th>Total</th>");
+  putNameRows(figures, visitLineSevenADetail);
+  put("<h3>Line 7b detail: what each receipt gives over the greater of $5,000 and 1% of the"
+      " year's line 13</h3>\n");
+  putYearHead(figures, "<th>Name</th><th>Type</th>", "<th>Total</th>");
+  put("<tr class=\"limit\"><td colspan=\"2\">Limit of the year</td>");
+  for (int c = 0; c < kFormYears; ++c) {
+    putAmountCell(rowOfColumn(c).largeNonDonationLimit);
+  }
+  put("<td class=\"none\"></td></tr>\n");
+  putNameRows(figures, visitLineSevenBDetail);
 }
 
 }  // namespace
@@ -358,8 +413,6 @@ bool writeWorksheetPage(std::FILE* file, const WorksheetFigures& figures) {
                "<p>Columns (a) to (e) are the calendar years %ld to %ld; column (f) is their total."
                " Amounts in dollars.</p>\n",
                first, figures.lastYear, first, figures.lastYear);
-  std::fprintf(page, "<p class=\"verdict\">Part II: %s<br>Part III: %s</p>\n",
-               partTwoBoxWords(figures.partTwoBox), partThreeBoxWords(figures.partThreeBox));
   putPartTwo(figures);
   put("</section>\n<section class=\"page\">\n");
   putPartThree(figures);
