@@ -120,4 +120,34 @@ TEST(FormatPercentTest, WidthRuleAndResultsHeldByValue) {
   EXPECT_STREQ(line, "66.6% of $5.00");
 }
 
+TEST(FormatHundredthsTest, PercentToTheHundredthRoundedHalfUp) {
+  const PercentCase cases[] = {
+    { 583456, 1000000, 0, "58.35" },  // 58.3456%
+    { 583449, 1000000, 0, "58.34" },
+    { 1, 3, 0, "33.33" },
+    { 2, 3, 0, "66.67" },
+    { 1, 20000, 0, "0.01" },    // 0.005% exactly: half goes up
+    { -1, 20000, 0, "0.00" },   // -0.005%: up is toward zero
+    { -3, 20000, 0, "-0.01" },  // -0.015%
+    { 1, -20000, 0, "0.00" },
+    { 5, 4, 0, "125.00" },
+    { 0, 7, 0, "0.00" },
+    { 7, 0, 0, "" },
+  };
+  for (const PercentCase& c : cases) {
+    EXPECT_STREQ(formatHundredths(c.numerator, c.denominator).text, c.expected)
+        << c.numerator << "/" << c.denominator;
+  }
+  constexpr Amount kMax = std::numeric_limits<Amount>::max();
+  EXPECT_STREQ(formatHundredths(kMax - 1, kMax).text, "100.00");
+  EXPECT_STREQ(formatHundredths(kMax, 1).text, "922337203685477580700.00");
+}
+
+TEST(FormatDecimalTest, PlainDecimalWithTwoPlaces) {
+  EXPECT_STREQ(formatDecimal(123456).text, "1234.56");
+  EXPECT_STREQ(formatDecimal(-1250).text, "-12.50");
+  EXPECT_STREQ(formatDecimal(0).text, "0.00");
+  EXPECT_STREQ(formatDecimal(std::numeric_limits<Amount>::min()).text, "-92233720368547758.08");
+}
+
 }  // namespace
