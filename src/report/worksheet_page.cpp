@@ -70,6 +70,7 @@ constexpr const char* kStyle =
     " text-align: center; line-height: 8pt; font-weight: bold; }\n"
     "svg { display: block; width: 100%; height: 112pt; margin: 3pt 0; }\n"
     "table.detail td, table.detail th { font-size: 7pt; padding: 0.5pt 3pt; }\n"
+    "table.detail th { white-space: nowrap; }\n"
     "</style>\n";
 
 // Column (a) is the oldest year, row 4 of the table.
@@ -224,8 +225,6 @@ void putChart(const char* title, Amount (*total)(const FormYearRow&),
                  " stroke=\"#999\" stroke-width=\"0.5\"/>\n",
                  left, y, width);
     if (!bars[b].shown) {
-      std::fprintf(page, "<text x=\"%.1f\" y=\"%.1f\">not shown (first five years)</text>\n",
-                   left + 4, y + 12);
       continue;
     }
     double percent = share(bars[b].part, bars[b].whole);
@@ -241,6 +240,11 @@ void putChart(const char* title, Amount (*total)(const FormYearRow&),
                  text.text[0] != '\0' ? text.text : "--", text.text[0] != '\0' ? "%" : "");
   }
   const double bottom = 28.0 + 30.0 * static_cast<double>(barCount);
+  // The scale of the bars, above them.
+  std::fprintf(page,
+               "<text x=\"%.1f\" y=\"16\" text-anchor=\"middle\" fill=\"#555\">0%%</text>"
+               "<text x=\"%.1f\" y=\"16\" text-anchor=\"end\" fill=\"#555\">100%%</text>\n",
+               left, left + width);
   std::fprintf(
       page,
       "<line x1=\"%.1f\" y1=\"20\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#c00000\""
@@ -254,6 +258,15 @@ void putChart(const char* title, Amount (*total)(const FormYearRow&),
         " stroke-width=\"1.5\" stroke-dasharray=\"2 2\"/>"
         "<text x=\"%.1f\" y=\"%.1f\" fill=\"#d07000\" text-anchor=\"middle\">10%%</text>\n",
         left + width / 10.0, left + width / 10.0, bottom, left + width / 10.0, bottom + 12);
+  }
+  // Over the threshold lines, with a halo, so that the words stay readable.
+  for (std::size_t b = 0; b < barCount; ++b) {
+    if (!bars[b].shown) {
+      std::fprintf(page,
+                   "<text x=\"%.1f\" y=\"%.1f\" stroke=\"#eeeeee\" stroke-width=\"4\""
+                   " paint-order=\"stroke\">not shown (first five years)</text>\n",
+                   left + 4, 40.0 + 30.0 * static_cast<double>(b));
+    }
   }
   put("</svg>\n");
 }
