@@ -168,23 +168,14 @@ struct ChartBar {
   bool shown;
 };
 
-// Support by year on the left (total support, and the public part of it), the Part's
-// percentages against the thresholds on the right.
-void putChart(const char* title, Amount (*total)(const FormYearRow&),
-              Amount (*publicPart)(const FormYearRow&), const char* publicName,
-              const ChartBar* bars, std::size_t barCount, bool tenPercentLine,
-              const WorksheetFigures& figures) {
+// Support by year: total support and the public part of it, in the form's columns.
+void putYearBars(Amount (*total)(const FormYearRow&), Amount (*publicPart)(const FormYearRow&),
+                 const char* publicName, const WorksheetFigures& figures) {
   Amount highest = 1;
   for (int c = 0; c < kFormYears; ++c) {
     const Amount value = total(rowOfColumn(c));
     highest = value > highest ? value : highest;
   }
-  std::fprintf(page,
-               "<svg viewBox=\"0 0 720 172\" xmlns=\"http://www.w3.org/2000/svg\" role=\"img\""
-               " aria-label=\"%s\" font-family=\"DejaVu Sans, Arial, sans-serif\""
-               " font-size=\"10\">\n",
-               title);
-  std::fprintf(page, "<text x=\"0\" y=\"12\" font-weight=\"bold\">%s</text>\n", title);
   put("<line x1=\"30\" y1=\"140\" x2=\"370\" y2=\"140\" stroke=\"#000\"/>\n");
   for (int c = 0; c < kFormYears; ++c) {
     const FormYearRow& row = rowOfColumn(c);
@@ -193,10 +184,10 @@ void putChart(const char* title, Amount (*total)(const FormYearRow&),
     const Amount part = publicPart(row);
     const double wholeHeight =
         whole > 0 ? 110.0 * static_cast<double>(whole) / static_cast<double>(highest) : 0.0;
+    // Refunds can leave a year's total below its public part: the bar stays inside the chart.
+    const Amount drawn = part > whole && whole > 0 ? whole : (part > highest ? highest : part);
     const double partHeight =
-        part > 0 ? 110.0 * static_cast<double>(part > whole && whole > 0 ? whole : part) /
-                       static_cast<double>(highest)
-                 : 0.0;
+        drawn > 0 ? 110.0 * static_cast<double>(drawn) / static_cast<double>(highest) : 0.0;
     std::fprintf(page,
                  "<rect x=\"%.1f\" y=\"%.1f\" width=\"26\" height=\"%.1f\" fill=\"#b9b9b9\"/>\n", x,
                  140.0 - wholeHeight, wholeHeight);
@@ -212,8 +203,10 @@ void putChart(const char* title, Amount (*total)(const FormYearRow&),
                "<rect x=\"150\" y=\"160\" width=\"9\" height=\"8\" fill=\"#2f5f8f\"/>"
                "<text x=\"163\" y=\"168\">%s</text>\n",
                publicName);
+}
 
-  // Percentages on a scale of 0 to 100 percent, 240 units wide.
+// The Part's percentages on a scale of 0 to 100 percent against the thresholds.
+void putPercentBars(const ChartBar* bars, std::size_t barCount, bool tenPercentLine) {
   const double left = 500.0;
   const double width = 210.0;
   for (std::size_t b = 0; b < barCount; ++b) {
@@ -268,6 +261,20 @@ void putChart(const char* title, Amount (*total)(const FormYearRow&),
                    left + 4, 40.0 + 30.0 * static_cast<double>(b));
     }
   }
+}
+
+void putChart(const char* title, Amount (*total)(const FormYearRow&),
+              Amount (*publicPart)(const FormYearRow&), const char* publicName,
+              const ChartBar* bars, std::size_t barCount, bool tenPercentLine,
+              const WorksheetFigures& figures) {
+  std::fprintf(page,
+               "<svg viewBox=\"0 0 720 172\" xmlns=\"http://www.w3.org/2000/svg\" role=\"img\""
+               " aria-label=\"%s\" font-family=\"DejaVu Sans, Arial, sans-serif\""
+               " font-size=\"10\">\n",
+               title);
+  std::fprintf(page, "<text x=\"0\" y=\"12\" font-weight=\"bold\">%s</text>\n", title);
+  putYearBars(total, publicPart, publicName, figures);
+  putPercentBars(bars, barCount, tenPercentLine);
   put("</svg>\n");
 }
 
