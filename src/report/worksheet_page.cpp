@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ledger/donor_table.hpp"
 #include "ledger/source_type.hpp"
 #include "report/worksheet.hpp"
 
