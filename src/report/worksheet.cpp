@@ -51,6 +51,15 @@ FieldText percentText(Amount part, Amount whole, bool shown) {
 FieldText boxText(bool checked) { return FieldText{ { checked ? 'X' : '\0', '\0' } }; }
 
 constexpr const char* kFirstFiveYearsRemark = "none: the organization is in its first five years";
+constexpr const char* kNoPeriodRemark = "none: there is no five-year period to compute";
+
+// Why the prior year's cells are empty, or "" when they are not.
+const char* priorRemarkOf(const WorksheetFigures& figures) {
+  if (figures.priorShown) {
+    return "";
+  }
+  return figures.firstFiveYears ? kFirstFiveYearsRemark : kNoPeriodRemark;
+}
 constexpr const char* kFactsRemark =
     "the facts and circumstances must also be met; QUORVA cannot judge them";
 
@@ -237,8 +246,7 @@ std::array<SheetEntry, 8> partTwoEntries(const WorksheetFigures& figures) {
       { "13", "First five years", "", boxText(box == PartTwoBox::line13), true },
       { "14", "Public support percentage, current year (line 6 / line 11)", "",
         percentText(partTwoPublicSupport(now), partTwoTotalSupport(now), true), false },
-      { "15", "Public support percentage from the prior year (its line 14)",
-        shown ? "" : kFirstFiveYearsRemark,
+      { "15", "Public support percentage from the prior year (its line 14)", priorRemarkOf(figures),
         percentText(partTwoPublicSupport(prior), partTwoTotalSupport(prior), shown), false },
       { "16a", "33 1/3% support test - current year", "", boxText(box == PartTwoBox::line16a),
         true },
@@ -255,7 +263,7 @@ std::array<SheetEntry, 8> partThreeEntries(const WorksheetFigures& figures) {
   const FormYearRow& now = figures.columnF;
   const FormYearRow& prior = figures.priorColumnF;
   const bool shown = figures.priorShown;
-  const char* priorRemark = shown ? "" : kFirstFiveYearsRemark;
+  const char* priorRemark = priorRemarkOf(figures);
   const PartThreeBox box = figures.partThreeBox;
   return { {
       { "14", "First five years", "", boxText(box == PartThreeBox::line14), true },
