@@ -351,7 +351,7 @@ void addDonationOfLength(const char* name, std::size_t length, std::time_t when,
       bookedMagnitude > kLedgerMagnitudeLimit - magnitude) {
     beginError(line);
     emitText(composeLine("Amount %s for donor %s exceeds what the ledger can hold",
-                         formatMoney(amount, 0), name));
+                         formatMoney(amount, 0).text, name));
     endLine();
     return;
   }

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "ledger/totals.hpp"
+
 namespace {
 
 // Indexed by the type code; the printed names the report sections show.
@@ -12,39 +14,45 @@ constexpr std::array<const char*, kSourceTypeCount> kTypeNames = {
   "SALES",     "FAMILY",        "REVENUE",      "INVESTMENT",
 };
 
-// The roles of each type, one row per code in code order.
+// The roles of each type and the Schedule A fields its amounts go to, one row per code in code
+// order. Gifts of excluded givers count as gifts and again as Part III line 7a.
 struct TypeRoles {
   bool twoPercentTested;
   bool officerGroup;
   bool excludedGiver;
   bool largeReceiptTested;
+  RowFields rowFields;
 };
 
+constexpr RowFields kGifts = { &FormYearRow::gifts, nullptr };
+constexpr RowFields kExcludedGifts = { &FormYearRow::gifts, &FormYearRow::disqualifiedGifts };
+constexpr RowFields kSales = { &FormYearRow::admissionsAndSales, nullptr };
+
 constexpr std::array<TypeRoles, kSourceTypeCount> kTypeRoles = { {
-    { true, false, false, false },   // DONOR
-    { false, false, false, false },  // GOVERNMENT
-    { false, false, false, false },  // CHARITY
-    { true, false, false, false },   // DAF
-    { true, false, false, false },   // DAFDONOR
-    { true, true, true, false },     // OFFICER
-    { true, true, true, false },     // DIRECTOR
-    { true, true, true, false },     // TRUSTEE
-    { false, false, false, false },  // TAX
-    { false, false, false, false },  // FREE_USE
-    { false, false, false, false },  // UNRELATED
-    { false, false, false, true },   // NOT_UNRELATED
-    { false, false, false, false },  // OLD_BUSINESS
-    { false, false, false, false },  // OTHER_INCOME
-    { false, false, false, true },   // ADMISSIONS
-    { false, false, false, true },   // SALES
-    { true, false, true, false },    // FAMILY
-    { false, false, false, true },   // REVENUE
-    { false, false, false, false },  // INVESTMENT
+    { true, false, false, false, kGifts },                                          // DONOR
+    { false, false, false, false, kGifts },                                         // GOVERNMENT
+    { false, false, false, false, kGifts },                                         // CHARITY
+    { true, false, false, false, kGifts },                                          // DAF
+    { true, false, false, false, kGifts },                                          // DAFDONOR
+    { true, true, true, false, kExcludedGifts },                                    // OFFICER
+    { true, true, true, false, kExcludedGifts },                                    // DIRECTOR
+    { true, true, true, false, kExcludedGifts },                                    // TRUSTEE
+    { false, false, false, false, { &FormYearRow::taxRevenues, nullptr } },         // TAX
+    { false, false, false, false, { &FormYearRow::governmentServices, nullptr } },  // FREE_USE
+    { false, false, false, false, { &FormYearRow::unrelatedIncome, nullptr } },     // UNRELATED
+    { false, false, false, true, { &FormYearRow::relatedBusiness, nullptr } },      // NOT_UNRELATED
+    { false, false, false, false, { &FormYearRow::oldBusinessIncome, nullptr } },   // OLD_BUSINESS
+    { false, false, false, false, { &FormYearRow::otherIncome, nullptr } },         // OTHER_INCOME
+    { false, false, false, true, kSales },                                          // ADMISSIONS
+    { false, false, false, true, kSales },                                          // SALES
+    { true, false, true, false, kExcludedGifts },                                   // FAMILY
+    { false, false, false, true, kSales },                                          // REVENUE
+    { false, false, false, false, { &FormYearRow::investmentIncome, nullptr } },    // INVESTMENT
 } };
 
 constexpr bool isKnownType(int type) { return type >= 0 && type < kSourceTypeCount; }
 
-constexpr TypeRoles kNoRoles = { false, false, false, false };
+constexpr TypeRoles kNoRoles = { false, false, false, false, { nullptr, nullptr } };
 
 constexpr const TypeRoles& rolesOf(int type) {
   return isKnownType(type) ? kTypeRoles[static_cast<std::size_t>(type)] : kNoRoles;
@@ -63,3 +71,5 @@ bool isOfficerGroup(int type) { return rolesOf(type).officerGroup; }
 bool isExcludedGiver(int type) { return rolesOf(type).excludedGiver; }
 
 bool isLargeReceiptTested(int type) { return rolesOf(type).largeReceiptTested; }
+
+RowFields rowFieldsOf(int type) { return rolesOf(type).rowFields; }

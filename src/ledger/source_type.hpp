@@ -1,6 +1,10 @@
 #ifndef QUORVA_LEDGER_SOURCE_TYPE_HPP
 #define QUORVA_LEDGER_SOURCE_TYPE_HPP
 
+#include "output/amount.hpp"
+
+struct FormYearRow;
+
 /// The kind of a funding source. Codes are fixed: they index typeTotals and the name table.
 enum SourceType : int {
   DONOR = 0,
@@ -38,5 +42,13 @@ bool isOfficerGroup(int type);
 bool isExcludedGiver(int type);
 /// True for the types tested for Part III line 7b: 11, 14, 15, 17.
 bool isLargeReceiptTested(int type);
+
+/// The FormYearRow fields a type's amounts are booked to: first always (nullptr for an unknown
+/// type), second as well for the excluded givers' gifts (nullptr when none).
+struct RowFields {
+  Amount FormYearRow::*first;
+  Amount FormYearRow::*second;
+};
+RowFields rowFieldsOf(int type);
 
 #endif

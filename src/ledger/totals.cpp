@@ -57,49 +57,12 @@ void refusePeriod() {
 }
 
 void addToRow(FormYearRow& row, int type, Amount amount) {
-  switch (type) {
-    case DONOR:
-    case GOVERNMENT:
-    case CHARITY:
-    case DAF:
-    case DAFDONOR:
-      row.gifts += amount;
-      break;
-    case OFFICER:
-    case DIRECTOR:
-    case TRUSTEE:
-    case FAMILY:
-      row.gifts += amount;
-      row.disqualifiedGifts += amount;
-      break;
-    case TAX:
-      row.taxRevenues += amount;
-      break;
-    case FREE_USE:
-      row.governmentServices += amount;
-      break;
-    case UNRELATED:
-      row.unrelatedIncome += amount;
-      break;
-    case NOT_UNRELATED:
-      row.relatedBusiness += amount;
-      break;
-    case OLD_BUSINESS:
-      row.oldBusinessIncome += amount;
-      break;
-    case OTHER_INCOME:
-      row.otherIncome += amount;
-      break;
-    case ADMISSIONS:
-    case SALES:
-    case REVENUE:
-      row.admissionsAndSales += amount;
-      break;
-    case INVESTMENT:
-      row.investmentIncome += amount;
-      break;
-    default:
-      break;
+  const RowFields fields = rowFieldsOf(type);
+  if (fields.first != nullptr) {
+    row.*fields.first += amount;
+  }
+  if (fields.second != nullptr) {
+    row.*fields.second += amount;
   }
 }
 
@@ -129,41 +92,119 @@ void clearAggregates() {
   formYearTable = {};
 }
 
-void fillFormYearTable(std::size_t used) {
-  const long last = latestFormYear - kBaseYear;
-  for (std::size_t d = 0; d < used; ++d) {
-    DonorRecord& donor = donorTable[d];
-    for (long r = 0; r < kFormYears; ++r) {
-      donor.fiveYearTotal += yearAmountAt(donor, last - r);
-    }
+// Every field that adds up across years; yearIndex does not.
+constexpr Amount FormYearRow::*kSummedFields[] = {
+  &FormYearRow::gifts,
+  &FormYearRow::admissionsAndSales,
+  &FormYearRow::relatedBusiness,
+  &FormYearRow::taxRevenues,
+  &FormYearRow::governmentServices,
+  &FormYearRow::partIITotal,
+  &FormYearRow::partIILine7,
+  &FormYearRow::partIIITotal,
+  &FormYearRow::disqualifiedGifts,
+  &FormYearRow::largeNonDonations,
+  &FormYearRow::notPublicSum,
+  &FormYearRow::partIIILine9,
+  &FormYearRow::investmentIncome,
+  &FormYearRow::unrelatedIncome,
+  &FormYearRow::investmentAndUnrelated,
+  &FormYearRow::oldBusinessIncome,
+  &FormYearRow::otherIncome,
+  &FormYearRow::totalSupport,
+  &FormYearRow::largeNonDonationLimit,
+  &FormYearRow::twoPercentExcess,
+};
+
+}  // namespace
+
+bool isPeriodEnd(long lastYear) {
+  return lastYear >= kEarliestPeriodEnd && lastYear <= kLastTableYear;
+}
+
+Amount yearAmountOf(const DonorRecord& donor, long calendarYear) {
+  return yearAmountAt(donor, calendarYear - kBaseYear);
+}
+
+Amount fiveYearTotalOf(const DonorRecord& donor, long lastYear) {
+  if (!isPeriodEnd(lastYear)) {
+    return 0;
   }
-  for (std::size_t r = 0; r < formYearTable.size(); ++r) {
-    FormYearRow& row = formYearTable[r];
-    row.yearIndex = last - static_cast<long>(r);
+  Amount total = 0;
+  for (long r = 0; r < kFormYears; ++r) {
+    total += yearAmountOf(donor, lastYear - r);
+  }
+  return total;
+}
+
+Amount largeReceiptExcess(Amount amount, Amount limit) {
+  return amount > limit ? amount - limit : 0;
+}
+
+void fillFormRows(std::array<FormYearRow, kFormYears>& rows, long lastYear) {
+  rows = {};
+  if (!isPeriodEnd(lastYear)) {
+    return;
+  }
+  const std::size_t used = usedDonorEntries();
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    FormYearRow& row = rows[r];
+    row.yearIndex = lastYear - kBaseYear - static_cast<long>(r);
     for (std::size_t d = 0; d < used; ++d) {
       addToRow(row, donorTable[d].sourceType, yearAmountAt(donorTable[d], row.yearIndex));
     }
-  }
-  for (FormYearRow& row : formYearTable) {
     setDerivedFields(row);
-  }
-  // Each receipt is tested against the limit of its own year, one source at a time.
-  for (FormYearRow& row : formYearTable) {
+    // Each receipt is tested against the limit of its own year, one source at a time.
     row.largeNonDonations = 0;
     for (std::size_t d = 0; d < used; ++d) {
-      if (!isLargeReceiptTested(donorTable[d].sourceType)) {
-        continue;
-      }
-      const Amount excess = yearAmountAt(donorTable[d], row.yearIndex) - row.largeNonDonationLimit;
-      if (excess > 0) {
-        row.largeNonDonations += excess;
+      if (isLargeReceiptTested(donorTable[d].sourceType)) {
+        row.largeNonDonations += largeReceiptExcess(yearAmountAt(donorTable[d], row.yearIndex),
+                                                    row.largeNonDonationLimit);
       }
     }
     row.notPublicSum += row.largeNonDonations;
   }
 }
 
-}  // namespace
+Amount twoPercentLimitOf(Amount totalSupport) { return totalSupport / 50; }
+
+Amount sumExcessOverTwoPercent(Amount limit, long lastYear, ExcessVisitor visit) {
+  const std::size_t used = usedDonorEntries();
+  Amount sum = 0;
+  for (std::size_t d = 0; d < used; ++d) {
+    const DonorRecord& donor = donorTable[d];
+    if (!isTwoPercentTested(donor.sourceType)) {
+      continue;
+    }
+    const Amount total = fiveYearTotalOf(donor, lastYear);
+    const Amount excess = total - limit;
+    if (excess <= 0) {
+      continue;
+    }
+    sum += excess;
+    if (visit != nullptr) {
+      visit(d, donor, total, excess);
+    }
+  }
+  return sum;
+}
+
+void visitDonors(DonorVisitor visit) {
+  const std::size_t used = usedDonorEntries();
+  for (std::size_t d = 0; d < used; ++d) {
+    visit(d, donorTable[d]);
+  }
+}
+
+FormYearRow sumOfRows(const std::array<FormYearRow, kFormYears>& rows) {
+  FormYearRow sum{};
+  for (const FormYearRow& row : rows) {
+    for (Amount FormYearRow::*field : kSummedFields) {
+      sum.*field += row.*field;
+    }
+  }
+  return sum;
+}
 
 void computeTotals() {
   clearAggregates();
@@ -254,7 +295,10 @@ void computeTotals() {
     endLine();
   }
 
-  fillFormYearTable(used);
+  for (std::size_t d = 0; d < used; ++d) {
+    donorTable[d].fiveYearTotal = fiveYearTotalOf(donorTable[d], latestFormYear);
+  }
+  fillFormRows(formYearTable, latestFormYear);
 }
 
 void resetTotals() {

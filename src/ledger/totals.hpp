@@ -2,6 +2,7 @@
 #define QUORVA_LEDGER_TOTALS_HPP
 
 #include <array>
+#include <cstddef>
 
 #include "ledger/donor_table.hpp"
 #include "ledger/source_type.hpp"
@@ -32,6 +33,7 @@ struct FormYearRow {
   Amount otherIncome;             ///< Part II line 10, Part III line 12
   Amount totalSupport;            ///< Part III line 13
   Amount largeNonDonationLimit;   ///< the line 7b limit of the row's year
+  Amount twoPercentExcess;        ///< Part II line 5: column f only, 0 in a year's row
 };
 
 /// Sum of totalAmount by source type.
@@ -54,6 +56,32 @@ void setLatestFormYear(long year);
 extern long numberOfYears;
 /// The five rows of the period, newest year (column e) first.
 extern std::array<FormYearRow, kFormYears> formYearTable;
+
+/// True when the five years ending lastYear (calendar year) all lie in the year tables.
+bool isPeriodEnd(long lastYear);
+/// A donor's amount of a calendar year; 0 outside the year tables.
+Amount yearAmountOf(const DonorRecord& donor, long calendarYear);
+/// A donor's amounts over the five years ending lastYear; 0 when that is no period.
+Amount fiveYearTotalOf(const DonorRecord& donor, long lastYear);
+/// Part III line 7b: what one receipt gives over its year's limit (0 when not over).
+Amount largeReceiptExcess(Amount amount, Amount limit);
+/// The five rows of the period ending lastYear, newest first; all zero when that is no period.
+void fillFormRows(std::array<FormYearRow, kFormYears>& rows, long lastYear);
+
+/// Part II: the two percent limit of a total support (line 11, column f).
+Amount twoPercentLimitOf(Amount totalSupport);
+/// Called for each tested giver over the limit: table index, record, five-year total, excess.
+using ExcessVisitor = void (*)(std::size_t index, const DonorRecord& donor, Amount total,
+                               Amount excess);
+/// Part II line 5 of the period ending lastYear: the tested givers' excesses over limit, in
+/// table order; visit (may be nullptr) sees each one.
+Amount sumExcessOverTwoPercent(Amount limit, long lastYear, ExcessVisitor visit);
+/// Calls visit for every used entry of the donor table, in table order.
+using DonorVisitor = void (*)(std::size_t index, const DonorRecord& donor);
+void visitDonors(DonorVisitor visit);
+
+/// Column f: the field-by-field sum of the five rows (yearIndex 0).
+FormYearRow sumOfRows(const std::array<FormYearRow, kFormYears>& rows);
 
 /// Builds every aggregate, chooses the period and fills formYearTable; runs once per run.
 void computeTotals();

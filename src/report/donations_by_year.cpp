@@ -34,13 +34,13 @@ void printDonationsByYear() {
       firstIndex = index;
     }
     writeReport(composeLine("!   %ld", index + kBaseYear));
-    writeReport(composeLine("%s", formatPercent(total, grandTotal, 10)));
-    writeReport(composeLine("%s", formatMoney(total, 12)));
-    writeReport(composeLine("%s", formatMoney(grandTotal, 12)));
+    writeReport(composeLine("%s", formatPercent(total, grandTotal, 10).text));
+    writeReport(composeLine("%s", formatMoney(total, 12).text));
+    writeReport(composeLine("%s", formatMoney(grandTotal, 12).text));
     if (index < firstIndex + kEarlyYearCount) {
       if (total > kEarlyYearAmount) {
         writeReport(composeLine("  early year exceeds $50K by %s",
-                                formatMoney(total - kEarlyYearAmount, 12)));
+                                formatMoney(total - kEarlyYearAmount, 12).text));
       } else {
         writeReport("  early year below $50K");
       }
@@ -49,7 +49,7 @@ void printDonationsByYear() {
   }
 
   writeReport("!\n");
-  writeReport(composeLine("! Total of all years %s\n", formatMoney(grandTotal, 0)));
+  writeReport(composeLine("! Total of all years %s\n", formatMoney(grandTotal, 0).text));
 }
 
 void printContributionSummary() {
@@ -74,9 +74,9 @@ void printContributionSummary() {
     }
     const std::size_t at = static_cast<std::size_t>(i);
     writeReport(composeLine("! %ld  ", i + kBaseYear));
-    writeReport(composeLine("%s      ", formatMoney(yearTotals[at], 12)));
-    writeReport(composeLine("  %s        ", formatMoney(fiveYearSum, 12)));
-    writeReport(composeLine("%s\n", formatMoney(cumulativeTotals[at], 12)));
+    writeReport(composeLine("%s      ", formatMoney(yearTotals[at], 12).text));
+    writeReport(composeLine("  %s        ", formatMoney(fiveYearSum, 12).text));
+    writeReport(composeLine("%s\n", formatMoney(cumulativeTotals[at], 12).text));
   }
   writeReport("!\n");
 }

@@ -34,20 +34,20 @@ void printExcludedGivers() {
     writeReport(composeLine("!    Donor[%zu] '%s' type %s ", i, donor.name.data(),
                             sourceTypeName(donor.sourceType)));
     writeReport(
-        composeLine("gave a total of %s ", formatPercent(donor.totalAmount, grandTotal, 0)));
-    writeReport(composeLine("%s\n", formatMoney(donor.totalAmount, 12)));
+        composeLine("gave a total of %s ", formatPercent(donor.totalAmount, grandTotal, 0).text));
+    writeReport(composeLine("%s\n", formatMoney(donor.totalAmount, 12).text));
     for (std::size_t y = 0; y < donor.yearAmounts.size(); ++y) {
       const Amount amount = donor.yearAmounts[y];
       if (amount == 0) {
         continue;
       }
-      writeReport(
-          composeLine("!      %ld %s ", calendarYear(y), formatPercent(amount, yearTotals[y], 8)));
-      writeReport(composeLine("%s\n", formatMoney(amount, 12)));
+      writeReport(composeLine("!      %ld %s ", calendarYear(y),
+                              formatPercent(amount, yearTotals[y], 8).text));
+      writeReport(composeLine("%s\n", formatMoney(amount, 12).text));
     }
     sum += donor.totalAmount;
   }
-  writeReport(composeLine("!  All officers gave: %s\n", formatMoney(sum, 0)));
+  writeReport(composeLine("!  All officers gave: %s\n", formatMoney(sum, 0).text));
 }
 
 void printDonors() {
@@ -59,9 +59,9 @@ void printDonors() {
     const DonorRecord& donor = donorTable[i];
     if (verbosityLevel >= 2 || donor.sourceType != DONOR) {
       writeReport(composeLine("!   Donor[%zu] %s donated %s which was ", i, donor.name.data(),
-                              formatMoney(donor.totalAmount, 0)));
-      writeReport(
-          composeLine("%s of total donations", formatPercent(donor.totalAmount, grandTotal, 0)));
+                              formatMoney(donor.totalAmount, 0).text));
+      writeReport(composeLine("%s of total donations",
+                              formatPercent(donor.totalAmount, grandTotal, 0).text));
       if (donor.sourceType != DONOR) {
         writeReport(composeLine(" type of source %s", sourceTypeName(donor.sourceType)));
       }
@@ -74,8 +74,8 @@ void printDonors() {
           continue;
         }
         writeReport(composeLine("!     %ld ", calendarYear(y)));
-        writeReport(composeLine("%s ", formatPercent(amount, yearTotals[y], 8)));
-        writeReport(composeLine("%s\n", formatMoney(amount, 12)));
+        writeReport(composeLine("%s ", formatPercent(amount, yearTotals[y], 8).text));
+        writeReport(composeLine("%s\n", formatMoney(amount, 12).text));
       }
     }
   }
@@ -88,8 +88,8 @@ void printSupportBySource() {
     if (total == 0) {
       continue;
     }
-    writeReport(composeLine("!    %s ", formatPercent(total, grandTotal, 0)));
-    writeReport(composeLine("%s from source %s\n", formatMoney(total, 0),
+    writeReport(composeLine("!    %s ", formatPercent(total, grandTotal, 0).text));
+    writeReport(composeLine("%s from source %s\n", formatMoney(total, 0).text,
                             sourceTypeName(static_cast<int>(type))));
   }
   writeReport("!\n");
@@ -103,15 +103,16 @@ void printSupportBySource() {
       }
       writeReport(composeLine("!    %s is a %s and gave or provided ", donor.name.data(),
                               sourceTypeName(donor.sourceType)));
-      writeReport(composeLine("%s ", formatPercent(donor.totalAmount, grandTotal, 0)));
-      writeReport(composeLine("%s over all years\n", formatMoney(donor.totalAmount, 0)));
+      writeReport(composeLine("%s ", formatPercent(donor.totalAmount, grandTotal, 0).text));
+      writeReport(composeLine("%s over all years\n", formatMoney(donor.totalAmount, 0).text));
     }
   }
 
   writeReport(composeLine("! A total of %ld directors, officers or trustees\n", officerCount));
-  writeReport(composeLine("!    who donated %s over all years\n", formatMoney(officerTotal, 0)));
   writeReport(
-      composeLine("!    %s of all donations\n", formatPercent(officerTotal, grandTotal, 0)));
+      composeLine("!    who donated %s over all years\n", formatMoney(officerTotal, 0).text));
+  writeReport(
+      composeLine("!    %s of all donations\n", formatPercent(officerTotal, grandTotal, 0).text));
   writeReport("!\n");
 
   if (verbosityLevel >= 3) {
@@ -121,7 +122,7 @@ void printSupportBySource() {
         continue;
       }
       writeReport(composeLine("! Donor[%zu] %s contributed %s over the 5 year period\n", i,
-                              donor.name.data(), formatMoney(donor.fiveYearTotal, 0)));
+                              donor.name.data(), formatMoney(donor.fiveYearTotal, 0).text));
     }
   }
 }

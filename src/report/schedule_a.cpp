@@ -11,6 +11,140 @@
 
 namespace {
 
+Amount gifts(const FormYearRow& row) { return row.gifts; }
+Amount taxRevenues(const FormYearRow& row) { return row.taxRevenues; }
+Amount governmentServices(const FormYearRow& row) { return row.governmentServices; }
+Amount admissionsAndSales(const FormYearRow& row) { return row.admissionsAndSales; }
+Amount relatedBusiness(const FormYearRow& row) { return row.relatedBusiness; }
+Amount investmentIncome(const FormYearRow& row) { return row.investmentIncome; }
+Amount unrelatedIncome(const FormYearRow& row) { return row.unrelatedIncome; }
+Amount oldBusinessIncome(const FormYearRow& row) { return row.oldBusinessIncome; }
+Amount otherIncome(const FormYearRow& row) { return row.otherIncome; }
+
+Amount partTwoLine4(const FormYearRow& row) { return row.partIITotal; }
+Amount partTwoLine5(const FormYearRow& row) { return row.twoPercentExcess; }
+Amount partTwoLine6(const FormYearRow& row) { return row.partIITotal - row.twoPercentExcess; }
+Amount partTwoLine7(const FormYearRow& row) { return row.partIILine7; }
+// The form's line 9 takes net income from every unrelated business activity, whether or not it
+// is regularly carried on: businesses acquired before July 1975 included.
+Amount partTwoLine9(const FormYearRow& row) { return row.unrelatedIncome + row.oldBusinessIncome; }
+Amount partTwoLine11(const FormYearRow& row) {
+  return row.partIITotal + row.investmentIncome + partTwoLine9(row) + row.otherIncome;
+}
+
+// Receipts from related activities: what Part III has on its lines 2 and 3.
+Amount partTwoLine12(const FormYearRow& row) {
+  return row.admissionsAndSales + row.relatedBusiness;
+}
+
+Amount partThreeLine6(const FormYearRow& row) { return row.partIIITotal; }
+Amount partThreeLine7a(const FormYearRow& row) { return row.disqualifiedGifts; }
+Amount partThreeLine7b(const FormYearRow& row) { return row.largeNonDonations; }
+Amount partThreeLine7c(const FormYearRow& row) { return row.notPublicSum; }
+Amount partThreeLine8(const FormYearRow& row) { return row.partIIITotal - row.notPublicSum; }
+Amount partThreeLine9(const FormYearRow& row) { return row.partIIILine9; }
+Amount partThreeLine10c(const FormYearRow& row) { return row.investmentAndUnrelated; }
+Amount partThreeLine13(const FormYearRow& row) { return row.totalSupport; }
+
+}  // namespace
+
+// clang-format off
+const std::array<ScheduleLine, 12> kPartTwoLines = { {
+  { "1", "Gifts, grants, contributions, and membership fees received", true, gifts,
+    { "!            Part II line 1 column", "", Shown::ifNonZero }, false,
+    { "!       Part II line  1 column f", "", Shown::always } },
+  { "2", "Tax revenues levied for the organization's benefit", true, taxRevenues,
+    { "!            Part II line 2 column", "", Shown::ifNonZero }, false,
+    { "!       Part II line  2 column f", "", Shown::ifNonZero } },
+  { "3", "Services or facilities furnished free by a governmental unit", true, governmentServices,
+    { "!            Part II line 3 column", "", Shown::ifNonZero }, false,
+    { "!       Part II line  3 column f", "", Shown::ifNonZero } },
+  { "4", "Total (lines 1 through 3)", true, partTwoLine4,
+    { "!            Part II line 4 column", "", Shown::always }, false,
+    { "!       Part II line  4 column f", "", Shown::always } },
+  { "5", "Contributions of each person over 2% of line 11 column (f)", false, partTwoLine5,
+    { nullptr, "", Shown::never }, false,
+    { "!       Part II line  5 column f", " (exceeds 2 percent)", Shown::ifNonZero } },
+  { "6", "Public support (line 4 minus line 5)", false, partTwoLine6,
+    { nullptr, "", Shown::never }, false,
+    { "!       Part II line  6 column f", " (public support)", Shown::always } },
+  { "7", "Amounts from line 4", true, partTwoLine7,
+    { "!            Part II line 7 column", " (from line 4)", Shown::ifNonZero }, false,
+    { "!       Part II line  7 column f", " (from line 4)", Shown::always } },
+  { "8", "Interest, dividends, rents, royalties and similar income", true, investmentIncome,
+    { "!            Part II line 8 column", "", Shown::ifNonZero }, true,
+    { "!            Part II line  8 column f", "", Shown::ifNonZero } },
+  { "9", "Net income from unrelated business activities", true, partTwoLine9,
+    { "!            Part II line 9 column", "", Shown::ifNonZero }, true,
+    { "!            Part II line  9 column f", "", Shown::ifNonZero } },
+  { "10", "Other income", true, otherIncome,
+    { "!            Part II line 10 column", "", Shown::ifNonZero }, true,
+    { "!            Part II line 10 column f", "", Shown::ifNonZero } },
+  { "11", "Total support (lines 7 through 10)", true, partTwoLine11,
+    { nullptr, "", Shown::never }, false,
+    { "!       Part II line 11 column f", " (total support)", Shown::always } },
+  { "12", "Gross receipts from related activities", false, partTwoLine12,
+    { nullptr, "", Shown::never }, false,
+    { nullptr, "", Shown::never } },
+} };
+
+const std::array<ScheduleLine, 17> kPartThreeLines = { {
+  { "1", "Gifts, grants, contributions, and membership fees received", true, gifts,
+    { "!           Part III line  1 column", "", Shown::always }, false,
+    { "!       Part III line  1 column f", " (Gifts, Grants etc.)", Shown::always } },
+  { "2", "Admissions, merchandise, services, facilities (related activities)", true, admissionsAndSales,
+    { "!           Part III line  2 column", "", Shown::ifNonZero }, false,
+    { "!       Part III line  2 column f", " (Admissions and Sales)", Shown::ifNonZero } },
+  { "3", "Receipts from activities not an unrelated trade or business", true, relatedBusiness,
+    { "!           Part III line  3 column", "", Shown::ifNonZero }, false,
+    { "!       Part III line  3 column f", " (Related Business)", Shown::ifNonZero } },
+  { "4", "Tax revenues levied for the organization's benefit", true, taxRevenues,
+    { "!           Part III line  4 column", "", Shown::ifNonZero }, false,
+    { "!       Part III line  4 column f", " (Tax revenues)", Shown::ifNonZero } },
+  { "5", "Services or facilities furnished free by a governmental unit", true, governmentServices,
+    { "!           Part III line  5 column", "", Shown::ifNonZero }, false,
+    { "!       Part III line  5 column f", " (Government Services)", Shown::ifNonZero } },
+  { "6", "Total (lines 1 through 5)", true, partThreeLine6,
+    { "!           Part III line  6 column", "", Shown::ifNonZero }, false,
+    { "!       Part III line  6 column f", " (Total Support)", Shown::ifNonZero } },
+  { "7a", "Amounts on lines 1 to 3 from disqualified persons", true, partThreeLine7a,
+    { "!           Part III line 7a column", "", Shown::ifNonZero }, false,
+    { "!       Part III line 7a column f", " (Officer disqualified)", Shown::ifNonZero } },
+  { "7b", "Lines 2 and 3 from others over the greater of $5,000 or 1% of line 13", true, partThreeLine7b,
+    { "!           Part III line 7b column", "", Shown::ifNonZero }, false,
+    { "!       Part III line 7b column f", " (large non-donation)", Shown::ifNonZero } },
+  { "7c", "Add lines 7a and 7b", true, partThreeLine7c,
+    { "!           Part III line 7c column", "", Shown::ifNonZero }, false,
+    { "!       Part III line 7c column f", " (not public sum 7a+7b)", Shown::ifNonZero } },
+  { "8", "Public support (line 6 minus line 7c)", false, partThreeLine8,
+    { nullptr, "", Shown::never }, false,
+    { "!       Part III line  8 column f", " (public support)", Shown::always } },
+  { "9", "Amounts from line 6", true, partThreeLine9,
+    { "!           Part III line  9 column", " (copy of line 6)", Shown::ifNonZero }, false,
+    { "!       Part III line  9 column f", " (copy line 6)", Shown::ifPositive } },
+  { "10a", "Interest, dividends, rents, royalties and similar income", true, investmentIncome,
+    { "!           Part III line 10a column", "", Shown::ifNonZero }, false,
+    { "!       Part III line 10a column f", " (Investment income)", Shown::ifPositive } },
+  { "10b", "Unrelated business taxable income, businesses acquired after June 30, 1975", true, unrelatedIncome,
+    { "!           Part III line 10b column", "", Shown::ifNonZero }, false,
+    { "!       Part III line 10b column f", " (Unrelated Income)", Shown::ifPositive } },
+  { "10c", "Add lines 10a and 10b", true, partThreeLine10c,
+    { "!           Part III line 10c column", "", Shown::ifNonZero }, false,
+    { "!       Part III line 10c column f", " (sum 10a + 10b)", Shown::ifPositive } },
+  { "11", "Net income from unrelated business activities not on line 10b", true, oldBusinessIncome,
+    { "!           Part III line 11 column", "", Shown::ifNonZero }, false,
+    { "!       Part III line  11 column f", "", Shown::ifPositive } },
+  { "12", "Other income", true, otherIncome,
+    { "!           Part III line 12 column", "", Shown::ifNonZero }, false,
+    { "!       Part III line  12 column f", " (other income)", Shown::ifPositive } },
+  { "13", "Total support (lines 9, 10c, 11 and 12)", true, partThreeLine13,
+    { "!           Part III line 13 column", "", Shown::ifNonZero }, false,
+    { "!       Part III line 13 column f", " (total support)", Shown::ifPositive } },
+} };
+// clang-format on
+
+namespace {
+
 // A period that starts at most five years after the first donation is the organisation's
 // first five years.
 constexpr long kYoungOrganisationYears = 5;
@@ -18,74 +152,62 @@ constexpr long kYoungOrganisationYears = 5;
 // Column e is the newest year (row 0), column a the oldest.
 char columnLetter(std::size_t row) { return static_cast<char>('e' - static_cast<int>(row)); }
 
-void writeValueLine(Amount value) { writeReport(composeLine("%s\n", formatMoney(value, 12))); }
+bool isShown(Shown shown, Amount value) {
+  switch (shown) {
+    case Shown::always:
+      return true;
+    case Shown::ifNonZero:
+      return value != 0;
+    case Shown::ifPositive:
+      return value > 0;
+    case Shown::never:
+      break;
+  }
+  return false;
+}
 
-// Column f sums of Part II, in the form's line numbers.
-struct PartTwoSums {
-  Amount line1 = 0;
-  Amount line2 = 0;
-  Amount line3 = 0;
-  Amount line4 = 0;
-  Amount line5 = 0;
-  Amount line8 = 0;
-  Amount line9 = 0;
-  Amount line10 = 0;
-};
+// Part II puts a blank between the column letter and the figure; Part III does not.
+void printYearLine(const ScheduleLine& line, const FormYearRow& row, std::size_t r,
+                   bool blankBeforeFigure) {
+  const Amount value = line.value(row);
+  if (line.year.label == nullptr || !isShown(line.year.shown, value)) {
+    return;
+  }
+  writeReport(composeLine("%s %c%s%s%s\n", line.year.label, columnLetter(r),
+                          blankBeforeFigure ? " " : "", formatMoney(value, 12).text,
+                          line.year.note));
+}
 
-void printPartTwoYearBlocks(PartTwoSums& sums) {
+template <std::size_t N>
+void printYearBlocks(const std::array<ScheduleLine, N>& lines, bool blankBeforeFigure) {
   for (std::size_t r = 0; r < formYearTable.size(); ++r) {
     const FormYearRow& row = formYearTable[r];
-    const char column = columnLetter(r);
     writeReport(composeLine("!       %ld\n", static_cast<long>(row.yearIndex) + kBaseYear));
-    if (row.gifts != 0) {
-      writeReport(composeLine("!            Part II line 1 column %c ", column));
-      writeValueLine(row.gifts);
+    for (const ScheduleLine& line : lines) {
+      if (!line.afterYearBlocks) {
+        printYearLine(line, row, r, blankBeforeFigure);
+      }
     }
-    if (row.taxRevenues != 0) {
-      writeReport(composeLine("!            Part II line 2 column %c ", column));
-      writeValueLine(row.taxRevenues);
+  }
+  for (const ScheduleLine& line : lines) {
+    if (line.afterYearBlocks) {
+      for (std::size_t r = 0; r < formYearTable.size(); ++r) {
+        printYearLine(line, formYearTable[r], r, blankBeforeFigure);
+      }
     }
-    if (row.governmentServices != 0) {
-      writeReport(composeLine("!            Part II line 3 column %c ", column));
-      writeValueLine(row.governmentServices);
-    }
-    writeReport(composeLine("!            Part II line 4 column %c ", column));
-    writeValueLine(row.partIITotal);
-    if (row.partIITotal != 0) {
-      writeReport(composeLine("!            Part II line 7 column %c ", column));
-      writeReport(composeLine("%s (from line 4)\n", formatMoney(row.partIILine7, 12)));
-    }
-    sums.line1 += row.gifts;
-    sums.line2 += row.taxRevenues;
-    sums.line3 += row.governmentServices;
-    sums.line4 += row.partIITotal;
   }
 }
 
-void printPartTwoIncomeLines(PartTwoSums& sums) {
-  for (std::size_t r = 0; r < formYearTable.size(); ++r) {
-    if (formYearTable[r].investmentIncome != 0) {
-      writeReport(composeLine("!            Part II line 8 column %c ", columnLetter(r)));
-      writeValueLine(formYearTable[r].investmentIncome);
+template <std::size_t N>
+void printColumnF(const std::array<ScheduleLine, N>& lines, const FormYearRow& columnF) {
+  writeReport("!\n");
+  writeReport("!   COLUMN F contains sums for all 5 years\n");
+  for (const ScheduleLine& line : lines) {
+    const Amount value = line.value(columnF);
+    if (isShown(line.total.shown, value)) {
+      writeReport(
+          composeLine("%s %s%s\n", line.total.label, formatMoney(value, 12).text, line.total.note));
     }
-    sums.line8 += formYearTable[r].investmentIncome;
-  }
-  for (std::size_t r = 0; r < formYearTable.size(); ++r) {
-    // The form's line 9 takes net income from every unrelated business activity, whether or
-    // not it is regularly carried on: businesses acquired before July 1975 included.
-    const Amount line9 = formYearTable[r].unrelatedIncome + formYearTable[r].oldBusinessIncome;
-    if (line9 != 0) {
-      writeReport(composeLine("!            Part II line 9 column %c ", columnLetter(r)));
-      writeValueLine(line9);
-    }
-    sums.line9 += line9;
-  }
-  for (std::size_t r = 0; r < formYearTable.size(); ++r) {
-    if (formYearTable[r].otherIncome != 0) {
-      writeReport(composeLine("!            Part II line 10 column %c ", columnLetter(r)));
-      writeValueLine(formYearTable[r].otherIncome);
-    }
-    sums.line10 += formYearTable[r].otherIncome;
   }
 }
 
@@ -102,280 +224,80 @@ void warnDafGroup(std::size_t index, const char* name) {
   endLine();
 }
 
-Amount sumExcessOverTwoPercent(Amount twoPercentLimit) {
-  if (verbosityLevel >= 1) {
-    writeReport("!\n");
-    writeReport("!   TWO PERCENT LIMIT calculation \n");
-    writeReport(
-        composeLine("!     %s is two percent of all donations\n", formatMoney(twoPercentLimit, 0)));
+void reportGiverOverLimit(std::size_t index, const DonorRecord& donor, Amount total,
+                          Amount excess) {
+  if (donor.sourceType == DAF) {
+    warnDafGroup(index, donor.name.data());
   }
-  Amount line5 = 0;
-  for (std::size_t i = 0; i < kDonorTableSize && donorTable[i].name[0] != '\0'; ++i) {
-    const DonorRecord& donor = donorTable[i];
-    if (!isTwoPercentTested(donor.sourceType)) {
-      continue;
-    }
-    const Amount excess = donor.fiveYearTotal - twoPercentLimit;
-    if (excess <= 0) {
-      continue;
-    }
-    if (donor.sourceType == DAF) {
-      warnDafGroup(i, donor.name.data());
-    }
-    line5 += excess;
-    if (verbosityLevel >= 2) {
-      writeReport(composeLine("!         Donor[%zu] %s has total donations %s\n", i,
-                              donor.name.data(), formatMoney(donor.fiveYearTotal, 0)));
-      writeReport(composeLine("!         %s of which exceeds the 5 year two percent limit\n",
-                              formatMoney(excess, 12)));
-    }
+  if (verbosityLevel >= 2) {
+    writeReport(composeLine("!         Donor[%zu] %s has total donations %s\n", index,
+                            donor.name.data(), formatMoney(total, 0).text));
+    writeReport(composeLine("!         %s of which exceeds the 5 year two percent limit\n",
+                            formatMoney(excess, 12).text));
   }
-  return line5;
 }
 
 void printPartTwo() {
-  PartTwoSums sums;
-  printPartTwoYearBlocks(sums);
-  printPartTwoIncomeLines(sums);
-  const Amount line11 = sums.line4 + sums.line8 + sums.line9 + sums.line10;
-  const Amount twoPercentLimit = line11 / 50;
-  sums.line5 = sumExcessOverTwoPercent(twoPercentLimit);
-  const Amount line6 = sums.line4 - sums.line5;
-  const Amount line7 = sums.line4;
+  printYearBlocks(kPartTwoLines, true);
+  FormYearRow columnF = sumOfRows(formYearTable);
+  const Amount line11 = partTwoLine11(columnF);
+  const Amount twoPercentLimit = twoPercentLimitOf(line11);
+  if (verbosityLevel >= 1) {
+    writeReport("!\n");
+    writeReport("!   TWO PERCENT LIMIT calculation \n");
+    writeReport(composeLine("!     %s is two percent of all donations\n",
+                            formatMoney(twoPercentLimit, 0).text));
+  }
+  columnF.twoPercentExcess =
+      sumExcessOverTwoPercent(twoPercentLimit, latestFormYear, reportGiverOverLimit);
+  const Amount line6 = partTwoLine6(columnF);
+  printColumnF(kPartTwoLines, columnF);
 
-  writeReport("!\n");
-  writeReport("!   COLUMN F contains sums for all 5 years\n");
-  writeReport(composeLine("!       Part II line  1 column f %s\n", formatMoney(sums.line1, 12)));
-  if (sums.line2 != 0) {
-    writeReport(composeLine("!       Part II line  2 column f %s\n", formatMoney(sums.line2, 12)));
-  }
-  if (sums.line3 != 0) {
-    writeReport(composeLine("!       Part II line  3 column f %s\n", formatMoney(sums.line3, 12)));
-  }
-  writeReport(composeLine("!       Part II line  4 column f %s\n", formatMoney(sums.line4, 12)));
-  if (sums.line5 != 0) {
-    writeReport(composeLine("!       Part II line  5 column f %s (exceeds 2 percent)\n",
-                            formatMoney(sums.line5, 12)));
-  }
-  writeReport(composeLine("!       Part II line  6 column f %s (public support)\n",
-                          formatMoney(line6, 12)));
-  writeReport(
-      composeLine("!       Part II line  7 column f %s (from line 4)\n", formatMoney(line7, 12)));
-  if (sums.line8 != 0) {
-    writeReport(
-        composeLine("!            Part II line  8 column f %s\n", formatMoney(sums.line8, 12)));
-  }
-  if (sums.line9 != 0) {
-    writeReport(
-        composeLine("!            Part II line  9 column f %s\n", formatMoney(sums.line9, 12)));
-  }
-  if (sums.line10 != 0) {
-    writeReport(
-        composeLine("!            Part II line 10 column f %s\n", formatMoney(sums.line10, 12)));
-  }
-  writeReport(composeLine("!       Part II line 11 column f %s (total support)\n",
-                          formatMoney(line11, 12)));
-
-  if (numberOfYears <= kYoungOrganisationYears) {
+  if (isInFirstFiveYears()) {
     writeReport("!       Part II line 13            check the box (first 5 years)\n");
     writeReport("!         The remainder of Part II is for reference only.\n");
     writeReport("!         The organization is less than 6 years old\n");
   }
   writeReport(composeLine("!       Part II line 14            %s (public support percentage)\n",
-                          formatPercent(line6, line11, 8)));
+                          formatPercent(line6, line11, 8).text));
 
-  // The form's thresholds are exact fractions: one third exactly passes 16a, a tenth 17a.
-  if (line11 > 0 && 3 * line6 >= line11) {
+  if (isOneThirdOrMore(line6, line11)) {
     writeReport("!       Part II line 16a support         OK (check the box)\n");
   } else {
-    writeReport(
-        composeLine("!       Part II line 16a (33.3%% support) FAILED (do not check the box)\n"));
-    if (line11 > 0 && 10 * line6 >= line11) {
-      writeReport(composeLine("!       Part II line 17a (10%% support) OK (check the box)\n"));
+    writeReport("!       Part II line 16a (33.3% support) FAILED (do not check the box)\n");
+    if (isOneTenthOrMore(line6, line11)) {
+      writeReport("!       Part II line 17a (10% support) OK (check the box)\n");
     } else {
-      writeReport(
-          composeLine("!       Part II line 17a (10%% support) FAILED (do not check the box)\n"));
+      writeReport("!       Part II line 17a (10% support) FAILED (do not check the box)\n");
     }
   }
   writeReport("!\n");
   writeReport("!\n");
-}
-
-// Column f sums of Part III, in the form's line numbers.
-struct PartThreeSums {
-  Amount line1 = 0;
-  Amount line2 = 0;
-  Amount line3 = 0;
-  Amount line4 = 0;
-  Amount line5 = 0;
-  Amount line6 = 0;
-  Amount line7a = 0;
-  Amount line7b = 0;
-  Amount line7c = 0;
-  Amount line9 = 0;
-  Amount line10a = 0;
-  Amount line10b = 0;
-  Amount line10c = 0;
-  Amount line11 = 0;
-  Amount line12 = 0;
-  Amount line13 = 0;
-};
-
-// One per-year line from its composed label; zero values are left out unless always printed.
-void printPartThreeLine(const char* label, Amount value, bool always) {
-  if (value == 0 && !always) {
-    return;
-  }
-  writeReport(label);
-  writeValueLine(value);
-}
-
-void printPartThreeYearBlocks(PartThreeSums& sums) {
-  for (std::size_t r = 0; r < formYearTable.size(); ++r) {
-    const FormYearRow& row = formYearTable[r];
-    const char c = columnLetter(r);
-    writeReport(composeLine("!       %ld\n", static_cast<long>(row.yearIndex) + kBaseYear));
-    printPartThreeLine(composeLine("!           Part III line  1 column %c", c), row.gifts, true);
-    printPartThreeLine(composeLine("!           Part III line  2 column %c", c),
-                       row.admissionsAndSales, false);
-    printPartThreeLine(composeLine("!           Part III line  3 column %c", c),
-                       row.relatedBusiness, false);
-    printPartThreeLine(composeLine("!           Part III line  4 column %c", c), row.taxRevenues,
-                       false);
-    printPartThreeLine(composeLine("!           Part III line  5 column %c", c),
-                       row.governmentServices, false);
-    printPartThreeLine(composeLine("!           Part III line  6 column %c", c), row.partIIITotal,
-                       false);
-    printPartThreeLine(composeLine("!           Part III line 7a column %c", c),
-                       row.disqualifiedGifts, false);
-    printPartThreeLine(composeLine("!           Part III line 7b column %c", c),
-                       row.largeNonDonations, false);
-    printPartThreeLine(composeLine("!           Part III line 7c column %c", c), row.notPublicSum,
-                       false);
-    if (row.partIIILine9 != 0) {
-      writeReport(composeLine("!           Part III line  9 column %c", c));
-      writeReport(composeLine("%s (copy of line 6)\n", formatMoney(row.partIIILine9, 12)));
-    }
-    printPartThreeLine(composeLine("!           Part III line 10a column %c", c),
-                       row.investmentIncome, false);
-    printPartThreeLine(composeLine("!           Part III line 10b column %c", c),
-                       row.unrelatedIncome, false);
-    printPartThreeLine(composeLine("!           Part III line 10c column %c", c),
-                       row.investmentAndUnrelated, false);
-    printPartThreeLine(composeLine("!           Part III line 11 column %c", c),
-                       row.oldBusinessIncome, false);
-    printPartThreeLine(composeLine("!           Part III line 12 column %c", c), row.otherIncome,
-                       false);
-    printPartThreeLine(composeLine("!           Part III line 13 column %c", c), row.totalSupport,
-                       false);
-
-    sums.line1 += row.gifts;
-    sums.line2 += row.admissionsAndSales;
-    sums.line3 += row.relatedBusiness;
-    sums.line4 += row.taxRevenues;
-    sums.line5 += row.governmentServices;
-    sums.line6 += row.partIIITotal;
-    sums.line7a += row.disqualifiedGifts;
-    sums.line7b += row.largeNonDonations;
-    sums.line7c += row.notPublicSum;
-    sums.line9 += row.partIIILine9;
-    sums.line10a += row.investmentIncome;
-    sums.line10b += row.unrelatedIncome;
-    sums.line10c += row.investmentAndUnrelated;
-    sums.line11 += row.oldBusinessIncome;
-    sums.line12 += row.otherIncome;
-    sums.line13 += row.totalSupport;
-  }
 }
 
 void printPartThree() {
   writeReport("! FORM 990 INFORMATION Part III 509(a)(2)\n");
-  PartThreeSums sums;
-  printPartThreeYearBlocks(sums);
-  const Amount line8 = sums.line6 - sums.line7c;
+  printYearBlocks(kPartThreeLines, false);
+  const FormYearRow columnF = sumOfRows(formYearTable);
+  printColumnF(kPartThreeLines, columnF);
+  const Amount line8 = partThreeLine8(columnF);
+  const Amount line10c = partThreeLine10c(columnF);
+  const Amount line13 = partThreeLine13(columnF);
 
-  writeReport("!\n");
-  writeReport("!   COLUMN F contains sums for all 5 years\n");
-  writeReport(composeLine("!       Part III line  1 column f %s (Gifts, Grants etc.)\n",
-                          formatMoney(sums.line1, 12)));
-  if (sums.line2 != 0) {
-    writeReport(composeLine("!       Part III line  2 column f %s (Admissions and Sales)\n",
-                            formatMoney(sums.line2, 12)));
-  }
-  if (sums.line3 != 0) {
-    writeReport(composeLine("!       Part III line  3 column f %s (Related Business)\n",
-                            formatMoney(sums.line3, 12)));
-  }
-  if (sums.line4 != 0) {
-    writeReport(composeLine("!       Part III line  4 column f %s (Tax revenues)\n",
-                            formatMoney(sums.line4, 12)));
-  }
-  if (sums.line5 != 0) {
-    writeReport(composeLine("!       Part III line  5 column f %s (Government Services)\n",
-                            formatMoney(sums.line5, 12)));
-  }
-  if (sums.line6 != 0) {
-    writeReport(composeLine("!       Part III line  6 column f %s (Total Support)\n",
-                            formatMoney(sums.line6, 12)));
-  }
-  if (sums.line7a != 0) {
-    writeReport(composeLine("!       Part III line 7a column f %s (Officer disqualified)\n",
-                            formatMoney(sums.line7a, 12)));
-  }
-  if (sums.line7b != 0) {
-    writeReport(composeLine("!       Part III line 7b column f %s (large non-donation)\n",
-                            formatMoney(sums.line7b, 12)));
-  }
-  if (sums.line7c != 0) {
-    writeReport(composeLine("!       Part III line 7c column f %s (not public sum 7a+7b)\n",
-                            formatMoney(sums.line7c, 12)));
-  }
-  writeReport(composeLine("!       Part III line  8 column f %s (public support)\n",
-                          formatMoney(line8, 12)));
-  if (sums.line9 > 0) {
-    writeReport(composeLine("!       Part III line  9 column f %s (copy line 6)\n",
-                            formatMoney(sums.line9, 12)));
-  }
-  if (sums.line10a > 0) {
-    writeReport(composeLine("!       Part III line 10a column f %s (Investment income)\n",
-                            formatMoney(sums.line10a, 12)));
-  }
-  if (sums.line10b > 0) {
-    writeReport(composeLine("!       Part III line 10b column f %s (Unrelated Income)\n",
-                            formatMoney(sums.line10b, 12)));
-  }
-  if (sums.line10c > 0) {
-    writeReport(composeLine("!       Part III line 10c column f %s (sum 10a + 10b)\n",
-                            formatMoney(sums.line10c, 12)));
-  }
-  if (sums.line11 > 0) {
-    writeReport(
-        composeLine("!       Part III line  11 column f %s\n", formatMoney(sums.line11, 12)));
-  }
-  if (sums.line12 > 0) {
-    writeReport(composeLine("!       Part III line  12 column f %s (other income)\n",
-                            formatMoney(sums.line12, 12)));
-  }
-  if (sums.line13 > 0) {
-    writeReport(composeLine("!       Part III line 13 column f %s (total support)\n",
-                            formatMoney(sums.line13, 12)));
-  }
-
-  if (numberOfYears <= kYoungOrganisationYears) {
+  if (isInFirstFiveYears()) {
     writeReport("!       Part III line 14             check the box (first 5 years)\n");
     writeReport("!         The remainder of Part III is for reference only.\n");
     writeReport("!         The organization is less than 6 years old\n");
   }
   writeReport(composeLine("!       Part III line 15 column f %s (public support percentage)\n",
-                          formatPercent(line8, sums.line13, 12)));
+                          formatPercent(line8, line13, 12).text));
   writeReport(composeLine("!       Part III line 17 column f %s (investment income percentage)\n",
-                          formatPercent(sums.line10c, sums.line13, 12)));
+                          formatPercent(line10c, line13, 12).text));
 
   // 509(a)(2) needs both: public support above one third and investment income at most a third.
-  const bool supportAboveThird = sums.line13 > 0 && 3 * line8 > sums.line13;
-  const bool investmentWithinThird = 3 * sums.line10c <= sums.line13;
-  if (supportAboveThird && investmentWithinThird) {
-    writeReport(composeLine("!       Part III line 19a 33%% support        OK (check the box)\n"));
+  const bool supportAboveThird = isMoreThanOneThird(line8, line13);
+  if (supportAboveThird && !isMoreThanOneThird(line10c, line13)) {
+    writeReport("!       Part III line 19a 33% support        OK (check the box)\n");
   } else {
     writeReport("!       Part III line 19a support       FAILED (do not check the box)\n");
     if (supportAboveThird) {
@@ -385,6 +307,27 @@ void printPartThree() {
 }
 
 }  // namespace
+
+FormYearRow columnFOf(const std::array<FormYearRow, kFormYears>& rows, long lastYear,
+                      ExcessVisitor visit) {
+  FormYearRow columnF = sumOfRows(rows);
+  columnF.twoPercentExcess =
+      sumExcessOverTwoPercent(twoPercentLimitOf(partTwoLine11(columnF)), lastYear, visit);
+  return columnF;
+}
+
+Amount partTwoPublicSupport(const FormYearRow& row) { return partTwoLine6(row); }
+Amount partTwoTotalSupport(const FormYearRow& row) { return partTwoLine11(row); }
+Amount partThreePublicSupport(const FormYearRow& row) { return partThreeLine8(row); }
+Amount partThreeInvestmentIncome(const FormYearRow& row) { return partThreeLine10c(row); }
+Amount partThreeTotalSupport(const FormYearRow& row) { return partThreeLine13(row); }
+
+// The ledger keeps every amount below 10^15 cents, so ten times one cannot overflow.
+bool isOneThirdOrMore(Amount part, Amount whole) { return whole > 0 && 3 * part >= whole; }
+bool isMoreThanOneThird(Amount part, Amount whole) { return whole > 0 && 3 * part > whole; }
+bool isOneTenthOrMore(Amount part, Amount whole) { return whole > 0 && 10 * part >= whole; }
+
+bool isInFirstFiveYears() { return numberOfYears <= kYoungOrganisationYears; }
 
 void printScheduleA() {
   writeReport("! FORM 990 INFORMATION Part II 509(a)(1)\n");

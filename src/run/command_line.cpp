@@ -13,6 +13,7 @@
 #include "output/message_channel.hpp"
 #include "run/banner.hpp"
 #include "run/report_file.hpp"
+#include "run/worksheet_file.hpp"
 
 namespace {
 
@@ -209,6 +210,14 @@ void handleOption(const char* argument) {
                 "Report file %s is also a donation list of this run; it is not opened", tail + 1);
       } else if (!openReportFile(tail + 1)) {
         message(MessageKind::error, 0, "Open report file failed: %s", tail + 1);
+      }
+      break;
+    case 'w':
+      if (tail[0] != '=') {
+        reportMissingEqualSign(argument);
+      } else if (!setWorksheetFile(tail + 1, isListOfThisRun(tail + 1))) {
+        message(MessageKind::argumentIssue, 0, "Worksheet file %s must end in .csv or .html",
+                tail + 1);
       }
       break;
     case 'r':

@@ -13,6 +13,7 @@
 #include "run/banner.hpp"
 #include "run/command_line.hpp"
 #include "run/report_file.hpp"
+#include "run/worksheet_file.hpp"
 
 namespace {
 
@@ -26,6 +27,7 @@ void resetProgramState() {
   resetMessageChannel();
   resetDonorTable();
   resetTotals();
+  resetWorksheetFile();
   std::clearerr(stdout);
 }
 
@@ -85,6 +87,7 @@ void runAnalysis() {
   printSupportBySource();
   writeSeparator();
   writeSeparator();
+  writeWorksheetFile();
   printClosingTallies();
 }
 

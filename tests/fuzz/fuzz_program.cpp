@@ -23,10 +23,15 @@ namespace {
 std::string workFolder;
 std::string listArgument;
 std::string reportArgument;
+// The worksheet in both forms, one run each, so that its walks see every kind of list.
+std::string csvArgument;
+std::string pageArgument;
 
 void removeWorkFiles() {
   std::remove((workFolder + "/list.txt").c_str());
   std::remove((workFolder + "/report.txt").c_str());
+  std::remove((workFolder + "/sheet.csv").c_str());
+  std::remove((workFolder + "/sheet.html").c_str());
   rmdir(workFolder.c_str());
 }
 
@@ -93,14 +98,18 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   // A bare name starting with '/' would be taken for an option.
   listArgument = "-i=" + workFolder + "/list.txt";
   reportArgument = "-o=" + workFolder + "/report.txt";
+  csvArgument = "-w=" + workFolder + "/sheet.csv";
+  pageArgument = "-w=" + workFolder + "/sheet.html";
   std::atexit(removeWorkFiles);
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   writeList(data, size);
-  const std::array<const char*, 4> arguments = { "quorva", "-d=4", reportArgument.c_str(),
-                                                 listArgument.c_str() };
+  const std::array<const char*, 5> arguments = {
+    "quorva", "-d=4", reportArgument.c_str(), listArgument.c_str(),
+    (size % 2 == 0 ? csvArgument : pageArgument).c_str()
+  };
   const int status = runProgram(static_cast<int>(arguments.size()), arguments.data());
   if (status != 0 && status != 1) {
     invariantFailed("the exit status is neither 0 nor 1");
