@@ -133,6 +133,10 @@ void reportText(const char* format, ...) {
 
 void setConsoleSink(std::FILE* sink) { consoleSink = sink; }
 
+void writeConsole(const char* text) { std::fputs(text, console()); }
+
+std::FILE* consoleStream() { return console(); }
+
 bool setVerbosity(long level) {
   if (level < 0 || level > kMaxVerbosity) {
     return false;

@@ -50,6 +50,10 @@ void messageMore(const char* format, ...) __attribute__((format(printf, 1, 2)));
 /// writeReport writes it.
 void reportText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+/// Text to the console alone, unchanged: no prefix, not to the report file.
+void writeConsole(const char* text);
+/// The console stream (standard output, or the sink a test installed).
+std::FILE* consoleStream();
 /// Where console output goes: standard output unless a test installs another stream; nullptr
 /// restores standard output.
 void setConsoleSink(std::FILE* sink);

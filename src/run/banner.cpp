@@ -49,4 +49,4 @@ void printVersion() {
   std::printf("QUORVA %d(%d)-%d\n", kMajorVersion, kMinorVersion, kEditNumber);
 }
 
-void printUsage() { std::fputs(kUsageText, stdout); }
+void printUsage() { writeConsole(kUsageText); }

@@ -19,6 +19,11 @@ namespace {
 
 void writeSeparator() { reportText("!\n"); }
 
+// Output that never reached the console is a failed run, whatever the tallies say.
+bool consoleFailed() {
+  return std::fflush(consoleStream()) != 0 || std::ferror(consoleStream()) != 0;
+}
+
 }  // namespace
 
 // Everything a run changes starts from its initial value, so that the program can also be run
@@ -28,7 +33,7 @@ void resetProgramState() {
   resetDonorTable();
   resetTotals();
   resetWorksheetFile();
-  std::clearerr(stdout);
+  std::clearerr(consoleStream());
 }
 
 int runProgram(int argc, const char* const* argv) {
@@ -37,36 +42,36 @@ int runProgram(int argc, const char* const* argv) {
   if (argc == 2 && argv != nullptr && argv[1] != nullptr) {
     if (std::strcmp(argv[1], "--help") == 0) {
       printUsage();
-      return std::fflush(stdout) != 0 || std::ferror(stdout) != 0 ? 1 : 0;
+      return consoleFailed() ? 1 : 0;
     }
     if (std::strcmp(argv[1], "--version") == 0) {
       printVersion();
-      return std::fflush(stdout) != 0 || std::ferror(stdout) != 0 ? 1 : 0;
+      return consoleFailed() ? 1 : 0;
     }
   }
-  std::fputs("\n", stdout);
+  writeConsole("\n");
   printBanner();
-  std::fflush(stdout);
+  std::fflush(consoleStream());
   if (argc <= 1 || argv == nullptr) {
     printUsage();
-    std::fflush(stdout);
+    std::fflush(consoleStream());
     return 1;
   }
-  std::fputs("! Processing command line arguments\n", stdout);
+  writeConsole("! Processing command line arguments\n");
   handleArguments(argc, argv);
   runAnalysis();
   closeReportFile();
   int status = errorCount > 0 ? 1 : 0;
   // Output that never reached the console is a failed run, whatever the tallies say.
-  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+  if (consoleFailed()) {
     status = 1;
   }
   return status;
 }
 
 void runAnalysis() {
-  std::fputs("! Parameters read. Analyzing data.\n", stdout);
-  std::fflush(stdout);
+  writeConsole("! Parameters read. Analyzing data.\n");
+  std::fflush(consoleStream());
   checkDonorTable("Pre-analyze");
   writeSeparator();
   checkDonorTable("start compute totals");

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "console_capture.hpp"
 #include "ledger/totals.hpp"
 #include "output/message_channel.hpp"
 #include "run/run_sequence.hpp"
@@ -19,13 +20,12 @@ TEST(Tallies, StopAtTheLargestCountInsteadOfWrapping) {
   errorCount = INT_MAX - 1;
   warningCount = INT_MAX;
   infoCount = INT_MAX;
-  testing::internal::CaptureStdout();
-  beginError(0);
-  beginError(0);
-  beginCalculationError();
-  beginWarning(3);
-  beginInfo(0);
-  testing::internal::GetCapturedStdout();
+  ConsoleCapture console;
+  message(MessageKind::error, 0, "one");
+  message(MessageKind::error, 0, "two");
+  message(MessageKind::calculationError, 0, "three");
+  message(MessageKind::warning, 3, "four");
+  message(MessageKind::info, 0, "five");
   // A run with errors must still end with status 1, however many there were.
   EXPECT_EQ(errorCount, INT_MAX);
   EXPECT_EQ(warningCount, INT_MAX);
@@ -42,9 +42,9 @@ std::string writeList(const char* name, const char* content) {
 
 // The console of one in-process run.
 std::string runOnce(int argc, const char* const* argv, int& status) {
-  testing::internal::CaptureStdout();
+  ConsoleCapture console;
   status = runProgram(argc, argv);
-  return testing::internal::GetCapturedStdout();
+  return console.take();
 }
 
 TEST(Rerun, ASecondRunInTheSameProcessPrintsWhatTheFirstPrinted) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "console_capture.hpp"
 #include "ledger/totals.hpp"
 #include "output/message_channel.hpp"
 #include "run/run_sequence.hpp"
@@ -65,9 +66,9 @@ TEST(HandleArgumentTest, VerbosityOptionsChangeTheLevelOnlyWhenValid) {
   for (const auto& c : cases) {
     resetMessageChannel();
     verbosityLevel = 2;
-    testing::internal::CaptureStdout();
+    ConsoleCapture console;
     handleArgument(c.argument);
-    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string out = console.take();
     EXPECT_EQ(verbosityLevel, c.levelAfter) << c.argument;
     EXPECT_EQ(out.find("! Messaging enabled:\n") != std::string::npos, c.shown) << c.argument;
   }
@@ -77,11 +78,11 @@ TEST(HandleArgumentTest, VerbosityOptionsChangeTheLevelOnlyWhenValid) {
 TEST(HandleArgumentTest, RefusedYearsKeepTheLastAcceptedOne) {
   resetMessageChannel();
   resetTotals();
-  testing::internal::CaptureStdout();
+  ConsoleCapture console;
   for (const char* argument : { "-r=21", "/r=24", "-r=75", "-r=150", "-r=", "-r24" }) {
     handleArgument(argument);
   }
-  testing::internal::GetCapturedStdout();
+  console.take();
   EXPECT_EQ(latestFormYear, 2024);
   EXPECT_EQ(infoCount, 2);
   // A refused year is an error (the period is not the one asked for); -r24 is only a typo.
@@ -105,9 +106,9 @@ TEST(HandleArgumentTest, AbsolutePathsAreListsOtherSlashArgumentsOptions) {
   };
   for (const auto& c : cases) {
     resetMessageChannel();
-    testing::internal::CaptureStdout();
+    ConsoleCapture console;
     handleArgument(c.argument);
-    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string out = console.take();
     const std::string refused =
         std::string("? ERROR: Open donation list file failed for: ") + c.argument + "\n";
     EXPECT_EQ(out.find(refused) != std::string::npos, c.list) << c.argument;
@@ -118,21 +119,20 @@ TEST(HandleArgumentTest, AbsolutePathsAreListsOtherSlashArgumentsOptions) {
 
 TEST(RunProgramTest, NoArgumentsReturnOneWithoutProcessing) {
   const char* argv[] = { "quorva" };
-  testing::internal::CaptureStdout();
+  ConsoleCapture console;
   EXPECT_EQ(runProgram(1, argv), 1);
-  const std::string out = testing::internal::GetCapturedStdout();
+  const std::string out = console.take();
   EXPECT_EQ(out.rfind("\n! QUORVA 2(5)-7\n", 0), 0u);
   EXPECT_EQ(out.find("Processing command line arguments"), std::string::npos);
 }
 
 TEST(RunProgramTest, RunsTwiceInOneProcessWithTheSameResult) {
   const char* argv[] = { "quorva", "-d=2", "-r=24", "-x" };
-  testing::internal::CaptureStdout();
+  ConsoleCapture console;
   const int first = runProgram(4, argv);
-  const std::string firstOut = testing::internal::GetCapturedStdout();
-  testing::internal::CaptureStdout();
+  const std::string firstOut = console.take();
   const int second = runProgram(4, argv);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), firstOut);
+  EXPECT_EQ(console.take(), firstOut);
   EXPECT_EQ(first, 0);
   EXPECT_EQ(second, 0);
   EXPECT_NE(firstOut.find("! INFO: 2 Informational messages reading and reporting on donation "
@@ -149,9 +149,9 @@ TEST(RunProgramTest, AnErrorInAListGivesStatusOne) {
   std::fclose(list);
   // An absolute path alone is a list, not an option.
   const char* argv[] = { "quorva", path };
-  testing::internal::CaptureStdout();
+  ConsoleCapture console;
   EXPECT_EQ(runProgram(2, argv), 1);
-  const std::string out = testing::internal::GetCapturedStdout();
+  const std::string out = console.take();
   std::remove(path);
   EXPECT_NE(out.find("! INFO: 1 Error reading and reporting on donation list(s).\n"),
             std::string::npos);
