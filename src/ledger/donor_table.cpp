@@ -1,13 +1,16 @@
 #include "ledger/donor_table.hpp"
 
+#include <array>
+#include <cstdlib>
 #include <cstring>
 
 #include "ledger/source_type.hpp"
 #include "output/message_channel.hpp"
 #include "output/money_format.hpp"
 
-std::array<DonorRecord, kDonorTableSize> donorTable{};
+DonorTable donorTable{ nullptr, 0 };
 std::uint32_t donorCount = 0;
+std::int64_t* donorYearPool = nullptr;
 
 namespace {
 
@@ -16,6 +19,11 @@ namespace {
 Amount bookedMagnitude = 0;
 
 constexpr std::size_t kStoredNameLength = kDonorNameSize - 1;
+
+// The names the table may hold; entries already made stay when it is lowered.
+std::size_t tableLimit = kDonorTableSize;
+// The hint on -n= is given once per run, at the first name that finds the table full.
+bool tableFullHinted = false;
 
 bool isNameEmpty(const char* name) { return name == nullptr || name[0] == '\0'; }
 
@@ -38,27 +46,178 @@ bool sameName(const char* stored, const char* name) {
   return true;
 }
 
-// Entries that may be in use; donorCount never exceeds the table, but a corrupted count must
-// not walk past it.
-std::size_t usedEntries() { return donorCount < kDonorTableSize ? donorCount : kDonorTableSize; }
+// Entries that may be in use; a corrupted count must not walk past the records there are.
+std::size_t usedEntries() {
+  return donorCount < donorTable.capacity ? donorCount : donorTable.capacity;
+}
 
 Amount magnitudeOf(Amount amount) { return amount < 0 ? -amount : amount; }
 
-// An index beside the table finds a name among 512 without comparing it with each entry:
-// open addressing over a hash of the case-folded name, each used slot holding the hash, the
-// name's length and the entry's index plus one. The table stays the record (order, first
-// spelling); every hit is checked against the entry itself. The index covers entries 0 to
-// indexedCount - 1 and is trusted only while they were all found sound when indexed; otherwise
-// every lookup takes the table scan, which reports the damage as before.
-constexpr std::size_t kIndexSlots = 2 * kDonorTableSize;
-constexpr std::size_t kIndexMask = kIndexSlots - 1;
-static_assert((kIndexSlots & kIndexMask) == 0, "the slot count must be a power of two");
+// --- storage ---------------------------------------------------------------------------------
+// Taken as names are created and kept until the table is reset, so that memory follows the
+// names a run has, not the size the table may reach. Nothing is taken per line read.
+
+// Room for one more record: the records grow by doubling up to the table's size, the new part
+// zeroed so that unused entries read as empty.
+bool reserveRecord(std::size_t used) {
+  if (used < donorTable.capacity) {
+    return true;
+  }
+  std::size_t capacity = donorTable.capacity < 64 ? 64 : 2 * donorTable.capacity;
+  if (capacity > tableLimit) {
+    capacity = tableLimit > used ? tableLimit : used + 1;
+  }
+  void* grown = std::realloc(donorTable.records, capacity * sizeof(DonorRecord));
+  if (grown == nullptr) {
+    return false;
+  }
+  donorTable.records = static_cast<DonorRecord*>(grown);
+  std::memset(static_cast<void*>(donorTable.records + donorTable.capacity), 0,
+              (capacity - donorTable.capacity) * sizeof(DonorRecord));
+  donorTable.capacity = capacity;
+  return true;
+}
+
+// Names are copied into blocks that never move, so a record can point at its name.
+constexpr std::size_t kNameBlockSize = 64 * 1024;
+char** nameBlocks = nullptr;
+std::size_t nameBlockCount = 0;
+std::size_t nameBlockSlots = 0;
+std::size_t nameBlockUsed = kNameBlockSize;  // in the last block; full when there is none
+
+// A copy of the first length characters of name with a terminator, or nullptr.
+char* storeName(const char* name, std::size_t length) {
+  if (kNameBlockSize - nameBlockUsed < length + 1) {
+    if (nameBlockCount == nameBlockSlots) {
+      const std::size_t slots = nameBlockSlots == 0 ? 16 : 2 * nameBlockSlots;
+      void* grown = std::realloc(static_cast<void*>(nameBlocks), slots * sizeof(char*));
+      if (grown == nullptr) {
+        return nullptr;
+      }
+      nameBlocks = static_cast<char**>(grown);
+      nameBlockSlots = slots;
+    }
+    char* block = static_cast<char*>(std::malloc(kNameBlockSize));
+    if (block == nullptr) {
+      return nullptr;
+    }
+    nameBlocks[nameBlockCount++] = block;
+    nameBlockUsed = 0;
+  }
+  char* stored = nameBlocks[nameBlockCount - 1] + nameBlockUsed;
+  std::memcpy(stored, name, length);
+  stored[length] = '\0';
+  nameBlockUsed += length + 1;
+  return stored;
+}
+
+// A donor's years are a run of pairs in donorYearPool, kept in increasing order of year. A run
+// that is full moves to one of twice its room; the room it leaves goes to a free list by size
+// (linked through its first pair, each link the next run's start plus one, 0 ending the list),
+// for the next run of that size. Runs hold 1 to 256 years.
+constexpr std::uint32_t kNoRun = 0xffffffffu;
+constexpr std::size_t kRunSizes = 9;  // room for 1, 2, 4, ... 256 years
+std::array<std::uint32_t, kRunSizes> freeRuns{};
+std::size_t yearPoolUsed = 0;
+std::size_t yearPoolCapacity = 0;
+
+std::size_t runSizeClass(std::size_t room) {
+  std::size_t sizeClass = 0;
+  while ((std::size_t{ 1 } << sizeClass) < room) {
+    ++sizeClass;
+  }
+  return sizeClass;
+}
+
+void clearYearPool() {
+  std::free(donorYearPool);
+  donorYearPool = nullptr;
+  yearPoolUsed = 0;
+  yearPoolCapacity = 0;
+  freeRuns.fill(0);
+}
+
+// The start of a free run with room for room years, or kNoRun when no memory is left.
+std::uint32_t takeRun(std::size_t room) {
+  std::uint32_t& freeRun = freeRuns[runSizeClass(room)];
+  if (freeRun != 0) {
+    const std::uint32_t run = freeRun - 1;
+    freeRun = static_cast<std::uint32_t>(donorYearPool[run]);
+    return run;
+  }
+  if (yearPoolCapacity - yearPoolUsed < room) {
+    const std::size_t capacity = yearPoolCapacity == 0 ? 4096 : 2 * yearPoolCapacity;
+    if (capacity >= kNoRun - 1) {
+      return kNoRun;
+    }
+    void* grown = std::realloc(static_cast<void*>(donorYearPool), capacity * sizeof(std::int64_t));
+    if (grown == nullptr) {
+      return kNoRun;
+    }
+    donorYearPool = static_cast<std::int64_t*>(grown);
+    yearPoolCapacity = capacity;
+  }
+  const std::uint32_t run = static_cast<std::uint32_t>(yearPoolUsed);
+  yearPoolUsed += room;
+  return run;
+}
+
+void giveBackRun(std::uint32_t run, std::size_t room) {
+  std::uint32_t& freeRun = freeRuns[runSizeClass(room)];
+  donorYearPool[run] = freeRun;
+  freeRun = run + 1;
+}
+
+// Where in donorYearPool the entry's amount of yearIndex is, the year added at zero when the
+// entry has none yet; kNoRun when no memory was left for it.
+std::uint32_t yearSlot(DonorRecord& entry, int yearIndex) {
+  DonorYears& years = entry.yearAmounts;
+  std::size_t k = 0;
+  for (; k < years.count; ++k) {
+    const int year = years.yearAt(k);
+    if (year == yearIndex) {
+      return years.first + static_cast<std::uint32_t>(k);
+    }
+    if (year > yearIndex) {
+      break;
+    }
+  }
+  if (years.count == years.capacity) {
+    const std::size_t room = years.capacity == 0 ? 1 : 2 * std::size_t{ years.capacity };
+    const std::uint32_t run = takeRun(room);
+    if (run == kNoRun) {
+      return kNoRun;
+    }
+    if (years.capacity != 0) {
+      std::memcpy(donorYearPool + run, donorYearPool + years.first,
+                  years.count * sizeof(std::int64_t));
+      giveBackRun(years.first, years.capacity);
+    }
+    years.first = run;
+    years.capacity = static_cast<std::uint16_t>(room);
+  }
+  std::int64_t* list = donorYearPool + years.first;
+  std::memmove(list + k + 1, list + k, (years.count - k) * sizeof(std::int64_t));
+  list[k] = yearIndex;
+  ++years.count;
+  return years.first + static_cast<std::uint32_t>(k);
+}
+
+// --- name index ------------------------------------------------------------------------------
+// An index beside the table finds a name without comparing it with each entry: open
+// addressing over a hash of the case-folded name, each used slot holding the hash and the
+// entry's index plus one with the name's length. It keeps at least twice as many slots as
+// entries, so a lookup stays one or two probes as the table grows. The table stays the record
+// (order, first spelling); every hit is checked against the entry itself. The index covers
+// entries 0 to indexedCount - 1 and is trusted only while they were all found sound when
+// indexed; otherwise every lookup takes the table scan, which reports the damage as before.
+constexpr std::size_t kFirstIndexSlots = 2 * kDonorTableSize;
 struct IndexSlot {
   std::uint32_t hash;
-  std::uint16_t entryPlusOne;  // 0: slot free
-  std::uint16_t length;
+  std::uint32_t entryAndLength;  // (entry + 1) * 256 + the name's length; 0: slot free
 };
-std::array<IndexSlot, kIndexSlots> nameIndex{};
+IndexSlot* nameIndex = nullptr;
+std::size_t indexMask = 0;  // slots - 1; 0 while there are none
 std::size_t indexedCount = 0;
 bool indexTrusted = true;
 
@@ -138,26 +297,61 @@ bool sameKeyedName(const char* stored, const char* name, std::size_t length) {
 
 // The entry holding name according to the index, or -1.
 [[gnu::always_inline]] inline int indexedEntry(const char* name, const NameKey& key) {
-  for (std::size_t slot = key.hash & kIndexMask; nameIndex[slot].entryPlusOne != 0;
-       slot = (slot + 1) & kIndexMask) {
+  const std::uint32_t length = static_cast<std::uint32_t>(key.length);
+  for (std::size_t slot = key.hash & indexMask; nameIndex[slot].entryAndLength != 0;
+       slot = (slot + 1) & indexMask) {
     const IndexSlot& filed = nameIndex[slot];
-    const std::size_t entry = filed.entryPlusOne - 1u;
-    if (filed.hash == key.hash && filed.length == key.length &&
-        sameKeyedName(donorTable[entry].name.data(), name, key.length)) {
-      return static_cast<int>(entry);
+    if (filed.hash == key.hash && (filed.entryAndLength & 0xffu) == length) {
+      const std::size_t entry = (filed.entryAndLength >> 8) - 1u;
+      if (sameKeyedName(donorTable.records[entry].name.data(), name, key.length)) {
+        return static_cast<int>(entry);
+      }
     }
   }
   return -1;
 }
 
+void fileInIndex(const NameKey& key, std::size_t entry) {
+  std::size_t slot = key.hash & indexMask;
+  while (nameIndex[slot].entryAndLength != 0) {
+    slot = (slot + 1) & indexMask;
+  }
+  nameIndex[slot] =
+      IndexSlot{ key.hash, static_cast<std::uint32_t>((entry + 1) * 256 + key.length) };
+}
+
 void clearIndex() {
-  nameIndex.fill(IndexSlot{ 0, 0, 0 });
+  std::free(nameIndex);
+  nameIndex = nullptr;
+  indexMask = 0;
   indexedCount = 0;
   indexTrusted = true;
 }
 
+// Room in the index for one more entry, keeping at least half its slots free: a larger index,
+// the entries already indexed filed again. False when no memory was left.
+bool reserveIndexSlot() {
+  const std::size_t slots = indexMask + 1;
+  if (nameIndex != nullptr && 2 * (indexedCount + 1) <= slots) {
+    return true;
+  }
+  const std::size_t grownSlots = nameIndex == nullptr ? kFirstIndexSlots : 2 * slots;
+  void* grown = std::calloc(grownSlots, sizeof(IndexSlot));
+  if (grown == nullptr) {
+    return false;
+  }
+  std::free(nameIndex);
+  nameIndex = static_cast<IndexSlot*>(grown);
+  indexMask = grownSlots - 1;
+  for (std::size_t entry = 0; entry < indexedCount; ++entry) {
+    fileInIndex(nameKey(donorTable.records[entry].name.data()), entry);
+  }
+  return true;
+}
+
 // Brings the index up to the used part of the table, which code outside this file may also
-// have filled. An empty or repeated name makes the index untrusted until the table is reset.
+// have filled. An empty or repeated name makes the index untrusted until the table is reset,
+// and so does a lack of memory for it.
 bool catchUpIndex();
 
 bool syncIndex() { return indexedCount == usedEntries() ? indexTrusted : catchUpIndex(); }
@@ -168,18 +362,17 @@ bool catchUpIndex() {
     clearIndex();
   }
   while (indexTrusted && indexedCount < used) {
-    const char* name = donorTable[indexedCount].name.data();
+    if (!reserveIndexSlot()) {
+      indexTrusted = false;
+      break;
+    }
+    const char* name = donorTable.records[indexedCount].name.data();
     const NameKey key = nameKey(name);
     if (name[0] == '\0' || indexedEntry(name, key) >= 0) {
       indexTrusted = false;
       break;
     }
-    std::size_t slot = key.hash & kIndexMask;
-    while (nameIndex[slot].entryPlusOne != 0) {
-      slot = (slot + 1) & kIndexMask;
-    }
-    nameIndex[slot] = IndexSlot{ key.hash, static_cast<std::uint16_t>(indexedCount + 1),
-                                 static_cast<std::uint16_t>(key.length) };
+    fileInIndex(key, indexedCount);
     ++indexedCount;
   }
   return indexTrusted;
@@ -226,9 +419,11 @@ void reportFound(std::size_t index) {
   }
 }
 
-}  // namespace
-
-namespace {
+void reportNoRoom(const char* name, long line) {
+  beginError(line);
+  emitText(composeLine("No room to create donor %s", name));
+  endLine();
+}
 
 // Finds name by scanning the table from entry 0, or creates its entry: for a name the index
 // does not hold, and whenever the index cannot be trusted. Kept apart from the lookup through
@@ -250,10 +445,20 @@ int scanOrCreateDonor(const char* name, long line) {
     }
   }
 
-  if (used >= kDonorTableSize) {
-    beginError(line);
-    emitText(composeLine("No room to create donor %s", name));
-    endLine();
+  if (used >= tableLimit) {
+    reportNoRoom(name, line);
+    if (!tableFullHinted) {
+      tableFullHinted = true;
+      beginInfo(line);
+      emitText(composeLine("The donor table holds %d names; run again with -n=NUMBER to hold more",
+                           static_cast<int>(tableLimit)));
+      endLine();
+    }
+    return -1;
+  }
+  // Out of memory: the name cannot be kept, which is said as for a full table.
+  if (!reserveRecord(used)) {
+    reportNoRoom(name, line);
     return -1;
   }
 
@@ -264,8 +469,13 @@ int scanOrCreateDonor(const char* name, long line) {
                          static_cast<int>(used)));
     endLine();
   }
-  std::strncpy(entry.name.data(), name, kDonorNameSize);
-  entry.name[kStoredNameLength] = '\0';
+  char* stored = storeName(name, strnlen(name, kStoredNameLength));
+  if (stored == nullptr) {
+    reportNoRoom(name, line);
+    return -1;
+  }
+  entry = DonorRecord{};
+  entry.name.text = stored;
 
   if (verbosityLevel >= 4) {
     beginPlain();
@@ -277,10 +487,6 @@ int scanOrCreateDonor(const char* name, long line) {
   return static_cast<int>(used);
 }
 
-}  // namespace
-
-namespace {
-
 // findOrCreateDonor for a name of a known length (at most kStoredNameLength).
 int findOrCreateOfLength(const char* name, std::size_t length, long line) {
   if (isNameEmpty(name)) {
@@ -289,7 +495,7 @@ int findOrCreateOfLength(const char* name, std::size_t length, long line) {
     endLine();
     return -1;
   }
-  if (syncIndex()) {
+  if (syncIndex() && nameIndex != nullptr) {
     const int found = indexedEntry(name, keyOfLength(name, length));
     if (found >= 0) {
       reportFound(static_cast<std::size_t>(found));
@@ -304,6 +510,16 @@ std::size_t lengthOf(const char* name) {
 }
 
 }  // namespace
+
+bool setDonorTableSize(long size) {
+  if (size < static_cast<long>(kDonorTableSize) || size > static_cast<long>(kLargestDonorTable)) {
+    return false;
+  }
+  tableLimit = static_cast<std::size_t>(size);
+  return true;
+}
+
+std::size_t donorTableSize() { return tableLimit; }
 
 int findOrCreateDonor(const char* name, long line) {
   return findOrCreateOfLength(name, lengthOf(name), line);
@@ -358,12 +574,25 @@ void addDonationOfLength(const char* name, std::size_t length, std::time_t when,
     endLine();
     return;
   }
-  bookedMagnitude += magnitude;
 
   DonorRecord& entry = donorTable[static_cast<std::size_t>(index)];
+  const bool inTable = yearIndex >= 0 && yearIndex < kYearCount;
+  std::uint32_t slot = kNoRun;
+  if (inTable) {
+    slot = yearSlot(entry, yearIndex);
+    // Booked in full or not at all: without room for the year, the total is left as it was.
+    if (slot == kNoRun) {
+      beginError(line);
+      emitText(composeLine("No memory left to book %s for donor %s", formatMoney(amount, 0), name));
+      endLine();
+      return;
+    }
+  }
+  bookedMagnitude += magnitude;
   entry.totalAmount += amount;
-  if (yearIndex >= 0 && yearIndex < kYearCount) {
-    entry.yearAmounts[static_cast<std::size_t>(yearIndex)] += amount;
+  if (inTable) {
+    // The magnitude bound keeps 256 times any year's sum inside 64 bits.
+    donorYearPool[slot] += amount * 256;
   } else {
     beginError(line);
     emitText(composeLine("Invalid year %d for donor %s", yearIndex, name));
@@ -387,10 +616,53 @@ void checkDonorTable(const char* stage) {
   }
 }
 
+bool addYearAmount(int index, int yearIndex, Amount cents) {
+  if (index < 0 || static_cast<std::size_t>(index) >= usedEntries() || yearIndex < 0 ||
+      yearIndex >= kYearCount) {
+    return false;
+  }
+  DonorRecord& entry = donorTable[static_cast<std::size_t>(index)];
+  const std::uint32_t slot = yearSlot(entry, yearIndex);
+  if (slot == kNoRun) {
+    return false;
+  }
+  entry.totalAmount += cents;
+  donorYearPool[slot] += cents * 256;
+  return true;
+}
+
+int appendDonorEntry(const char* name) {
+  const std::size_t used = usedEntries();
+  if (!reserveRecord(used)) {
+    return -1;
+  }
+  const char* text = name != nullptr ? name : "";
+  char* stored = storeName(text, strnlen(text, kStoredNameLength));
+  if (stored == nullptr) {
+    return -1;
+  }
+  donorTable[used] = DonorRecord{};
+  donorTable[used].name.text = stored;
+  donorCount = static_cast<std::uint32_t>(used + 1);
+  return static_cast<int>(used);
+}
+
 void resetDonorTable() {
-  donorTable = {};
+  std::free(donorTable.records);
+  donorTable = DonorTable{ nullptr, 0 };
   donorCount = 0;
+  for (std::size_t i = 0; i < nameBlockCount; ++i) {
+    std::free(nameBlocks[i]);
+  }
+  std::free(static_cast<void*>(nameBlocks));
+  nameBlocks = nullptr;
+  nameBlockCount = 0;
+  nameBlockSlots = 0;
+  nameBlockUsed = kNameBlockSize;
+  clearYearPool();
   bookedMagnitude = 0;
+  tableLimit = kDonorTableSize;
+  tableFullHinted = false;
   clearIndex();
   yearCache = {};
 }

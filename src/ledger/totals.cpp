@@ -30,7 +30,7 @@ constexpr Amount kLargeReceiptFloorSupport = 50000000;
 // Walks stop at the first unused entry: the table guarantees nothing after it is in use.
 std::size_t usedDonorEntries() {
   std::size_t count = 0;
-  while (count < kDonorTableSize && donorTable[count].name[0] != '\0') {
+  while (isDonorEntryInUse(count)) {
     ++count;
   }
   return count;
@@ -184,10 +184,12 @@ void computeTotals() {
     if (officer) {
       ++officerCount;
     }
-    for (std::size_t y = 0; y < yearTotals.size(); ++y) {
-      yearTotals[y] += donor.yearAmounts[y];
+    // Only the years the donor gave in, in increasing order of year.
+    for (std::size_t k = 0; k < donor.yearAmounts.count; ++k) {
+      const Amount amount = donor.yearAmounts.amountAt(k);
+      yearTotals[static_cast<std::size_t>(donor.yearAmounts.yearAt(k))] += amount;
       if (officer) {
-        officerTotal += donor.yearAmounts[y];
+        officerTotal += amount;
       }
     }
   }

@@ -110,7 +110,7 @@ Amount sumExcessOverTwoPercent(Amount twoPercentLimit) {
         composeLine("!     %s is two percent of all donations\n", formatMoney(twoPercentLimit, 0)));
   }
   Amount line5 = 0;
-  for (std::size_t i = 0; i < kDonorTableSize && donorTable[i].name[0] != '\0'; ++i) {
+  for (std::size_t i = 0; isDonorEntryInUse(i); ++i) {
     const DonorRecord& donor = donorTable[i];
     if (!isTwoPercentTested(donor.sourceType)) {
       continue;

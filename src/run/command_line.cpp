@@ -188,6 +188,19 @@ void handleYearOption(const char* text) {
   }
 }
 
+// -n=NUMBER: digits only, nothing after them, so that a mistyped size is never half read.
+void handleTableSizeOption(const char* text) {
+  bool digitsOnly = isDigit(text[0]);
+  for (const char* ch = text; *ch != '\0'; ++ch) {
+    digitsOnly = digitsOnly && isDigit(*ch);
+  }
+  if (!digitsOnly || !setDonorTableSize(readDigitRun(text))) {
+    beginArgumentIssue();
+    composeLine("Table size '%s' is not a number from 512 to 1000000", text);
+    reportArgumentIssue();
+  }
+}
+
 void handleOption(const char* argument) {
   const char selection = argument[1];
   const char* tail = selection == '\0' ? argument + 1 : argument + 2;
@@ -220,6 +233,13 @@ void handleOption(const char* argument) {
         beginArgumentIssue();
         composeLine("Open report file failed: %s", tail + 1);
         reportArgumentIssue();
+      }
+      break;
+    case 'n':
+      if (tail[0] == '=') {
+        handleTableSizeOption(tail + 1);
+      } else {
+        reportMissingEqualSign(argument);
       }
       break;
     case 'r':
