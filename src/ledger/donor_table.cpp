@@ -425,12 +425,14 @@ void reportNoRoom(const char* name, long line) {
   endLine();
 }
 
-// Finds name by scanning the table from entry 0, or creates its entry: for a name the index
-// does not hold, and whenever the index cannot be trusted. Kept apart from the lookup through
-// the index, which runs for nearly every donation line.
-int scanOrCreateDonor(const char* name, long line) {
+// Finds name by scanning the table from entry 0, or creates its entry. A trusted index holds
+// every entry in use, all of them sound, so a name it does not hold is new and the scan would
+// find nothing to report: it is passed over (with a million names it would cost a million
+// compares per new name). An untrusted index leaves every lookup to the scan, which reports the
+// damage. Kept apart from the lookup through the index, which runs for nearly every line.
+int scanOrCreateDonor(const char* name, long line, bool indexHoldsAll) {
   const std::size_t used = usedEntries();
-  for (std::size_t i = 0; i < used; ++i) {
+  for (std::size_t i = 0; !indexHoldsAll && i < used; ++i) {
     const DonorRecord& entry = donorTable[i];
     if (entry.name[0] == '\0') {
       beginBug(line);
@@ -495,14 +497,15 @@ int findOrCreateOfLength(const char* name, std::size_t length, long line) {
     endLine();
     return -1;
   }
-  if (syncIndex() && nameIndex != nullptr) {
+  const bool indexHoldsAll = syncIndex() && nameIndex != nullptr;
+  if (indexHoldsAll) {
     const int found = indexedEntry(name, keyOfLength(name, length));
     if (found >= 0) {
       reportFound(static_cast<std::size_t>(found));
       return found;
     }
   }
-  return scanOrCreateDonor(name, line);
+  return scanOrCreateDonor(name, line, indexHoldsAll);
 }
 
 std::size_t lengthOf(const char* name) {
@@ -553,8 +556,13 @@ void addDonationOfLength(const char* name, std::size_t length, std::time_t when,
   // A time the platform cannot convert has no year; its amount is then kept out of every year.
   const int yearIndex = localYearIndex(when);
 
-  const int index =
-      findOrCreateOfLength(name, length < kStoredNameLength ? length : kStoredNameLength, line);
+  // A new name is created on a miss of the index, so the length must be the name's own: checked
+  // here at the cost of one character.
+  std::size_t keyLength = length < kStoredNameLength ? length : kStoredNameLength;
+  if (!isNameEmpty(name) && keyLength < kStoredNameLength && name[keyLength] != '\0') {
+    keyLength = lengthOf(name);
+  }
+  const int index = findOrCreateOfLength(name, keyLength, line);
   if (index < 0) {
     // A blank name has already been reported as such; only a full table needs this error.
     if (!isNameEmpty(name)) {
