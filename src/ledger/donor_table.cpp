@@ -426,13 +426,15 @@ void reportNoRoom(const char* name, long line) {
 }
 
 // Finds name by scanning the table from entry 0, or creates its entry. A trusted index holds
-// every entry in use, all of them sound, so a name it does not hold is new and the scan would
-// find nothing to report: it is passed over (with a million names it would cost a million
-// compares per new name). An untrusted index leaves every lookup to the scan, which reports the
-// damage. Kept apart from the lookup through the index, which runs for nearly every line.
+// every entry in use, each sound when it was indexed, so a name it does not hold is new. Up to
+// the default size the scan still runs, as it costs little and reports an entry damaged since;
+// past it, it is passed over, as it would cost a compare with every entry for every new name.
+// An untrusted index leaves every lookup to the scan. Kept apart from the lookup through the
+// index, which runs for nearly every line.
 int scanOrCreateDonor(const char* name, long line, bool indexHoldsAll) {
   const std::size_t used = usedEntries();
-  for (std::size_t i = 0; !indexHoldsAll && i < used; ++i) {
+  const bool scan = !indexHoldsAll || used <= kDonorTableSize;
+  for (std::size_t i = 0; scan && i < used; ++i) {
     const DonorRecord& entry = donorTable[i];
     if (entry.name[0] == '\0') {
       beginBug(line);
