@@ -272,6 +272,10 @@ std::uint64_t mixWord(std::uint64_t hash, std::uint64_t word) {
   } else {
     hash = mixWord(hash, foldWord(loadShortWord(name, length)));
   }
+  // The last character sits in the top byte of its word, where the multiplication carries a
+  // difference no further: folding the high half down spreads it over the bits the slot takes,
+  // so that names differing only at their end (Smith 1, Smith 2) do not share a cluster.
+  hash = (hash ^ (hash >> 32)) * 0xff51afd7ed558ccdULL;
   return NameKey{ length, static_cast<std::uint32_t>(hash >> 32) };
 }
 
