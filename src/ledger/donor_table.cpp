@@ -8,6 +8,8 @@
 #include "output/message_channel.hpp"
 #include "output/money_format.hpp"
 
+static_assert(sizeof(DonorRecord) == 64, "a record is one cache line");
+
 DonorTable donorTable{ nullptr, 0 };
 std::uint32_t donorCount = 0;
 std::int64_t* donorYearPool = nullptr;
@@ -67,10 +69,16 @@ bool reserveRecord(std::size_t used) {
   if (capacity > tableLimit) {
     capacity = tableLimit > used ? tableLimit : used + 1;
   }
-  void* grown = std::realloc(donorTable.records, capacity * sizeof(DonorRecord));
+  // Aligned to the record's size, so that a lookup touches one cache line of the table.
+  void* grown = std::aligned_alloc(alignof(DonorRecord), capacity * sizeof(DonorRecord));
   if (grown == nullptr) {
     return false;
   }
+  if (donorTable.records != nullptr) {
+    std::memcpy(grown, static_cast<const void*>(donorTable.records),
+                donorTable.capacity * sizeof(DonorRecord));
+  }
+  std::free(donorTable.records);
   donorTable.records = static_cast<DonorRecord*>(grown);
   std::memset(static_cast<void*>(donorTable.records + donorTable.capacity), 0,
               (capacity - donorTable.capacity) * sizeof(DonorRecord));
@@ -78,7 +86,8 @@ bool reserveRecord(std::size_t used) {
   return true;
 }
 
-// Names are copied into blocks that never move, so a record can point at its name.
+// Names too long for a record are copied into blocks that never move, so that a record can
+// point at its name.
 constexpr std::size_t kNameBlockSize = 64 * 1024;
 char** nameBlocks = nullptr;
 std::size_t nameBlockCount = 0;
@@ -86,7 +95,7 @@ std::size_t nameBlockSlots = 0;
 std::size_t nameBlockUsed = kNameBlockSize;  // in the last block; full when there is none
 
 // A copy of the first length characters of name with a terminator, or nullptr.
-char* storeName(const char* name, std::size_t length) {
+char* storeLongName(const char* name, std::size_t length) {
   if (kNameBlockSize - nameBlockUsed < length + 1) {
     if (nameBlockCount == nameBlockSlots) {
       const std::size_t slots = nameBlockSlots == 0 ? 16 : 2 * nameBlockSlots;
@@ -109,6 +118,25 @@ char* storeName(const char* name, std::size_t length) {
   stored[length] = '\0';
   nameBlockUsed += length + 1;
   return stored;
+}
+
+// Makes entry a new record holding name (cut to its first 255 characters); false when no
+// memory was left for it.
+bool storeName(DonorRecord& entry, const char* name) {
+  const std::size_t length = strnlen(name, kStoredNameLength);
+  char* longText = nullptr;
+  if (length >= kShortNameSize) {
+    longText = storeLongName(name, length);
+    if (longText == nullptr) {
+      return false;
+    }
+  }
+  entry = DonorRecord{};
+  entry.name.longText = longText;
+  if (longText == nullptr) {
+    std::memcpy(entry.name.shortText, name, length);
+  }
+  return true;
 }
 
 // A donor's years are a run of pairs in donorYearPool, kept in increasing order of year. A run
@@ -168,39 +196,76 @@ void giveBackRun(std::uint32_t run, std::size_t room) {
   freeRun = run + 1;
 }
 
-// Where in donorYearPool the entry's amount of yearIndex is, the year added at zero when the
-// entry has none yet; kNoRun when no memory was left for it.
-std::uint32_t yearSlot(DonorRecord& entry, int yearIndex) {
+// The first yearIndex of the window a donor's first year opens: room for 16 years before it.
+constexpr int kWindowYears = 32;
+constexpr int kWindowLead = 16;
+
+// Adds yearIndex at zero to the entry's years, at position k of its run; where it is in
+// donorYearPool, or kNoRun when no memory was left for it.
+[[gnu::noinline]] std::uint32_t addYear(DonorRecord& entry, int yearIndex, std::size_t k) {
   DonorYears& years = entry.yearAmounts;
-  std::size_t k = 0;
-  for (; k < years.count; ++k) {
-    const int year = years.yearAt(k);
-    if (year == yearIndex) {
-      return years.first + static_cast<std::uint32_t>(k);
-    }
-    if (year > yearIndex) {
-      break;
-    }
-  }
-  if (years.count == years.capacity) {
-    const std::size_t room = years.capacity == 0 ? 1 : 2 * std::size_t{ years.capacity };
+  const std::size_t capacity = years.roomLog == 0 ? 0 : std::size_t{ 1 } << (years.roomLog - 1);
+  if (years.count == capacity) {
+    const std::size_t room = capacity == 0 ? 1 : 2 * capacity;
     const std::uint32_t run = takeRun(room);
     if (run == kNoRun) {
       return kNoRun;
     }
-    if (years.capacity != 0) {
+    if (capacity != 0) {
       std::memcpy(donorYearPool + run, donorYearPool + years.first,
                   years.count * sizeof(std::int64_t));
-      giveBackRun(years.first, years.capacity);
+      giveBackRun(years.first, capacity);
     }
     years.first = run;
-    years.capacity = static_cast<std::uint16_t>(room);
+    ++years.roomLog;
   }
   std::int64_t* list = donorYearPool + years.first;
   std::memmove(list + k + 1, list + k, (years.count - k) * sizeof(std::int64_t));
   list[k] = yearIndex;
   ++years.count;
+
+  if (years.windowFrom == 0) {
+    int from = yearIndex - kWindowLead;
+    from = from < 0 ? 0 : (from > kYearCount - kWindowYears ? kYearCount - kWindowYears : from);
+    years.windowFrom = static_cast<std::uint8_t>(from + 1);
+  }
+  if (years.windowFrom != kNoYearWindow) {
+    const int offset = yearIndex - (years.windowFrom - 1);
+    if (offset >= 0 && offset < kWindowYears) {
+      years.window |= std::uint32_t{ 1 } << offset;
+    } else {
+      years.windowFrom = kNoYearWindow;
+    }
+  }
   return years.first + static_cast<std::uint32_t>(k);
+}
+
+// Where in donorYearPool the entry's amount of yearIndex is, the year added at zero when the
+// entry has none yet; kNoRun when no memory was left for it. The years of a list come in no
+// order, so the place is found without a branch on each year: from the window, or by counting
+// the years before yearIndex over the whole run.
+[[gnu::always_inline]] inline std::uint32_t yearSlot(DonorRecord& entry, int yearIndex) {
+  const DonorYears& years = entry.yearAmounts;
+  const auto offset = static_cast<unsigned>(yearIndex - (years.windowFrom - 1));
+  if (years.windowFrom != 0 && years.windowFrom != kNoYearWindow && offset < kWindowYears) {
+    const std::size_t k =
+        static_cast<std::size_t>(__builtin_popcount(years.window & ((1u << offset) - 1u)));
+    if (((years.window >> offset) & 1u) != 0) {
+      return years.first + static_cast<std::uint32_t>(k);
+    }
+    return addYear(entry, yearIndex, k);
+  }
+  std::size_t k = 0;
+  if (years.count != 0) {
+    const std::int64_t* list = donorYearPool + years.first;
+    for (std::size_t i = 0; i < years.count; ++i) {
+      k += (list[i] & 0xff) < yearIndex ? 1 : 0;
+    }
+    if (k < years.count && (list[k] & 0xff) == yearIndex) {
+      return years.first + static_cast<std::uint32_t>(k);
+    }
+  }
+  return addYear(entry, yearIndex, k);
 }
 
 // --- name index ------------------------------------------------------------------------------
@@ -477,13 +542,10 @@ int scanOrCreateDonor(const char* name, long line, bool indexHoldsAll) {
                          static_cast<int>(used)));
     endLine();
   }
-  char* stored = storeName(name, strnlen(name, kStoredNameLength));
-  if (stored == nullptr) {
+  if (!storeName(entry, name)) {
     reportNoRoom(name, line);
     return -1;
   }
-  entry = DonorRecord{};
-  entry.name.text = stored;
 
   if (verbosityLevel >= 4) {
     beginPlain();
@@ -650,13 +712,9 @@ int appendDonorEntry(const char* name) {
   if (!reserveRecord(used)) {
     return -1;
   }
-  const char* text = name != nullptr ? name : "";
-  char* stored = storeName(text, strnlen(text, kStoredNameLength));
-  if (stored == nullptr) {
+  if (!storeName(donorTable[used], name != nullptr ? name : "")) {
     return -1;
   }
-  donorTable[used] = DonorRecord{};
-  donorTable[used].name.text = stored;
   donorCount = static_cast<std::uint32_t>(used + 1);
   return static_cast<int>(used);
 }

@@ -18,23 +18,35 @@ constexpr int kBaseYear = 1900;
 /// Size of a stored name: 255 characters and the terminator.
 constexpr std::size_t kDonorNameSize = 256;
 
+/// DonorYears::windowFrom of a donor with a year outside its window.
+constexpr std::uint8_t kNoYearWindow = 0xff;
+
 /// The years a donor gave in, each as yearIndex plus 256 times the year's sum in cents, in
 /// increasing order of year.
 extern std::int64_t* donorYearPool;
 
-/// A stored name: zero-terminated text of at most 255 characters, or none (an entry not in use).
+/// Characters of a name kept inside its record; a longer name is kept apart.
+constexpr std::size_t kShortNameSize = 24;
+
+/// A stored name: zero-terminated text of at most 255 characters, inside the record when it
+/// fits (so that a lookup reads one record), otherwise apart. Empty: an entry not in use.
 struct DonorName {
-  char* text;
-  const char* data() const { return text != nullptr ? text : ""; }
-  char operator[](std::size_t i) const { return text != nullptr ? text[i] : '\0'; }
+  char* longText;                     ///< the name when it does not fit below, else nullptr
+  char shortText[kShortNameSize];     ///< the name when it fits, terminator included
+  const char* data() const { return longText != nullptr ? longText : shortText; }
+  char* data() { return longText != nullptr ? longText : shortText; }
+  char operator[](std::size_t i) const { return data()[i]; }
 };
 
-/// A donor's amounts by year: count years (in increasing order) from first in donorYearPool,
-/// with room for capacity.
+/// A donor's amounts by year: count years (in increasing order) from first in donorYearPool.
+/// The years also show in a window of 32 bits, so that booking finds a year's place without
+/// reading the others, as long as they all lie in the window.
 struct DonorYears {
   std::uint32_t first;
   std::uint16_t count;
-  std::uint16_t capacity;
+  std::uint8_t roomLog;      ///< 0: no room taken yet; otherwise room for 1 << (roomLog - 1)
+  std::uint8_t windowFrom;   ///< 0: no year yet; kNoYearWindow: a year outside; else its yearIndex + 1
+  std::uint32_t window;      ///< bit i: yearIndex windowFrom - 1 + i is among the years
   /// The k-th year the donor gave in, as a yearIndex (k below count).
   int yearAt(std::size_t k) const { return static_cast<int>(donorYearPool[first + k] & 0xff); }
   /// The sum booked for the k-th year (cents; k below count).
@@ -53,8 +65,8 @@ struct DonorYears {
   }
 };
 
-/// One named funding source. An empty name marks an entry not in use.
-struct DonorRecord {
+/// One named funding source, one cache line. An empty name marks an entry not in use.
+struct alignas(64) DonorRecord {
   DonorName name;
   Amount totalAmount;      ///< every amount booked, in any year (cents)
   DonorYears yearAmounts;  ///< amounts by year (cents), only the years given in

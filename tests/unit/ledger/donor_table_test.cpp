@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <string>
 
@@ -156,7 +157,7 @@ TEST_F(DonorTableTest, TableCheckReportsHolesWithTheStage) {
   findOrCreateDonor("Jones", 1);
   checkDonorTable("Pre-analyze");
   EXPECT_EQ(output(), "");
-  donorTable[0].name.text[0] = '\0';
+  donorTable[0].name.data()[0] = '\0';
   checkDonorTable("years printed");
   findOrCreateDonor("Brown", 3);
   EXPECT_EQ(output(),
@@ -167,8 +168,7 @@ TEST_F(DonorTableTest, TableCheckReportsHolesWithTheStage) {
 
 TEST_F(DonorTableTest, CreationOverAUsedEntryIsReportedAndGoesOn) {
   findOrCreateDonor("Smith", 1);
-  char stray[] = "Z";
-  donorTable[1].name.text = stray;  // the records past the used part exist, zeroed
+  std::strcpy(donorTable[1].name.data(), "Z");  // the records past the used part exist, zeroed
   EXPECT_EQ(findOrCreateDonor("Jones", 4), 1);
   EXPECT_STREQ(donorTable[1].name.data(), "Jones");
   EXPECT_EQ(
