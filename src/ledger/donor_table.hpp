@@ -31,8 +31,8 @@ constexpr std::size_t kShortNameSize = 24;
 /// A stored name: zero-terminated text of at most 255 characters, inside the record when it
 /// fits (so that a lookup reads one record), otherwise apart. Empty: an entry not in use.
 struct DonorName {
-  char* longText;                     ///< the name when it does not fit below, else nullptr
-  char shortText[kShortNameSize];     ///< the name when it fits, terminator included
+  char* longText;                  ///< the name when it does not fit below, else nullptr
+  char shortText[kShortNameSize];  ///< the name when it fits, terminator included
   const char* data() const { return longText != nullptr ? longText : shortText; }
   char* data() { return longText != nullptr ? longText : shortText; }
   char operator[](std::size_t i) const { return data()[i]; }
@@ -44,9 +44,10 @@ struct DonorName {
 struct DonorYears {
   std::uint32_t first;
   std::uint16_t count;
-  std::uint8_t roomLog;      ///< 0: no room taken yet; otherwise room for 1 << (roomLog - 1)
-  std::uint8_t windowFrom;   ///< 0: no year yet; kNoYearWindow: a year outside; else its yearIndex + 1
-  std::uint32_t window;      ///< bit i: yearIndex windowFrom - 1 + i is among the years
+  std::uint8_t roomLog;  ///< 0: no room taken yet; otherwise room for 1 << (roomLog - 1)
+  std::uint8_t
+      windowFrom;        ///< 0: no year yet; kNoYearWindow: a year outside; else its yearIndex + 1
+  std::uint32_t window;  ///< bit i: yearIndex windowFrom - 1 + i is among the years
   /// The k-th year the donor gave in, as a yearIndex (k below count).
   int yearAt(std::size_t k) const { return static_cast<int>(donorYearPool[first + k] & 0xff); }
   /// The sum booked for the k-th year (cents; k below count).

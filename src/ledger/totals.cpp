@@ -129,17 +129,20 @@ void clearAggregates() {
 
 void fillFormYearTable(std::size_t used) {
   const long last = latestFormYear - kBaseYear;
+  for (std::size_t r = 0; r < formYearTable.size(); ++r) {
+    formYearTable[r].yearIndex = last - static_cast<long>(r);
+  }
+  // One walk over each donor's years (those it gave in), adding those of the period.
   for (std::size_t d = 0; d < used; ++d) {
     DonorRecord& donor = donorTable[d];
-    for (long r = 0; r < kFormYears; ++r) {
-      donor.fiveYearTotal += yearAmountAt(donor, last - r);
-    }
-  }
-  for (std::size_t r = 0; r < formYearTable.size(); ++r) {
-    FormYearRow& row = formYearTable[r];
-    row.yearIndex = last - static_cast<long>(r);
-    for (std::size_t d = 0; d < used; ++d) {
-      addToRow(row, donorTable[d].sourceType, yearAmountAt(donorTable[d], row.yearIndex));
+    for (std::size_t k = 0; k < donor.yearAmounts.count; ++k) {
+      const long r = last - donor.yearAmounts.yearAt(k);
+      if (r < 0 || r >= kFormYears) {
+        continue;
+      }
+      const Amount amount = donor.yearAmounts.amountAt(k);
+      donor.fiveYearTotal += amount;
+      addToRow(formYearTable[static_cast<std::size_t>(r)], donor.sourceType, amount);
     }
   }
   for (FormYearRow& row : formYearTable) {
