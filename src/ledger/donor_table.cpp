@@ -8,7 +8,7 @@
 #include "output/message_channel.hpp"
 #include "output/money_format.hpp"
 
-static_assert(sizeof(DonorRecord) == 64, "a record is one cache line");
+static_assert(sizeof(DonorRecord) == 128, "a record is two cache lines");
 
 DonorTable donorTable{ nullptr, 0 };
 std::uint32_t donorCount = 0;
@@ -59,30 +59,33 @@ Amount magnitudeOf(Amount amount) { return amount < 0 ? -amount : amount; }
 // Taken as names are created and kept until the table is reset, so that memory follows the
 // names a run has, not the size the table may reach. Nothing is taken per line read.
 
-// Room for one more record: the records grow by doubling up to the table's size, the new part
-// zeroed so that unused entries read as empty.
+// Room for one more record: blocks of records that never move, each zeroed so that unused
+// entries read as empty, and aligned so that a record is two whole cache lines.
+DonorRecord** recordBlocks = nullptr;
+std::size_t recordBlockSlots = 0;
+
 bool reserveRecord(std::size_t used) {
   if (used < donorTable.capacity) {
     return true;
   }
-  std::size_t capacity = donorTable.capacity < 64 ? 64 : 2 * donorTable.capacity;
-  if (capacity > tableLimit) {
-    capacity = tableLimit > used ? tableLimit : used + 1;
+  const std::size_t blockCount = donorTable.capacity / kDonorBlockRecords;
+  if (blockCount == recordBlockSlots) {
+    const std::size_t slots = recordBlockSlots == 0 ? 16 : 2 * recordBlockSlots;
+    void* grown = std::realloc(static_cast<void*>(recordBlocks), slots * sizeof(DonorRecord*));
+    if (grown == nullptr) {
+      return false;
+    }
+    recordBlocks = static_cast<DonorRecord**>(grown);
+    recordBlockSlots = slots;
   }
-  // Aligned to the record's size, so that a lookup touches one cache line of the table.
-  void* grown = std::aligned_alloc(alignof(DonorRecord), capacity * sizeof(DonorRecord));
-  if (grown == nullptr) {
+  void* block = std::aligned_alloc(alignof(DonorRecord), kDonorBlockRecords * sizeof(DonorRecord));
+  if (block == nullptr) {
     return false;
   }
-  if (donorTable.records != nullptr) {
-    std::memcpy(grown, static_cast<const void*>(donorTable.records),
-                donorTable.capacity * sizeof(DonorRecord));
-  }
-  std::free(donorTable.records);
-  donorTable.records = static_cast<DonorRecord*>(grown);
-  std::memset(static_cast<void*>(donorTable.records + donorTable.capacity), 0,
-              (capacity - donorTable.capacity) * sizeof(DonorRecord));
-  donorTable.capacity = capacity;
+  std::memset(block, 0, kDonorBlockRecords * sizeof(DonorRecord));
+  recordBlocks[blockCount] = static_cast<DonorRecord*>(block);
+  donorTable.blocks = recordBlocks;
+  donorTable.capacity += kDonorBlockRecords;
   return true;
 }
 
@@ -141,15 +144,13 @@ bool storeName(DonorRecord& entry, const char* name) {
   return true;
 }
 
-// A donor's years are a run of pairs in donorYearPool, kept in increasing order of year. A run
-// that is full moves to one of twice its room; the room it leaves goes to a free list by size
-// (linked through its first pair, each link the next run's start plus one, 0 ending the list),
-// for the next run of that size. Runs hold 1 to 256 years.
+// A donor's years are kept in increasing order of year, inside its record up to kInlineYears
+// (most names give in a few years, and a lookup reads the record anyway), then as a run of
+// pairs in donorYearPool. A run that is full moves to one of twice its room; the room it leaves
+// goes to a free list by size (linked through its first pair, each link the next run's start
+// plus one, 0 ending the list), for the next run of that size. Runs hold 16 to 256 years.
 constexpr std::uint32_t kNoRun = 0xffffffffu;
-constexpr std::size_t kRunSizes = 9;  // room for 1, 2, 4, ... 256 years
-// A name's first run has room for four years, a third of a cache line: most names give in a
-// few years, and a run that moves costs a visit to another part of the pool.
-constexpr std::size_t kFirstRunRoom = 4;
+constexpr std::size_t kRunSizes = 9;  // by room: 1, 2, 4, ... 256 years (16 up are used)
 std::array<std::uint32_t, kRunSizes> freeRuns{};
 std::size_t yearPoolUsed = 0;
 std::size_t yearPoolCapacity = 0;
@@ -205,30 +206,43 @@ void giveBackRun(std::uint32_t run, std::size_t room) {
 constexpr int kWindowYears = 32;
 constexpr int kWindowLead = 16;
 
-// Adds yearIndex at zero to the entry's years, at position k of its run; where it is in
-// donorYearPool, or kNoRun when no memory was left for it.
-[[gnu::noinline]] std::uint32_t addYear(DonorRecord& entry, int yearIndex, std::size_t k) {
+// The entry's years, where they are now.
+unsigned char* pairsOf(DonorYears& years) {
+  return years.roomLog == 0 ? years.inlinePairs
+                            : reinterpret_cast<unsigned char*>(donorYearPool + years.first);
+}
+
+std::int64_t loadPair(const unsigned char* at) {
+  std::int64_t packed = 0;
+  std::memcpy(&packed, at, sizeof packed);
+  return packed;
+}
+
+void storePair(unsigned char* at, std::int64_t packed) { std::memcpy(at, &packed, sizeof packed); }
+
+// Adds yearIndex at zero to the entry's years, at position k; where its pair is, or nullptr
+// when no memory was left for it. Years beyond those the record holds move to a run of the
+// pool, and a full run to one of twice the room.
+[[gnu::noinline]] unsigned char* addYear(DonorRecord& entry, int yearIndex, std::size_t k) {
   DonorYears& years = entry.yearAmounts;
-  const std::size_t capacity = years.roomLog == 0 ? 0 : std::size_t{ 1 } << (years.roomLog - 1);
-  if (years.count == capacity) {
-    const std::size_t room = capacity == 0 ? kFirstRunRoom : 2 * capacity;
-    const std::uint32_t run = takeRun(room);
+  const std::size_t room =
+      years.roomLog == 0 ? kInlineYears : std::size_t{ 1 } << (years.roomLog - 1);
+  if (years.count == room) {
+    const std::uint32_t run = takeRun(2 * room);
     if (run == kNoRun) {
-      return kNoRun;
+      return nullptr;
     }
-    if (capacity != 0) {
-      std::memcpy(donorYearPool + run, donorYearPool + years.first,
-                  years.count * sizeof(std::int64_t));
-      giveBackRun(years.first, capacity);
+    std::memcpy(donorYearPool + run, pairsOf(years), years.count * sizeof(std::int64_t));
+    if (years.roomLog != 0) {
+      giveBackRun(years.first, room);
     }
     years.first = run;
-    years.roomLog = static_cast<std::uint8_t>(runSizeClass(room) + 1);
+    years.roomLog = static_cast<std::uint8_t>(runSizeClass(2 * room) + 1);
   }
-  std::int64_t* list = donorYearPool + years.first;
-  for (std::size_t i = years.count; i > k; --i) {
-    list[i] = list[i - 1];
-  }
-  list[k] = yearIndex;
+  unsigned char* pairs = pairsOf(years);
+  constexpr std::size_t kPair = sizeof(std::int64_t);
+  std::memmove(pairs + (k + 1) * kPair, pairs + k * kPair, (years.count - k) * kPair);
+  storePair(pairs + k * kPair, yearIndex);
   ++years.count;
 
   if (years.windowFrom == 0) {
@@ -244,33 +258,31 @@ constexpr int kWindowLead = 16;
       years.windowFrom = kNoYearWindow;
     }
   }
-  return years.first + static_cast<std::uint32_t>(k);
+  return pairs + k * kPair;
 }
 
-// Where in donorYearPool the entry's amount of yearIndex is, the year added at zero when the
-// entry has none yet; kNoRun when no memory was left for it. The years of a list come in no
-// order, so the place is found without a branch on each year: from the window, or by counting
-// the years before yearIndex over the whole run.
-[[gnu::always_inline]] inline std::uint32_t yearSlot(DonorRecord& entry, int yearIndex) {
-  const DonorYears& years = entry.yearAmounts;
+// Where the entry's pair of yearIndex is, the year added at zero when the entry has none yet;
+// nullptr when no memory was left for it. The years of a list come in no order, so the place
+// is found without a branch on each year: from the window, or by counting the years before
+// yearIndex over all of them.
+[[gnu::always_inline]] inline unsigned char* yearSlot(DonorRecord& entry, int yearIndex) {
+  DonorYears& years = entry.yearAmounts;
   const auto offset = static_cast<unsigned>(yearIndex - (years.windowFrom - 1));
   if (years.windowFrom != 0 && years.windowFrom != kNoYearWindow && offset < kWindowYears) {
     const std::size_t k =
         static_cast<std::size_t>(__builtin_popcount(years.window & ((1u << offset) - 1u)));
     if (((years.window >> offset) & 1u) != 0) {
-      return years.first + static_cast<std::uint32_t>(k);
+      return pairsOf(years) + k * sizeof(std::int64_t);
     }
     return addYear(entry, yearIndex, k);
   }
+  const unsigned char* pairs = pairsOf(years);
   std::size_t k = 0;
-  if (years.count != 0) {
-    const std::int64_t* list = donorYearPool + years.first;
-    for (std::size_t i = 0; i < years.count; ++i) {
-      k += (list[i] & 0xff) < yearIndex ? 1 : 0;
-    }
-    if (k < years.count && (list[k] & 0xff) == yearIndex) {
-      return years.first + static_cast<std::uint32_t>(k);
-    }
+  for (std::size_t i = 0; i < years.count; ++i) {
+    k += static_cast<std::size_t>((loadPair(pairs + i * sizeof(std::int64_t)) & 0xff) < yearIndex);
+  }
+  if (k < years.count && (loadPair(pairs + k * sizeof(std::int64_t)) & 0xff) == yearIndex) {
+    return pairsOf(years) + k * sizeof(std::int64_t);
   }
   return addYear(entry, yearIndex, k);
 }
@@ -392,7 +404,7 @@ IndexSlot slotTag(std::uint32_t hash) { return hash >> 24; }
     const IndexSlot filed = nameIndex[slot];
     if ((filed & 0xffu) == tag) {
       const std::size_t entry = (filed >> 8) - 1u;
-      if (entryHasName(donorTable.records[entry], name, key.length)) {
+      if (entryHasName(donorTable[entry], name, key.length)) {
         return static_cast<int>(entry);
       }
     }
@@ -432,7 +444,7 @@ bool reserveIndexSlot() {
   nameIndex = static_cast<IndexSlot*>(grown);
   indexMask = grownSlots - 1;
   for (std::size_t entry = 0; entry < indexedCount; ++entry) {
-    fileInIndex(nameKey(donorTable.records[entry].name.data()), entry);
+    fileInIndex(nameKey(donorTable[entry].name.data()), entry);
   }
   return true;
 }
@@ -454,7 +466,7 @@ bool catchUpIndex() {
       indexTrusted = false;
       break;
     }
-    const char* name = donorTable.records[indexedCount].name.data();
+    const char* name = donorTable[indexedCount].name.data();
     const NameKey key = nameKey(name);
     if (name[0] == '\0' || indexedEntry(name, key) >= 0) {
       indexTrusted = false;
@@ -672,11 +684,11 @@ void addDonationOfLength(const char* name, std::size_t length, std::time_t when,
 
   DonorRecord& entry = donorTable[static_cast<std::size_t>(index)];
   const bool inTable = yearIndex >= 0 && yearIndex < kYearCount;
-  std::uint32_t slot = kNoRun;
+  unsigned char* slot = nullptr;
   if (inTable) {
     slot = yearSlot(entry, yearIndex);
     // Booked in full or not at all: without room for the year, the total is left as it was.
-    if (slot == kNoRun) {
+    if (slot == nullptr) {
       beginError(line);
       emitText(composeLine("No memory left to book %s for donor %s", formatMoney(amount, 0), name));
       endLine();
@@ -687,7 +699,7 @@ void addDonationOfLength(const char* name, std::size_t length, std::time_t when,
   entry.totalAmount += amount;
   if (inTable) {
     // The magnitude bound keeps 256 times any year's sum inside 64 bits.
-    donorYearPool[slot] += amount * 256;
+    storePair(slot, loadPair(slot) + amount * 256);
   } else {
     beginError(line);
     emitText(composeLine("Invalid year %d for donor %s", yearIndex, name));
@@ -717,12 +729,12 @@ bool addYearAmount(int index, int yearIndex, Amount cents) {
     return false;
   }
   DonorRecord& entry = donorTable[static_cast<std::size_t>(index)];
-  const std::uint32_t slot = yearSlot(entry, yearIndex);
-  if (slot == kNoRun) {
+  unsigned char* slot = yearSlot(entry, yearIndex);
+  if (slot == nullptr) {
     return false;
   }
   entry.totalAmount += cents;
-  donorYearPool[slot] += cents * 256;
+  storePair(slot, loadPair(slot) + cents * 256);
   return true;
 }
 
@@ -739,7 +751,12 @@ int appendDonorEntry(const char* name) {
 }
 
 void resetDonorTable() {
-  std::free(donorTable.records);
+  for (std::size_t i = 0; i < donorTable.capacity / kDonorBlockRecords; ++i) {
+    std::free(recordBlocks[i]);
+  }
+  std::free(static_cast<void*>(recordBlocks));
+  recordBlocks = nullptr;
+  recordBlockSlots = 0;
   donorTable = DonorTable{ nullptr, 0 };
   donorCount = 0;
   for (std::size_t i = 0; i < nameBlockCount; ++i) {

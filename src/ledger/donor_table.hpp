@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 
 #include "output/amount.hpp"
@@ -38,21 +39,39 @@ struct DonorName {
   char operator[](std::size_t i) const { return data()[i]; }
 };
 
-/// A donor's amounts by year: count years (in increasing order) from first in donorYearPool.
-/// The years also show in a window of 32 bits, so that booking finds a year's place without
-/// reading the others, as long as they all lie in the window.
+/// Years a donor's amounts keep inside its record before they move to donorYearPool.
+constexpr std::size_t kInlineYears = 8;
+/// Records in each block of the table's storage.
+constexpr std::size_t kDonorBlockRecords = 4096;
+
+/// A donor's amounts by year: count years in increasing order, each as yearIndex plus 256 times
+/// the year's sum in cents, eight bytes each: inside the record up to kInlineYears, then in a
+/// run from first in donorYearPool. The years also show in a window of 32 bits, so that booking
+/// finds a year's place without reading the others, as long as they all lie in the window.
 struct DonorYears {
   std::uint32_t first;
   std::uint16_t count;
-  std::uint8_t roomLog;  ///< 0: no room taken yet; otherwise room for 1 << (roomLog - 1)
+  std::uint8_t roomLog;  ///< 0: the years are inside; else a run with room for 1 << (roomLog - 1)
   std::uint8_t
       windowFrom;        ///< 0: no year yet; kNoYearWindow: a year outside; else its yearIndex + 1
   std::uint32_t window;  ///< bit i: yearIndex windowFrom - 1 + i is among the years
+  unsigned char inlinePairs[kInlineYears * sizeof(std::int64_t)];  ///< the years, while inside
+  /// Where the years are.
+  const unsigned char* pairs() const {
+    return roomLog == 0 ? inlinePairs
+                        : reinterpret_cast<const unsigned char*>(donorYearPool + first);
+  }
+  /// The k-th year and its sum, packed (k below count).
+  std::int64_t pairAt(std::size_t k) const {
+    std::int64_t packed = 0;
+    std::memcpy(&packed, pairs() + k * sizeof packed, sizeof packed);
+    return packed;
+  }
   /// The k-th year the donor gave in, as a yearIndex (k below count).
-  int yearAt(std::size_t k) const { return static_cast<int>(donorYearPool[first + k] & 0xff); }
+  int yearAt(std::size_t k) const { return static_cast<int>(pairAt(k) & 0xff); }
   /// The sum booked for the k-th year (cents; k below count).
   Amount amountAt(std::size_t k) const {
-    const std::int64_t packed = donorYearPool[first + k];
+    const std::int64_t packed = pairAt(k);
     return (packed - (packed & 0xff)) / 256;
   }
   /// The sum booked for yearIndex (cents); 0 for a year the donor did not give in.
@@ -66,8 +85,9 @@ struct DonorYears {
   }
 };
 
-/// One named funding source, one cache line. An empty name marks an entry not in use.
-struct alignas(64) DonorRecord {
+/// One named funding source, two cache lines: the name and the totals, and the years. An empty
+/// name marks an entry not in use.
+struct alignas(128) DonorRecord {
   DonorName name;
   Amount totalAmount;      ///< every amount booked, in any year (cents)
   DonorYears yearAmounts;  ///< amounts by year (cents), only the years given in
@@ -75,11 +95,14 @@ struct alignas(64) DonorRecord {
   Amount fiveYearTotal;    ///< filled by computeTotals
 };
 
-/// The table's storage: records allocated as names are created, in order of first appearance.
+/// The table's storage: blocks of kDonorBlockRecords records, taken as names are created and
+/// never moved, in order of first appearance.
 struct DonorTable {
-  DonorRecord* records;  ///< capacity records; those from donorCount on are all zero
-  std::size_t capacity;
-  DonorRecord& operator[](std::size_t index) { return records[index]; }
+  DonorRecord** blocks;  ///< capacity / kDonorBlockRecords blocks
+  std::size_t capacity;  ///< records in the blocks; those from donorCount on are all zero
+  DonorRecord& operator[](std::size_t index) {
+    return blocks[index / kDonorBlockRecords][index % kDonorBlockRecords];
+  }
 };
 
 /// The donor table, in order of first appearance.
@@ -90,8 +113,7 @@ extern std::uint32_t donorCount;
 /// True for an entry that a walk over the table visits: walks go in table order from entry 0
 /// and stop at the first entry that is not in use.
 inline bool isDonorEntryInUse(std::size_t index) {
-  return index < donorCount && index < donorTable.capacity &&
-         donorTable.records[index].name[0] != '\0';
+  return index < donorCount && index < donorTable.capacity && donorTable[index].name[0] != '\0';
 }
 
 /// Sets how many names the table holds, for the names created from now on; false (size

@@ -103,6 +103,19 @@ TEST_F(DonorTableTest, EachNameKeepsOnlyTheYearsItGaveInInYearOrder) {
   EXPECT_EQ(smith[117], 0);
   EXPECT_EQ(donorTable[1].yearAmounts.count, 1u);
   EXPECT_EQ(donorTable[1].yearAmounts[119], 0);
+  // Forty years, newest first and each given twice: past the years a record holds and through
+  // two moves of their run, and past the window of years.
+  for (int round = 0; round < 2; ++round) {
+    for (int year = 2039; year >= 2000; --year) {
+      addDonation("Many", localTime(year, 3, 1), year - 1999, 4);
+    }
+  }
+  const DonorYears& many = donorTable[2].yearAmounts;
+  ASSERT_EQ(many.count, 40u);
+  for (std::size_t k = 0; k < many.count; ++k) {
+    EXPECT_EQ(many.yearAt(k), 100 + static_cast<int>(k));
+    EXPECT_EQ(many.amountAt(k), 2 * (static_cast<Amount>(k) + 1));
+  }
   EXPECT_EQ(output(), "");
 }
 
