@@ -202,7 +202,7 @@ void giveBackRun(std::uint32_t run, std::size_t room) {
   freeRun = run + 1;
 }
 
-// The first yearIndex of the window a donor's first year opens: room for 16 years before it.
+// A donor's window of years: 32 of them, opened 16 years before the first year it gives in.
 constexpr int kWindowYears = 32;
 constexpr int kWindowLead = 16;
 
