@@ -115,7 +115,7 @@ def amount_text(rng):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--lines", type=int, required=True, help="lines in the list, all told")
-    parser.add_argument("--names", type=int, required=True, help="distinct names, 14 to 512")
+    parser.add_argument("--names", type=int, required=True, help="distinct names, 14 to 1000000")
     parser.add_argument("--out", required=True, help="file to write")
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--first-year", type=int, default=2015, help="first of ten years")
@@ -123,8 +123,8 @@ def main():
                         help="mix of date forms, one letter per share: n 1/15/2020, y 1/15/20, "
                              "b 15 Jan 2020, f 15 January 2020, d 15-Jan-2020")
     args = parser.parse_args()
-    if not len(KEYWORDS) < args.names <= 512:
-        sys.exit("--names must be from %d to 512" % (len(KEYWORDS) + 1))
+    if not len(KEYWORDS) < args.names <= 1000000:
+        sys.exit("--names must be from %d to 1000000" % (len(KEYWORDS) + 1))
     if args.lines < 1 + len(KEYWORDS) + args.names:
         sys.exit("--lines must leave room for every name")
     if any(form not in "nybfd" for form in args.date_forms) or not args.date_forms:

@@ -1,5 +1,7 @@
 #include "ledger/donor_table.hpp"
 
+#include <array>
+#include <cstdlib>
 #include <cstring>
 
 #include "ledger/source_type.hpp"
@@ -7,8 +9,11 @@
 #include "output/message_channel.hpp"
 #include "output/money_format.hpp"
 
-std::array<DonorRecord, kDonorTableSize> donorTable{};
+static_assert(sizeof(DonorRecord) == 128, "a record is two cache lines");
+
+DonorTable donorTable{ nullptr, 0 };
 std::uint32_t donorCount = 0;
+std::int64_t* donorYearPool = nullptr;
 
 namespace {
 
@@ -17,6 +22,11 @@ namespace {
 Amount bookedMagnitude = 0;
 
 constexpr std::size_t kStoredNameLength = kDonorNameSize - 1;
+
+// The names the table may hold; entries already made stay when it is lowered.
+std::size_t tableLimit = kDonorTableSize;
+// The hint on -n= is given once per run, at the first name that finds the table full.
+bool tableFullHinted = false;
 
 bool isNameEmpty(const char* name) { return name == nullptr || name[0] == '\0'; }
 
@@ -35,27 +45,267 @@ bool sameName(const char* stored, const char* name) {
   return true;
 }
 
-// Entries that may be in use; donorCount never exceeds the table, but a corrupted count must
-// not walk past it.
-std::size_t usedEntries() { return donorCount < kDonorTableSize ? donorCount : kDonorTableSize; }
+// Entries that may be in use; a corrupted count must not walk past the records there are.
+std::size_t usedEntries() {
+  return donorCount < donorTable.capacity ? donorCount : donorTable.capacity;
+}
 
 Amount magnitudeOf(Amount amount) { return amount < 0 ? -amount : amount; }
 
-// An index beside the table finds a name among 512 without comparing it with each entry:
-// open addressing over a hash of the case-folded name, each used slot holding the hash, the
-// name's length and the entry's index plus one. The table stays the record (order, first
-// spelling); every hit is checked against the entry itself. The index covers entries 0 to
-// indexedCount - 1 and is trusted only while they were all found sound when indexed; otherwise
-// every lookup takes the table scan, which reports the damage as before.
-constexpr std::size_t kIndexSlots = 2 * kDonorTableSize;
-constexpr std::size_t kIndexMask = kIndexSlots - 1;
-static_assert((kIndexSlots & kIndexMask) == 0, "the slot count must be a power of two");
-struct IndexSlot {
-  std::uint32_t hash;
-  std::uint16_t entryPlusOne;  // 0: slot free
-  std::uint16_t length;
-};
-std::array<IndexSlot, kIndexSlots> nameIndex{};
+// --- storage ---------------------------------------------------------------------------------
+// Taken as names are created and kept until the table is reset, so that memory follows the
+// names a run has, not the size the table may reach. Nothing is taken per line read.
+
+// Room for one more record: blocks of records that never move, each zeroed so that unused
+// entries read as empty, and aligned so that a record is two whole cache lines.
+DonorRecord** recordBlocks = nullptr;
+std::size_t recordBlockSlots = 0;
+
+bool reserveRecord(std::size_t used) {
+  if (used < donorTable.capacity) {
+    return true;
+  }
+  const std::size_t blockCount = donorTable.capacity / kDonorBlockRecords;
+  if (blockCount == recordBlockSlots) {
+    const std::size_t slots = recordBlockSlots == 0 ? 16 : 2 * recordBlockSlots;
+    void* grown = std::realloc(static_cast<void*>(recordBlocks), slots * sizeof(DonorRecord*));
+    if (grown == nullptr) {
+      return false;
+    }
+    recordBlocks = static_cast<DonorRecord**>(grown);
+    recordBlockSlots = slots;
+  }
+  void* block = std::aligned_alloc(alignof(DonorRecord), kDonorBlockRecords * sizeof(DonorRecord));
+  if (block == nullptr) {
+    return false;
+  }
+  std::memset(block, 0, kDonorBlockRecords * sizeof(DonorRecord));
+  recordBlocks[blockCount] = static_cast<DonorRecord*>(block);
+  donorTable.blocks = recordBlocks;
+  donorTable.capacity += kDonorBlockRecords;
+  return true;
+}
+
+// Names too long for a record are copied into blocks that never move, so that a record can
+// point at its name.
+constexpr std::size_t kNameBlockSize = 64 * 1024;
+char** nameBlocks = nullptr;
+std::size_t nameBlockCount = 0;
+std::size_t nameBlockSlots = 0;
+std::size_t nameBlockUsed = kNameBlockSize;  // in the last block; full when there is none
+
+// A copy of the first length characters of name with a terminator, or nullptr.
+char* storeLongName(const char* name, std::size_t length) {
+  if (kNameBlockSize - nameBlockUsed < length + 1) {
+    if (nameBlockCount == nameBlockSlots) {
+      const std::size_t slots = nameBlockSlots == 0 ? 16 : 2 * nameBlockSlots;
+      void* grown = std::realloc(static_cast<void*>(nameBlocks), slots * sizeof(char*));
+      if (grown == nullptr) {
+        return nullptr;
+      }
+      nameBlocks = static_cast<char**>(grown);
+      nameBlockSlots = slots;
+    }
+    // Zeroed, with room past its end for the longest name, so that a compare of a stored name
+    // with a longer one reads only memory of the block (see entryHasName).
+    char* block = static_cast<char*>(std::calloc(kNameBlockSize + kDonorNameSize, 1));
+    if (block == nullptr) {
+      return nullptr;
+    }
+    nameBlocks[nameBlockCount++] = block;
+    nameBlockUsed = 0;
+  }
+  char* stored = nameBlocks[nameBlockCount - 1] + nameBlockUsed;
+  std::memcpy(stored, name, length);
+  stored[length] = '\0';
+  nameBlockUsed += length + 1;
+  return stored;
+}
+
+// Makes entry a new record holding name (cut to its first 255 characters); false when no
+// memory was left for it.
+bool storeName(DonorRecord& entry, const char* name) {
+  const std::size_t length = strnlen(name, kStoredNameLength);
+  char* longText = nullptr;
+  if (length >= kShortNameSize) {
+    longText = storeLongName(name, length);
+    if (longText == nullptr) {
+      return false;
+    }
+  }
+  entry = DonorRecord{};
+  entry.name.longText = longText;
+  if (longText == nullptr) {
+    std::memcpy(entry.name.shortText, name, length);
+  }
+  return true;
+}
+
+// A donor's years are kept in increasing order of year, inside its record up to kInlineYears
+// (most names give in a few years, and a lookup reads the record anyway), then as a run of
+// pairs in donorYearPool. A run that is full moves to one of twice its room; the room it leaves
+// goes to a free list by size (linked through its first pair, each link the next run's start
+// plus one, 0 ending the list), for the next run of that size. Runs hold 16 to 256 years.
+constexpr std::uint32_t kNoRun = 0xffffffffu;
+constexpr std::size_t kRunSizes = 9;  // by room: 1, 2, 4, ... 256 years (16 up are used)
+std::array<std::uint32_t, kRunSizes> freeRuns{};
+std::size_t yearPoolUsed = 0;
+std::size_t yearPoolCapacity = 0;
+
+std::size_t runSizeClass(std::size_t room) {
+  std::size_t sizeClass = 0;
+  while ((std::size_t{ 1 } << sizeClass) < room) {
+    ++sizeClass;
+  }
+  return sizeClass;
+}
+
+void clearYearPool() {
+  std::free(donorYearPool);
+  donorYearPool = nullptr;
+  yearPoolUsed = 0;
+  yearPoolCapacity = 0;
+  freeRuns.fill(0);
+}
+
+// The start of a free run with room for room years, or kNoRun when no memory is left.
+std::uint32_t takeRun(std::size_t room) {
+  std::uint32_t& freeRun = freeRuns[runSizeClass(room)];
+  if (freeRun != 0) {
+    const std::uint32_t run = freeRun - 1;
+    freeRun = static_cast<std::uint32_t>(donorYearPool[run]);
+    return run;
+  }
+  if (yearPoolCapacity - yearPoolUsed < room) {
+    const std::size_t capacity = yearPoolCapacity == 0 ? 4096 : 2 * yearPoolCapacity;
+    if (capacity >= kNoRun - 1) {
+      return kNoRun;
+    }
+    void* grown = std::realloc(static_cast<void*>(donorYearPool), capacity * sizeof(std::int64_t));
+    if (grown == nullptr) {
+      return kNoRun;
+    }
+    donorYearPool = static_cast<std::int64_t*>(grown);
+    yearPoolCapacity = capacity;
+  }
+  const std::uint32_t run = static_cast<std::uint32_t>(yearPoolUsed);
+  yearPoolUsed += room;
+  return run;
+}
+
+void giveBackRun(std::uint32_t run, std::size_t room) {
+  std::uint32_t& freeRun = freeRuns[runSizeClass(room)];
+  donorYearPool[run] = freeRun;
+  freeRun = run + 1;
+}
+
+// A donor's window of years: 32 of them, opened 16 years before the first year it gives in.
+constexpr int kWindowYears = 32;
+constexpr int kWindowLead = 16;
+
+// The entry's years, where they are now.
+unsigned char* pairsOf(DonorYears& years) {
+  return years.roomLog == 0 ? years.inlinePairs
+                            : reinterpret_cast<unsigned char*>(donorYearPool + years.first);
+}
+
+std::int64_t loadPair(const unsigned char* at) {
+  std::int64_t packed = 0;
+  std::memcpy(&packed, at, sizeof packed);
+  return packed;
+}
+
+void storePair(unsigned char* at, std::int64_t packed) { std::memcpy(at, &packed, sizeof packed); }
+
+// Adds yearIndex at zero to the entry's years, at position k; where its pair is, or nullptr
+// when no memory was left for it. Years beyond those the record holds move to a run of the
+// pool, and a full run to one of twice the room.
+[[gnu::noinline]] unsigned char* addYear(DonorRecord& entry, int yearIndex, std::size_t k) {
+  DonorYears& years = entry.yearAmounts;
+  const std::size_t room =
+      years.roomLog == 0 ? kInlineYears : std::size_t{ 1 } << (years.roomLog - 1);
+  if (years.count == room) {
+    const std::uint32_t run = takeRun(2 * room);
+    if (run == kNoRun) {
+      return nullptr;
+    }
+    std::memcpy(donorYearPool + run, pairsOf(years), years.count * sizeof(std::int64_t));
+    if (years.roomLog != 0) {
+      giveBackRun(years.first, room);
+    }
+    years.first = run;
+    years.roomLog = static_cast<std::uint8_t>(runSizeClass(2 * room) + 1);
+  }
+  unsigned char* pairs = pairsOf(years);
+  constexpr std::size_t kPair = sizeof(std::int64_t);
+  std::memmove(pairs + (k + 1) * kPair, pairs + k * kPair, (years.count - k) * kPair);
+  storePair(pairs + k * kPair, yearIndex);
+  ++years.count;
+
+  if (years.windowFrom == 0) {
+    int from = yearIndex - kWindowLead;
+    from = from < 0 ? 0 : (from > kYearCount - kWindowYears ? kYearCount - kWindowYears : from);
+    years.windowFrom = static_cast<std::uint8_t>(from + 1);
+  }
+  if (years.windowFrom != kNoYearWindow) {
+    const int offset = yearIndex - (years.windowFrom - 1);
+    if (offset >= 0 && offset < kWindowYears) {
+      years.window |= std::uint32_t{ 1 } << offset;
+    } else {
+      years.windowFrom = kNoYearWindow;
+    }
+  }
+  return pairs + k * kPair;
+}
+
+// The bits set in bits: in a few instructions here, where the builtin would be a library call
+// on a processor not known to count them itself.
+std::size_t bitsSet(std::uint32_t bits) {
+  bits = bits - ((bits >> 1) & 0x55555555u);
+  bits = (bits & 0x33333333u) + ((bits >> 2) & 0x33333333u);
+  return (((bits + (bits >> 4)) & 0x0f0f0f0fu) * 0x01010101u) >> 24;
+}
+
+// Where the entry's pair of yearIndex is, the year added at zero when the entry has none yet;
+// nullptr when no memory was left for it. The years of a list come in no order, so the place
+// is found without a branch on each year: from the window, or by counting the years before
+// yearIndex over all of them.
+[[gnu::always_inline]] inline unsigned char* yearSlot(DonorRecord& entry, int yearIndex) {
+  DonorYears& years = entry.yearAmounts;
+  const auto offset = static_cast<unsigned>(yearIndex - (years.windowFrom - 1));
+  if (years.windowFrom != 0 && years.windowFrom != kNoYearWindow && offset < kWindowYears) {
+    const std::size_t k = bitsSet(years.window & ((1u << offset) - 1u));
+    if (((years.window >> offset) & 1u) != 0) {
+      return pairsOf(years) + k * sizeof(std::int64_t);
+    }
+    return addYear(entry, yearIndex, k);
+  }
+  const unsigned char* pairs = pairsOf(years);
+  std::size_t k = 0;
+  for (std::size_t i = 0; i < years.count; ++i) {
+    k += static_cast<std::size_t>((loadPair(pairs + i * sizeof(std::int64_t)) & 0xff) < yearIndex);
+  }
+  if (k < years.count && (loadPair(pairs + k * sizeof(std::int64_t)) & 0xff) == yearIndex) {
+    return pairsOf(years) + k * sizeof(std::int64_t);
+  }
+  return addYear(entry, yearIndex, k);
+}
+
+// --- name index ------------------------------------------------------------------------------
+// An index beside the table finds a name without comparing it with each entry: open
+// addressing over a hash of the case-folded name, each used slot holding the entry's index
+// plus one and eight more bits of the hash, so that nearly every slot that is not the name's
+// is passed over without reading its record. Four bytes a slot, so that much of the index stays
+// in the processor's caches with a hundred thousand names. It keeps at least twice as many
+// slots as entries, so a lookup stays one or two probes as the table grows. The table stays the
+// record (order, first spelling); every hit is checked against the entry itself. The index
+// covers entries 0 to indexedCount - 1 and is trusted only while they were all found sound when
+// indexed; otherwise every lookup takes the table scan, which reports the damage as before.
+constexpr std::size_t kFirstIndexSlots = 2 * kDonorTableSize;
+using IndexSlot = std::uint32_t;  // (entry + 1) * 256 + the hash's top eight bits; 0: slot free
+static_assert(kLargestDonorTable < (1u << 24) - 1, "an entry number must fit in a slot");
+IndexSlot* nameIndex = nullptr;
+std::size_t indexMask = 0;  // slots - 1; 0 while there are none
 std::size_t indexedCount = 0;
 bool indexTrusted = true;
 
@@ -110,6 +360,10 @@ std::uint64_t mixWord(std::uint64_t hash, std::uint64_t word) {
   } else {
     hash = mixWord(hash, foldWord(loadShortWord(name, length)));
   }
+  // The last character sits in the top byte of its word, where the multiplication carries a
+  // difference no further: folding the high half down spreads it over the bits the slot takes,
+  // so that names differing only at their end (Smith 1, Smith 2) do not share a cluster.
+  hash = (hash ^ (hash >> 32)) * 0xff51afd7ed558ccdULL;
   return NameKey{ length, static_cast<std::uint32_t>(hash >> 32) };
 }
 
@@ -133,28 +387,75 @@ bool sameKeyedName(const char* stored, const char* name, std::size_t length) {
   return foldWord(loadWord(stored + last)) == foldWord(loadWord(name + last));
 }
 
+// sameKeyedName for an entry: a short name lies in the record, a long one in a name block,
+// whose slack keeps the reads of sameKeyedName inside it even when the stored name is the
+// shorter (its terminator then makes the names differ).
+bool entryHasName(const DonorRecord& entry, const char* name, std::size_t length) {
+  const bool longName = length >= kShortNameSize;
+  if ((entry.name.longText != nullptr) != longName) {
+    return false;
+  }
+  return sameKeyedName(longName ? entry.name.longText : entry.name.shortText, name, length);
+}
+
+IndexSlot slotTag(std::uint32_t hash) { return hash >> 24; }
+
 // The entry holding name according to the index, or -1.
 [[gnu::always_inline]] inline int indexedEntry(const char* name, const NameKey& key) {
-  for (std::size_t slot = key.hash & kIndexMask; nameIndex[slot].entryPlusOne != 0;
-       slot = (slot + 1) & kIndexMask) {
-    const IndexSlot& filed = nameIndex[slot];
-    const std::size_t entry = filed.entryPlusOne - 1u;
-    if (filed.hash == key.hash && filed.length == key.length &&
-        sameKeyedName(donorTable[entry].name.data(), name, key.length)) {
-      return static_cast<int>(entry);
+  const IndexSlot tag = slotTag(key.hash);
+  for (std::size_t slot = key.hash & indexMask; nameIndex[slot] != 0;
+       slot = (slot + 1) & indexMask) {
+    const IndexSlot filed = nameIndex[slot];
+    if ((filed & 0xffu) == tag) {
+      const std::size_t entry = (filed >> 8) - 1u;
+      if (entryHasName(donorTable[entry], name, key.length)) {
+        return static_cast<int>(entry);
+      }
     }
   }
   return -1;
 }
 
+void fileInIndex(const NameKey& key, std::size_t entry) {
+  std::size_t slot = key.hash & indexMask;
+  while (nameIndex[slot] != 0) {
+    slot = (slot + 1) & indexMask;
+  }
+  nameIndex[slot] = static_cast<IndexSlot>((entry + 1) * 256) + slotTag(key.hash);
+}
+
 void clearIndex() {
-  nameIndex.fill(IndexSlot{ 0, 0, 0 });
+  std::free(nameIndex);
+  nameIndex = nullptr;
+  indexMask = 0;
   indexedCount = 0;
   indexTrusted = true;
 }
 
+// Room in the index for one more entry, keeping at least half its slots free: a larger index,
+// the entries already indexed filed again. False when no memory was left.
+bool reserveIndexSlot() {
+  const std::size_t slots = indexMask + 1;
+  if (nameIndex != nullptr && 2 * (indexedCount + 1) <= slots) {
+    return true;
+  }
+  const std::size_t grownSlots = nameIndex == nullptr ? kFirstIndexSlots : 2 * slots;
+  void* grown = std::calloc(grownSlots, sizeof(IndexSlot));
+  if (grown == nullptr) {
+    return false;
+  }
+  std::free(nameIndex);
+  nameIndex = static_cast<IndexSlot*>(grown);
+  indexMask = grownSlots - 1;
+  for (std::size_t entry = 0; entry < indexedCount; ++entry) {
+    fileInIndex(nameKey(donorTable[entry].name.data()), entry);
+  }
+  return true;
+}
+
 // Brings the index up to the used part of the table, which code outside this file may also
-// have filled. An empty or repeated name makes the index untrusted until the table is reset.
+// have filled. An empty or repeated name makes the index untrusted until the table is reset,
+// and so does a lack of memory for it.
 bool catchUpIndex();
 
 bool syncIndex() { return indexedCount == usedEntries() ? indexTrusted : catchUpIndex(); }
@@ -165,18 +466,17 @@ bool catchUpIndex() {
     clearIndex();
   }
   while (indexTrusted && indexedCount < used) {
+    if (!reserveIndexSlot()) {
+      indexTrusted = false;
+      break;
+    }
     const char* name = donorTable[indexedCount].name.data();
     const NameKey key = nameKey(name);
     if (name[0] == '\0' || indexedEntry(name, key) >= 0) {
       indexTrusted = false;
       break;
     }
-    std::size_t slot = key.hash & kIndexMask;
-    while (nameIndex[slot].entryPlusOne != 0) {
-      slot = (slot + 1) & kIndexMask;
-    }
-    nameIndex[slot] = IndexSlot{ key.hash, static_cast<std::uint16_t>(indexedCount + 1),
-                                 static_cast<std::uint16_t>(key.length) };
+    fileInIndex(key, indexedCount);
     ++indexedCount;
   }
   return indexTrusted;
@@ -223,16 +523,22 @@ void reportFound(std::size_t index) {
   }
 }
 
-}  // namespace
+void reportNoRoom(const char* name, long line) {
+  beginError(line);
+  emitText(composeLine("No room to create donor %s", name));
+  endLine();
+}
 
-namespace {
-
-// Finds name by scanning the table from entry 0, or creates its entry: for a name the index
-// does not hold, and whenever the index cannot be trusted. Kept apart from the lookup through
-// the index, which runs for nearly every donation line.
-int scanOrCreateDonor(const char* name, long line) {
+// Finds name by scanning the table from entry 0, or creates its entry. A trusted index holds
+// every entry in use, each sound when it was indexed, so a name it does not hold is new. Up to
+// the default size the scan still runs, as it costs little and reports an entry damaged since;
+// past it, it is passed over, as it would cost a compare with every entry for every new name.
+// An untrusted index leaves every lookup to the scan. Kept apart from the lookup through the
+// index, which runs for nearly every line.
+int scanOrCreateDonor(const char* name, long line, bool indexHoldsAll) {
   const std::size_t used = usedEntries();
-  for (std::size_t i = 0; i < used; ++i) {
+  const bool scan = !indexHoldsAll || used <= kDonorTableSize;
+  for (std::size_t i = 0; scan && i < used; ++i) {
     const DonorRecord& entry = donorTable[i];
     if (entry.name[0] == '\0') {
       beginBug(line);
@@ -247,10 +553,20 @@ int scanOrCreateDonor(const char* name, long line) {
     }
   }
 
-  if (used >= kDonorTableSize) {
-    beginError(line);
-    emitText(composeLine("No room to create donor %s", name));
-    endLine();
+  if (used >= tableLimit) {
+    reportNoRoom(name, line);
+    if (!tableFullHinted) {
+      tableFullHinted = true;
+      beginInfo(line);
+      emitText(composeLine("The donor table holds %d names; run again with -n=NUMBER to hold more",
+                           static_cast<int>(tableLimit)));
+      endLine();
+    }
+    return -1;
+  }
+  // Out of memory: the name cannot be kept, which is said as for a full table.
+  if (!reserveRecord(used)) {
+    reportNoRoom(name, line);
     return -1;
   }
 
@@ -261,8 +577,10 @@ int scanOrCreateDonor(const char* name, long line) {
                          static_cast<int>(used)));
     endLine();
   }
-  std::strncpy(entry.name.data(), name, kDonorNameSize);
-  entry.name[kStoredNameLength] = '\0';
+  if (!storeName(entry, name)) {
+    reportNoRoom(name, line);
+    return -1;
+  }
 
   if (verbosityLevel >= 4) {
     beginPlain();
@@ -274,10 +592,6 @@ int scanOrCreateDonor(const char* name, long line) {
   return static_cast<int>(used);
 }
 
-}  // namespace
-
-namespace {
-
 // findOrCreateDonor for a name of a known length (at most kStoredNameLength).
 int findOrCreateOfLength(const char* name, std::size_t length, long line) {
   if (isNameEmpty(name)) {
@@ -286,14 +600,15 @@ int findOrCreateOfLength(const char* name, std::size_t length, long line) {
     endLine();
     return -1;
   }
-  if (syncIndex()) {
+  const bool indexHoldsAll = syncIndex() && nameIndex != nullptr;
+  if (indexHoldsAll) {
     const int found = indexedEntry(name, keyOfLength(name, length));
     if (found >= 0) {
       reportFound(static_cast<std::size_t>(found));
       return found;
     }
   }
-  return scanOrCreateDonor(name, line);
+  return scanOrCreateDonor(name, line, indexHoldsAll);
 }
 
 std::size_t lengthOf(const char* name) {
@@ -301,6 +616,16 @@ std::size_t lengthOf(const char* name) {
 }
 
 }  // namespace
+
+bool setDonorTableSize(long size) {
+  if (size < static_cast<long>(kDonorTableSize) || size > static_cast<long>(kLargestDonorTable)) {
+    return false;
+  }
+  tableLimit = static_cast<std::size_t>(size);
+  return true;
+}
+
+std::size_t donorTableSize() { return tableLimit; }
 
 int findOrCreateDonor(const char* name, long line) {
   return findOrCreateOfLength(name, lengthOf(name), line);
@@ -334,8 +659,13 @@ void addDonationOfLength(const char* name, std::size_t length, std::time_t when,
   // A time the platform cannot convert has no year; its amount is then kept out of every year.
   const int yearIndex = localYearIndex(when);
 
-  const int index =
-      findOrCreateOfLength(name, length < kStoredNameLength ? length : kStoredNameLength, line);
+  // A new name is created on a miss of the index, so the length must be the name's own: checked
+  // here at the cost of one character.
+  std::size_t keyLength = length < kStoredNameLength ? length : kStoredNameLength;
+  if (!isNameEmpty(name) && keyLength < kStoredNameLength && name[keyLength] != '\0') {
+    keyLength = lengthOf(name);
+  }
+  const int index = findOrCreateOfLength(name, keyLength, line);
   if (index < 0) {
     // A blank name has already been reported as such; only a full table needs this error.
     if (!isNameEmpty(name)) {
@@ -355,12 +685,25 @@ void addDonationOfLength(const char* name, std::size_t length, std::time_t when,
     endLine();
     return;
   }
-  bookedMagnitude += magnitude;
 
   DonorRecord& entry = donorTable[static_cast<std::size_t>(index)];
+  const bool inTable = yearIndex >= 0 && yearIndex < kYearCount;
+  unsigned char* slot = nullptr;
+  if (inTable) {
+    slot = yearSlot(entry, yearIndex);
+    // Booked in full or not at all: without room for the year, the total is left as it was.
+    if (slot == nullptr) {
+      beginError(line);
+      emitText(composeLine("No memory left to book %s for donor %s", formatMoney(amount, 0), name));
+      endLine();
+      return;
+    }
+  }
+  bookedMagnitude += magnitude;
   entry.totalAmount += amount;
-  if (yearIndex >= 0 && yearIndex < kYearCount) {
-    entry.yearAmounts[static_cast<std::size_t>(yearIndex)] += amount;
+  if (inTable) {
+    // The magnitude bound keeps 256 times any year's sum inside 64 bits.
+    storePair(slot, loadPair(slot) + amount * 256);
   } else {
     beginError(line);
     emitText(composeLine("Invalid year %d for donor %s", yearIndex, name));
@@ -384,10 +727,54 @@ void checkDonorTable(const char* stage) {
   }
 }
 
+bool addYearAmount(int index, int yearIndex, Amount cents) {
+  if (index < 0 || static_cast<std::size_t>(index) >= usedEntries() || yearIndex < 0 ||
+      yearIndex >= kYearCount) {
+    return false;
+  }
+  DonorRecord& entry = donorTable[static_cast<std::size_t>(index)];
+  unsigned char* slot = yearSlot(entry, yearIndex);
+  if (slot == nullptr) {
+    return false;
+  }
+  entry.totalAmount += cents;
+  storePair(slot, loadPair(slot) + cents * 256);
+  return true;
+}
+
+int appendDonorEntry(const char* name) {
+  const std::size_t used = usedEntries();
+  if (!reserveRecord(used)) {
+    return -1;
+  }
+  if (!storeName(donorTable[used], name != nullptr ? name : "")) {
+    return -1;
+  }
+  donorCount = static_cast<std::uint32_t>(used + 1);
+  return static_cast<int>(used);
+}
+
 void resetDonorTable() {
-  donorTable = {};
+  for (std::size_t i = 0; i < donorTable.capacity / kDonorBlockRecords; ++i) {
+    std::free(recordBlocks[i]);
+  }
+  std::free(static_cast<void*>(recordBlocks));
+  recordBlocks = nullptr;
+  recordBlockSlots = 0;
+  donorTable = DonorTable{ nullptr, 0 };
   donorCount = 0;
+  for (std::size_t i = 0; i < nameBlockCount; ++i) {
+    std::free(nameBlocks[i]);
+  }
+  std::free(static_cast<void*>(nameBlocks));
+  nameBlocks = nullptr;
+  nameBlockCount = 0;
+  nameBlockSlots = 0;
+  nameBlockUsed = kNameBlockSize;
+  clearYearPool();
   bookedMagnitude = 0;
+  tableLimit = kDonorTableSize;
+  tableFullHinted = false;
   clearIndex();
   yearCache = {};
 }

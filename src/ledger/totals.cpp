@@ -32,7 +32,7 @@ constexpr Amount kLargeReceiptFloorSupport = 50000000;
 // Walks stop at the first unused entry: the table guarantees nothing after it is in use.
 std::size_t usedDonorEntries() {
   std::size_t count = 0;
-  while (count < kDonorTableSize && donorTable[count].name[0] != '\0') {
+  while (isDonorEntryInUse(count)) {
     ++count;
   }
   return count;
@@ -146,13 +146,23 @@ void fillFormRows(std::array<FormYearRow, kFormYears>& rows, long lastYear) {
   if (!isPeriodEnd(lastYear)) {
     return;
   }
-  const std::size_t used = usedDonorEntries();
+  const long last = lastYear - kBaseYear;
   for (std::size_t r = 0; r < rows.size(); ++r) {
-    FormYearRow& row = rows[r];
-    row.yearIndex = lastYear - kBaseYear - static_cast<long>(r);
-    for (std::size_t d = 0; d < used; ++d) {
-      addToRow(row, donorTable[d].sourceType, yearAmountAt(donorTable[d], row.yearIndex));
+    rows[r].yearIndex = last - static_cast<long>(r);
+  }
+  // One walk over each donor's years (those it gave in), adding those of the period.
+  const std::size_t used = usedDonorEntries();
+  for (std::size_t d = 0; d < used; ++d) {
+    const DonorRecord& donor = donorTable[d];
+    for (std::size_t k = 0; k < donor.yearAmounts.count; ++k) {
+      const long r = last - donor.yearAmounts.yearAt(k);
+      if (r >= 0 && r < kFormYears) {
+        addToRow(rows[static_cast<std::size_t>(r)], donor.sourceType,
+                 donor.yearAmounts.amountAt(k));
+      }
     }
+  }
+  for (FormYearRow& row : rows) {
     setDerivedFields(row);
     // Each receipt is tested against the limit of its own year, one source at a time.
     row.largeNonDonations = 0;
@@ -227,10 +237,12 @@ void computeTotals() {
     if (officer) {
       ++officerCount;
     }
-    for (std::size_t y = 0; y < yearTotals.size(); ++y) {
-      yearTotals[y] += donor.yearAmounts[y];
+    // Only the years the donor gave in, in increasing order of year.
+    for (std::size_t k = 0; k < donor.yearAmounts.count; ++k) {
+      const Amount amount = donor.yearAmounts.amountAt(k);
+      yearTotals[static_cast<std::size_t>(donor.yearAmounts.yearAt(k))] += amount;
       if (officer) {
-        officerTotal += donor.yearAmounts[y];
+        officerTotal += amount;
       }
     }
   }

@@ -11,9 +11,7 @@
 
 namespace {
 
-bool isUsedEntry(std::size_t index) {
-  return index < kDonorTableSize && donorTable[index].name[0] != '\0';
-}
+bool isUsedEntry(std::size_t index) { return isDonorEntryInUse(index); }
 
 long calendarYear(std::size_t yearIndex) { return static_cast<long>(yearIndex) + kBaseYear; }
 
@@ -36,11 +34,12 @@ void printExcludedGivers() {
     writeReport(
         composeLine("gave a total of %s ", formatPercent(donor.totalAmount, grandTotal, 0).text));
     writeReport(composeLine("%s\n", formatMoney(donor.totalAmount, 12).text));
-    for (std::size_t y = 0; y < donor.yearAmounts.size(); ++y) {
-      const Amount amount = donor.yearAmounts[y];
+    for (std::size_t k = 0; k < donor.yearAmounts.count; ++k) {
+      const Amount amount = donor.yearAmounts.amountAt(k);
       if (amount == 0) {
         continue;
       }
+      const auto y = static_cast<std::size_t>(donor.yearAmounts.yearAt(k));
       writeReport(composeLine("!      %ld %s ", calendarYear(y),
                               formatPercent(amount, yearTotals[y], 8).text));
       writeReport(composeLine("%s\n", formatMoney(amount, 12).text));
@@ -68,11 +67,12 @@ void printDonors() {
       writeReport("\n");
     }
     if (verbosityLevel >= 2) {
-      for (std::size_t y = 0; y < donor.yearAmounts.size(); ++y) {
-        const Amount amount = donor.yearAmounts[y];
+      for (std::size_t k = 0; k < donor.yearAmounts.count; ++k) {
+        const Amount amount = donor.yearAmounts.amountAt(k);
         if (amount == 0) {
           continue;
         }
+        const auto y = static_cast<std::size_t>(donor.yearAmounts.yearAt(k));
         writeReport(composeLine("!     %ld ", calendarYear(y)));
         writeReport(composeLine("%s ", formatPercent(amount, yearTotals[y], 8).text));
         writeReport(composeLine("%s\n", formatMoney(amount, 12).text));

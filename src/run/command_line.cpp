@@ -182,6 +182,18 @@ void handleYearOption(const char* text) {
   }
 }
 
+// -n=NUMBER: digits only, nothing after them, so that a mistyped size is never half read.
+void handleTableSizeOption(const char* text) {
+  bool digitsOnly = isDigit(text[0]);
+  for (const char* ch = text; *ch != '\0'; ++ch) {
+    digitsOnly = digitsOnly && isDigit(*ch);
+  }
+  if (!digitsOnly || !setDonorTableSize(readDigitRun(text))) {
+    message(MessageKind::argumentIssue, 0, "Table size '%s' is not a number from 512 to 1000000",
+            text);
+  }
+}
+
 void handleOption(const char* argument) {
   const char selection = argument[1];
   const char* tail = selection == '\0' ? argument + 1 : argument + 2;
@@ -218,6 +230,13 @@ void handleOption(const char* argument) {
       } else if (!setWorksheetFile(tail + 1, isListOfThisRun(tail + 1))) {
         message(MessageKind::argumentIssue, 0, "Worksheet file %s must end in .csv or .html",
                 tail + 1);
+      }
+      break;
+    case 'n':
+      if (tail[0] == '=') {
+        handleTableSizeOption(tail + 1);
+      } else {
+        reportMissingEqualSign(argument);
       }
       break;
     case 'r':

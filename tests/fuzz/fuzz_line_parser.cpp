@@ -3,10 +3,12 @@
 // The first byte picks the line number (line 1 takes a bad date for a header, later lines
 // report it); the rest is the line. Before every input the ledger holds a donor with an amount
 // and a source bound to SALES, so that keyword lines can meet both an entry with amounts and a
-// refused change of type.
+// refused change of type. When the first byte's high bit is set, 600 more names come before
+// them in a table of 1,000, so that the line meets a table larger than the default.
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "fuzz/fuzz_support.hpp"
 #include "input/line_parser.hpp"
@@ -19,9 +21,19 @@ namespace {
 constexpr long kLineChoices = 8;
 constexpr std::time_t kJanuary2020 = 1579064401;  // 15 January 2020 00:00:01 in New York
 
-void prepareLedger() {
+constexpr int kLargeTableNames = 600;
+
+void prepareLedger(bool largeTable) {
   resetMessageChannel();
   resetDonorTable();
+  if (largeTable) {
+    setDonorTableSize(1000);
+    for (int i = 0; i < kLargeTableNames; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "Giver %d", i);
+      addDonation(name, kJanuary2020, 100 + i, 1);
+    }
+  }
   verbosityLevel = 4;
   addDonation("Smith", kJanuary2020, 10000, 1);
   const int acme = findOrCreateDonor("Acme Shop", 1);
@@ -155,16 +167,16 @@ bool sameNameIgnoringCase(const char* stored, const char* written, int length) {
 
 Amount ledgerSum() {
   Amount sum = 0;
-  for (const DonorRecord& donor : donorTable) {
-    sum += donor.totalAmount;
+  for (std::size_t i = 0; i < donorCount; ++i) {
+    sum += donorTable[i].totalAmount;
   }
   return sum;
 }
 
 Amount yearSum(long year) {
   Amount sum = 0;
-  for (const DonorRecord& donor : donorTable) {
-    sum += donor.yearAmounts[static_cast<std::size_t>(year - kBaseYear)];
+  for (std::size_t i = 0; i < donorCount; ++i) {
+    sum += donorTable[i].yearAmounts[static_cast<std::size_t>(year - kBaseYear)];
   }
   return sum;
 }
@@ -182,7 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const long line = 1 + static_cast<long>(data[0]) % kLineChoices;
   const auto text = terminatedCopy(data + 1, size - 1);
-  prepareLedger();
+  prepareLedger((data[0] & 0x80) != 0);
 
   PlainLine expected{ 0, 0, 0, false, false };
   const bool plain = readPlainDonation(text.data(), expected);

@@ -49,7 +49,36 @@ TEST_F(DonorIndexTest, AFullTableFindsEveryNameInAnyCaseAndInTableOrder) {
   EXPECT_EQ(donorCount, kDonorTableSize);
   EXPECT_EQ(output(), "");
   EXPECT_EQ(findOrCreateDonor("dnew", 9), -1);
-  EXPECT_EQ(output(), "gifts.txt:9 ? ERROR: No room to create donor dnew\n");
+  EXPECT_EQ(output(),
+            "gifts.txt:9 ? ERROR: No room to create donor dnew\n"
+            "gifts.txt:9 ! INFO: The donor table holds 512 names; run again with -n=NUMBER to "
+            "hold more\n");
+}
+
+TEST_F(DonorIndexTest, ALargeTableFindsEveryNameAsTheIndexGrows) {
+  // Past several doublings of the index and of the records; each name is looked up again after
+  // every growth, in other letter case.
+  constexpr int kNames = 20000;
+  ASSERT_TRUE(setDonorTableSize(kNames));
+  std::vector<std::string> names;
+  for (int i = 0; i < kNames; ++i) {
+    names.push_back("Giver " + std::to_string(i * 7919 % kNames) + (i % 3 == 0 ? " Jr." : ""));
+    ASSERT_EQ(findOrCreateDonor(names.back().c_str(), 1), i);
+    if ((i & (i - 1)) == 0) {  // a power of two: the index has just grown, or is about to
+      for (int j = 0; j <= i; j += 1 + i / 64) {
+        ASSERT_EQ(findOrCreateDonor(shouted(names[static_cast<std::size_t>(j)]).c_str(), 2), j);
+      }
+    }
+  }
+  for (int i = 0; i < kNames; ++i) {
+    ASSERT_EQ(findOrCreateDonor(shouted(names[static_cast<std::size_t>(i)]).c_str(), 3), i);
+  }
+  EXPECT_EQ(donorCount, static_cast<std::uint32_t>(kNames));
+  EXPECT_EQ(findOrCreateDonor("one too many", 4), -1);
+  EXPECT_EQ(output(),
+            "gifts.txt:4 ? ERROR: No room to create donor one too many\n"
+            "gifts.txt:4 ! INFO: The donor table holds 20000 names; run again with -n=NUMBER to "
+            "hold more\n");
 }
 
 TEST_F(DonorIndexTest, OnlyAsciiLettersFold) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <string>
 
@@ -55,9 +56,67 @@ TEST_F(DonorTableTest, The513thNameFindsNoRoomAndBooksNothing) {
   EXPECT_EQ(donorCount, 512u);
   EXPECT_EQ(output(),
             "gifts.txt:7 ? ERROR: No room to create donor Late\n"
+            "gifts.txt:7 ! INFO: The donor table holds 512 names; run again with -n=NUMBER to "
+            "hold more\n"
             "gifts.txt:8 ? ERROR: No room to create donor Later\n"
             "gifts.txt:8 ? ERROR: Can not create donor Later table full\n");
   EXPECT_EQ(errorCount, 3);
+  EXPECT_EQ(infoCount, 1);  // the hint comes once per run
+}
+
+TEST_F(DonorTableTest, ALargerTableTakesMoreNamesFromWhenItIsSet) {
+  EXPECT_FALSE(setDonorTableSize(511));
+  EXPECT_FALSE(setDonorTableSize(1000001));
+  EXPECT_EQ(donorTableSize(), kDonorTableSize);
+  fillTable();
+  EXPECT_EQ(findOrCreateDonor("Late", 2), -1);
+  ASSERT_TRUE(setDonorTableSize(514));
+  EXPECT_EQ(findOrCreateDonor("Late", 3), 512);
+  EXPECT_EQ(findOrCreateDonor("Later", 4), 513);
+  EXPECT_EQ(findOrCreateDonor("Too late", 5), -1);
+  EXPECT_EQ(output(),
+            "gifts.txt:2 ? ERROR: No room to create donor Late\n"
+            "gifts.txt:2 ! INFO: The donor table holds 512 names; run again with -n=NUMBER to "
+            "hold more\n"
+            "gifts.txt:5 ? ERROR: No room to create donor Too late\n");
+  EXPECT_EQ(findOrCreateDonor("DONOR 0", 6), 0);
+  EXPECT_EQ(findOrCreateDonor("later", 7), 513);
+  resetDonorTable();
+  EXPECT_EQ(donorTableSize(), kDonorTableSize);  // a run starts from the default
+}
+
+TEST_F(DonorTableTest, EachNameKeepsOnlyTheYearsItGaveInInYearOrder) {
+  const int years[] = { 2020, 2016, 2024, 2016, 1900, 2155, 2018 };
+  for (int year : years) {
+    addDonation("Smith", localTime(year, 6, 1), year, 1);
+  }
+  addDonation("Jones", localTime(2019, 6, 1), 5, 2);
+  addDonation("Jones", localTime(2019, 7, 1), -5, 3);  // a year that sums to zero stays a year
+  const DonorYears& smith = donorTable[0].yearAmounts;
+  std::string seen;
+  for (std::size_t k = 0; k < smith.count; ++k) {
+    seen +=
+        std::to_string(smith.yearAt(k) + kBaseYear) + "=" + std::to_string(smith.amountAt(k)) + " ";
+  }
+  EXPECT_EQ(seen, "1900=1900 2016=4032 2018=2018 2020=2020 2024=2024 2155=2155 ");
+  EXPECT_EQ(smith[116], 4032);
+  EXPECT_EQ(smith[117], 0);
+  EXPECT_EQ(donorTable[1].yearAmounts.count, 1u);
+  EXPECT_EQ(donorTable[1].yearAmounts[119], 0);
+  // Forty years, newest first and each given twice: past the years a record holds and through
+  // two moves of their run, and past the window of years.
+  for (int round = 0; round < 2; ++round) {
+    for (int year = 2039; year >= 2000; --year) {
+      addDonation("Many", localTime(year, 3, 1), year - 1999, 4);
+    }
+  }
+  const DonorYears& many = donorTable[2].yearAmounts;
+  ASSERT_EQ(many.count, 40u);
+  for (std::size_t k = 0; k < many.count; ++k) {
+    EXPECT_EQ(many.yearAt(k), 100 + static_cast<int>(k));
+    EXPECT_EQ(many.amountAt(k), 2 * (static_cast<Amount>(k) + 1));
+  }
+  EXPECT_EQ(output(), "");
 }
 
 TEST_F(DonorTableTest, TypeBindsOnceThenOnlyTheSameTypeIsAccepted) {
@@ -87,11 +146,7 @@ TEST_F(DonorTableTest, DonationsBookUnderTheirLocalYear) {
 TEST_F(DonorTableTest, AYearBeyondTheTableKeepsTheAmountInTheTotalOnly) {
   addDonation("Smith", localTime(2156, 3, 1), 700, 6);
   EXPECT_EQ(donorTable[0].totalAmount, 700);
-  Amount inYears = 0;
-  for (Amount amount : donorTable[0].yearAmounts) {
-    inYears += amount;
-  }
-  EXPECT_EQ(inYears, 0);
+  EXPECT_EQ(donorTable[0].yearAmounts.count, 0u);  // no year holds it
   EXPECT_EQ(output(), "gifts.txt:6 ? ERROR: Invalid year 256 for donor Smith\n");
 }
 
@@ -115,7 +170,7 @@ TEST_F(DonorTableTest, TableCheckReportsHolesWithTheStage) {
   findOrCreateDonor("Jones", 1);
   checkDonorTable("Pre-analyze");
   EXPECT_EQ(output(), "");
-  donorTable[0].name[0] = '\0';
+  donorTable[0].name.data()[0] = '\0';
   checkDonorTable("years printed");
   findOrCreateDonor("Brown", 3);
   EXPECT_EQ(output(),
@@ -126,7 +181,7 @@ TEST_F(DonorTableTest, TableCheckReportsHolesWithTheStage) {
 
 TEST_F(DonorTableTest, CreationOverAUsedEntryIsReportedAndGoesOn) {
   findOrCreateDonor("Smith", 1);
-  donorTable[1].name[0] = 'Z';
+  std::strcpy(donorTable[1].name.data(), "Z");  // the records past the used part exist, zeroed
   EXPECT_EQ(findOrCreateDonor("Jones", 4), 1);
   EXPECT_STREQ(donorTable[1].name.data(), "Jones");
   EXPECT_EQ(

@@ -21,18 +21,14 @@ class ReportTest : public ::testing::Test {
 
   /// Writes an entry straight into the table, as the reader would have created it.
   static int addSource(const char* name, int type) {
-    const std::size_t index = donorCount;
-    std::strncpy(donorTable[index].name.data(), name, kDonorNameSize - 1);
-    donorTable[index].sourceType = type;
-    ++donorCount;
-    return static_cast<int>(index);
+    const int index = appendDonorEntry(name);
+    donorTable[static_cast<std::size_t>(index)].sourceType = type;
+    return index;
   }
 
   /// Books cents for the entry in a calendar year.
   static void book(int index, long year, Amount cents) {
-    DonorRecord& donor = donorTable[static_cast<std::size_t>(index)];
-    donor.totalAmount += cents;
-    donor.yearAmounts[static_cast<std::size_t>(year - kBaseYear)] += cents;
+    EXPECT_TRUE(addYearAmount(index, static_cast<int>(year - kBaseYear), cents));
   }
 
   /// Computes the totals, keeping their messages out of the section's output.
