@@ -106,15 +106,9 @@ bool hasDigitBefore(const char* text, const char* stops) {
   return false;
 }
 
-void reportLineError(long line, const char* text) {
-  beginError(line);
-  emitText(text);
-  endLine();
-}
-
 void reportFieldTooLong(const char* text, long line) {
-  reportLineError(
-      line, composeLine("Field longer than %d characters on line: %s", kFieldMaxLength, text));
+  message(MessageKind::error, line, "Field longer than %d characters on line: %s", kFieldMaxLength,
+          text);
 }
 
 enum class Conversion { ok, notANumber, outOfRange };
@@ -223,15 +217,11 @@ LineResult handleKeyword(LineScan& scan, const Keyword& keyword) {
   if (entry.totalAmount != 0) {
     message(MessageKind::error, scan.line, "Name %s can only have one funding purpose.",
             entry.name.data());
-    emitKindText(composeLine(
-        "    Associate the purpose keyword with a name before reading any funding lines"));
-    endLine();
+    messageMore("    Associate the purpose keyword with a name before reading any funding lines");
   }
   if (verbosityLevel >= 4) {
-    beginPlain();
-    emitText(
-        composeLine("%s associated with support type %s", entry.name.data(), scan.second.data()));
-    endLine();
+    message(MessageKind::plain, 0, "%s associated with support type %s", entry.name.data(),
+            scan.second.data());
   }
   return LineResult::keywordBound;
 }
@@ -246,14 +236,14 @@ LineResult reportNoDate(const LineScan& scan) {
     message(MessageKind::info, scan.line, "Date field on first line '%s' is probably a header",
             scan.second.data());
   } else {
-    reportLineError(scan.line, composeLine("Date has improper format: '%s'", scan.second.data()));
+    message(MessageKind::error, scan.line, "Date has improper format: '%s'", scan.second.data());
   }
   return LineResult::notDonation;
 }
 
 bool handleSecondField(LineScan& scan, LineResult& result) {
   if (isBlankLine(scan.second.data())) {
-    reportLineError(scan.line, composeLine("The date (second) field is blank: %s", scan.text));
+    message(MessageKind::error, scan.line, "The date (second) field is blank: %s", scan.text);
     result = LineResult::blankDate;
     return false;
   }
@@ -304,23 +294,19 @@ LineResult bookAmount(const LineScan& scan, Amount cents) {
 LineResult finishDonation(LineScan& scan) {
   if (scan.quoteCount != 0) {
     if (scan.quoteCount == 2 && scan.quoteAtLineStart && scan.quoteBeforeTab) {
-      beginWarning(scan.line);
-      emitText(
-          composeLine("Ignoring quotation marks around the name field: '%s'", scan.name.data()));
-      endLine();
+      message(MessageKind::warning, scan.line,
+              "Ignoring quotation marks around the name field: '%s'", scan.name.data());
     } else {
-      reportLineError(
-          scan.line,
-          composeLine("Name field has an ignored quotation mark BUT not a quote at both ends: '%s'",
-                      scan.name.data()));
+      message(MessageKind::error, scan.line,
+              "Name field has an ignored quotation mark BUT not a quote at both ends: '%s'",
+              scan.name.data());
     }
   }
 
   const char* amountText = scan.amount.data();
   if (firstNonNumeric(amountText) != nullptr) {
-    reportLineError(
-        scan.line,
-        composeLine("Amount '%s' contains or is followed by a non-numeric character", amountText));
+    message(MessageKind::error, scan.line,
+            "Amount '%s' contains or is followed by a non-numeric character", amountText);
     return LineResult::badAmount;
   }
   Amount cents = 0;
@@ -329,12 +315,12 @@ LineResult finishDonation(LineScan& scan) {
                                     : convertAmount(amountText, cents);
   switch (conversion) {
     case Conversion::notANumber:
-      reportLineError(scan.line, composeLine("Amount '%s' is not a valid number on line %ld: %s",
-                                             amountText, scan.line, scan.text));
+      message(MessageKind::error, scan.line, "Amount '%s' is not a valid number on line %ld: %s",
+              amountText, scan.line, scan.text);
       return LineResult::lineRejected;
     case Conversion::outOfRange:
-      reportLineError(scan.line, composeLine("Amount '%s' is out of range on line %ld: %s",
-                                             amountText, scan.line, scan.text));
+      message(MessageKind::error, scan.line, "Amount '%s' is out of range on line %ld: %s",
+              amountText, scan.line, scan.text);
       return LineResult::lineRejected;
     case Conversion::ok:
       break;
@@ -348,10 +334,9 @@ LineResult scanFields(LineScan& scan) {
   bool atLineEnd = false;  // the end of the line has been met: it ends every field after it
   for (int p = 0;; ++p) {
     if (p >= kFieldScanLimit && !atLineEnd) {
-      reportLineError(
-          scan.line,
-          composeLine("Expected fields not found in the first %d characters of the input line.",
-                      kFieldScanLimit));
+      message(MessageKind::error, scan.line,
+              "Expected fields not found in the first %d characters of the input line.",
+              kFieldScanLimit);
       return LineResult::lineRejected;
     }
     // Past the end of the line nothing is read: every further field sees the end again.
@@ -374,8 +359,8 @@ LineResult scanFields(LineScan& scan) {
           if (field.isTooLong()) {
             reportFieldTooLong(text, scan.line);
           } else {
-            reportLineError(scan.line, composeLine("Name field %s with no other fields on line: %s",
-                                                   field.data(), text));
+            message(MessageKind::error, scan.line, "Name field %s with no other fields on line: %s",
+                    field.data(), text);
           }
           return LineResult::lineRejected;
         }
@@ -388,8 +373,8 @@ LineResult scanFields(LineScan& scan) {
             return LineResult::lineRejected;
           }
           if (isBlankLine(field.data())) {
-            reportLineError(scan.line,
-                            composeLine("The Name (first) field can not be blank: %s", text));
+            message(MessageKind::error, scan.line, "The Name (first) field can not be blank: %s",
+                    text);
             scan.nameBlank = true;
           }
           current = FieldName::second;
@@ -433,7 +418,7 @@ LineResult scanFields(LineScan& scan) {
         if (isFieldEnd(ch) || dropped) {
           atLineEnd = true;
           if (field.length == 0) {
-            reportLineError(scan.line, composeLine("Value field is empty"));
+            message(MessageKind::error, scan.line, "Value field is empty");
             return LineResult::badAmount;
           }
           if (field.isTooLong()) {
@@ -444,10 +429,9 @@ LineResult scanFields(LineScan& scan) {
         }
         if (!isDigit(ch) && ch != '-' && ch != '.') {
           const auto hex = static_cast<unsigned>(static_cast<int>(static_cast<signed char>(ch)));
-          reportLineError(
-              scan.line,
-              composeLine("Character %c (0x%x) in value '%s' is not a number on line: %s", ch, hex,
-                          field.data(), text));
+          message(MessageKind::error, scan.line,
+                  "Character %c (0x%x) in value '%s' is not a number on line: %s", ch, hex,
+                  field.data(), text);
         }
         field.append(ch);
         if (after == '\0') {

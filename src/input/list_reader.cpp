@@ -39,26 +39,20 @@ void countResult(LineResult result, ListCounts& counts) {
   }
 }
 
-void printStatistic(const char* text) {
-  beginPlain();
-  emitText(text);
-  endLine();
-}
-
 void printStatistics(const ListCounts& counts) {
   if (counts.keywords != 0) {
-    printStatistic(
-        composeLine("       %ld funding source names associated with a keyword (type of source)",
-                    counts.keywords));
+    message(MessageKind::plain, 0,
+            "       %ld funding source names associated with a keyword (type of source)",
+            counts.keywords);
   }
   if (counts.amounts != 0) {
-    printStatistic(composeLine("       %ld funding amounts seen", counts.amounts));
+    message(MessageKind::plain, 0, "       %ld funding amounts seen", counts.amounts);
   }
   if (counts.unexpected != 0) {
-    printStatistic(composeLine("       %ld line%s with unexpected format", counts.unexpected,
-                               counts.unexpected == 1 ? "" : "s"));
+    message(MessageKind::plain, 0, "       %ld line%s with unexpected format", counts.unexpected,
+            counts.unexpected == 1 ? "" : "s");
   }
-  printStatistic(composeLine("       %ld lines read", counts.lines));
+  message(MessageKind::plain, 0, "       %ld lines read", counts.lines);
 }
 
 // A list is read in large blocks and cut into lines here, rather than a system call's worth of
@@ -185,12 +179,6 @@ struct BlockReader {
   }
 };
 
-void reportLineError(long line, const char* text) {
-  beginError(line);
-  emitText(text);
-  endLine();
-}
-
 // A CR ends a field, so on a line whose records are separated by CR alone (the line ends of some
 // spreadsheet exports) every record after the first would be passed over without a word.
 bool hasTextAfterCarriageReturn(const char* text, std::size_t length) {
@@ -233,17 +221,14 @@ void readLines(BlockReader& reader, ListCounts& counts) {
     } else if (std::memchr(piece, '\0', length) != nullptr) {
       // The parser would stop at a NUL and pass over the rest of the line without a word, so
       // such a line is refused whole.
-      reportLineError(
-          counts.lines,
-          composeLine(
-              "Line contains a NUL character and is not read; the list may not be plain text"));
+      message(MessageKind::error, counts.lines,
+              "Line contains a NUL character and is not read; the list may not be plain text");
     } else {
       countResult(parseDonationLine(piece, counts.lines), counts);
       if (hasTextAfterCarriageReturn(piece, length)) {
-        reportLineError(
-            counts.lines,
-            composeLine(
-                "Text after a carriage return inside the line is not read; the list may have CR line ends"));
+        message(
+            MessageKind::error, counts.lines,
+            "Text after a carriage return inside the line is not read; the list may have CR line ends");
       }
     }
     reader.endPiece();
