@@ -1,6 +1,8 @@
 // The short ways through the date parser (plain forms read directly, dates and converted days
 // remembered) must give what the full rewriting and scanning give, messages included.
 
+#include "input/plain_date.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
