@@ -237,23 +237,6 @@ bool handleSecondField(LineScan& scan, LineResult& result) {
 
 }  // namespace
 
-// The end of a donation line whose amount is valid.
-LineResult bookAmount(const LineScan& scan, Amount cents) {
-  if (cents == 0) {
-    message(MessageKind::warning, scan.line,
-            "An amount of exactly zero is unexpected for a source of revenue.");
-    return LineResult::zeroAmount;
-  }
-  // A line without a name has nobody to book for; its error is already reported.
-  if (scan.nameBlank) {
-    return LineResult::lineRejected;
-  }
-  // A name field holds no more than it stores (a longer one is refused), so its length is the
-  // count of its characters.
-  addDonationOfLength(scan.name.data(), scan.name.length, scan.date, cents, scan.line);
-  return LineResult::donationBooked;
-}
-
 LineResult finishDonation(LineScan& scan) {
   if (scan.quoteCount != 0) {
     if (scan.quoteCount == 2 && scan.quoteAtLineStart && scan.quoteBeforeTab) {
@@ -439,30 +422,41 @@ LineResult scanFields(LineScan& scan) {
   }
 }
 
-// A clean state for one line. A field is read only up to its terminator, so an empty field
-// needs no more than its first character cleared; clearing all four hundred bytes of the three
-// fields on every line cost as much as scanning the line.
-void clearField(Field& field) {
-  field.text[0] = '\0';
-  field.length = 0;
-  field.kept = 0;
+// The full scan of a line the plain scan left. Kept out of line: inlined, its frame would be set
+// up for every plain line too.
+[[gnu::noinline]] LineResult scanWholeLine(const char* text, long line) {
+  LineScan scan;
+  startScan(scan, text, line);
+  return scanFields(scan);
+}
+
+// A line that is blank, a comment, or without a first field is passed over (true, with what it
+// came to in result). Kept out of line for the same reason.
+[[gnu::noinline]] bool isPassedOver(const char* text, long line, LineResult& result) {
+  if (isBlankLine(text)) {
+    result = LineResult::blankLine;
+    return true;
+  }
+  const char* first = text;
+  while (*first == ' ') {
+    ++first;
+  }
+  if (*first == '!') {
+    result = LineResult::commentLine;
+    return true;
+  }
+  if (*first == '\t') {
+    // Not read, but a row with a figure in it must not go by without a word.
+    if (hasDigitBefore(first + 1, "")) {
+      message(MessageKind::warning, line, "Line with an empty name field is not read: %s", text);
+    }
+    result = LineResult::emptyFirstField;
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
-
-void startScan(LineScan& scan, const char* text, long line) {
-  scan.text = text;
-  scan.line = line;
-  clearField(scan.name);
-  clearField(scan.second);
-  clearField(scan.amount);
-  scan.amountText = "";
-  scan.quoteCount = 0;
-  scan.quoteAtLineStart = false;
-  scan.quoteBeforeTab = false;
-  scan.nameBlank = false;
-  scan.date = 0;
-}
 
 bool isFieldEnd(char ch) { return ch == '\0' || ch == '\t' || ch == '\n' || ch == '\r'; }
 
@@ -482,32 +476,12 @@ LineResult parseDonationLine(const char* text, long line) {
   // A line that starts with any other character is neither blank, nor a comment, nor one
   // without a first field.
   const char lead = text != nullptr ? text[0] : '\0';
-  if (lead == ' ' || lead == '!' || isFieldEnd(lead)) {
-    if (isBlankLine(text)) {
-      return LineResult::blankLine;
-    }
-    const char* first = text;
-    while (*first == ' ') {
-      ++first;
-    }
-    if (*first == '!') {
-      return LineResult::commentLine;
-    }
-    if (*first == '\t') {
-      // Not read, but a row with a figure in it must not go by without a word.
-      if (hasDigitBefore(first + 1, "")) {
-        message(MessageKind::warning, line, "Line with an empty name field is not read: %s", text);
-      }
-      return LineResult::emptyFirstField;
-    }
-  }
-
-  LineScan scan;
-  startScan(scan, text, line);
   LineResult result = LineResult::notDonation;
-  if (scanPlainLine(scan, result)) {
+  if ((lead == ' ' || lead == '!' || isFieldEnd(lead)) && isPassedOver(text, line, result)) {
     return result;
   }
-  startScan(scan, text, line);
-  return scanFields(scan);
+  if (parsePlainLine(text, line, result)) {
+    return result;
+  }
+  return scanWholeLine(text, line);
 }

@@ -3,51 +3,30 @@
 #include <cerrno>
 #include <cstring>
 
-ListBlocks listBlocks;
+std::array<char, kReadBlockSize + kLineLength> listBlock;
 
-char* ListBlocks::nextPiece() {
-  longLine = false;
-  for (;;) {
-    char* piece = block.data() + start;
-    const std::size_t available = end - start;
-    // The longest line kept whole and its line feed.
-    const std::size_t window = available < kLineLimit + 1 ? available : kLineLimit + 1;
-    // Most lines: one scan, bounded by a terminator put at the end of the window for it, finds
-    // the line feed and shows that nothing before it is a NUL or a CR.
-    const char atWindowEnd = piece[window];
-    piece[window] = '\0';
-    const std::size_t plainLength = std::strcspn(piece, "\r\n");
-    piece[window] = atWindowEnd;
-    plainPiece = plainLength < window && piece[plainLength] == '\n';
-    if (plainPiece) {
-      pieceLength = plainLength + 1;
-      return cut(piece, piece + plainLength);
-    }
-    if (auto* lineFeed = static_cast<char*>(std::memchr(piece, '\n', window))) {
-      pieceLength = static_cast<std::size_t>(lineFeed - piece) + 1;
-      return cut(piece, lineFeed);
-    }
-    if (available > kLineLimit) {
-      pieceLength = kLineLimit;
-      longLine = true;
-      return cut(piece, piece + kLineLimit);
-    }
-    if (atEnd) {
-      if (failed || available == 0) {
-        return nullptr;
-      }
-      pieceLength = available;
-      return cut(piece, piece + available);
-    }
-    refill(available);
+char* ListBlocks::nextUnplainPiece(char* piece, std::size_t available, std::size_t window) {
+  if (auto* lineFeed = static_cast<char*>(std::memchr(piece, '\n', window))) {
+    pieceLength = static_cast<std::size_t>(lineFeed - piece) + 1;
+    return cut(piece, lineFeed);
   }
+  if (available > kLineLimit) {
+    pieceLength = kLineLimit;
+    longLine = true;
+    return cut(piece, piece + kLineLimit);
+  }
+  if (atEnd && !failed && available != 0) {
+    pieceLength = available;
+    return cut(piece, piece + available);
+  }
+  return nullptr;
 }
 
 bool ListBlocks::skipRest() {
   std::size_t restLength = 0;
   bool text = false;
   for (;;) {
-    const char* from = block.data() + start;
+    const char* from = listBlock.data() + start;
     const std::size_t available = end - start;
     const auto* lineFeed = static_cast<const char*>(std::memchr(from, '\n', available));
     const std::size_t length =
@@ -68,21 +47,14 @@ bool ListBlocks::skipRest() {
 }
 
 bool ListBlocks::startsWith(const char* bytes, std::size_t count) const {
-  return end - start >= count && std::memcmp(block.data() + start, bytes, count) == 0;
-}
-
-char* ListBlocks::cut(char* piece, char* at) {
-  terminator = at;
-  replaced = *at;
-  *at = '\0';
-  return piece;
+  return end - start >= count && std::memcmp(listBlock.data() + start, bytes, count) == 0;
 }
 
 void ListBlocks::refill(std::size_t carried) {
-  std::memmove(block.data(), block.data() + start, carried);
+  std::memmove(listBlock.data(), listBlock.data() + start, carried);
   start = 0;
   end = carried;
-  const std::size_t got = std::fread(block.data() + end, 1, kReadBlockSize, file);
+  const std::size_t got = std::fread(listBlock.data() + end, 1, kReadBlockSize, file);
   end += got;
   if (std::ferror(file) != 0) {
     // Taken at once: parsing the lines still in the block may change errno.
@@ -94,19 +66,8 @@ void ListBlocks::refill(std::size_t carried) {
   }
 }
 
-void resetListBlocks(std::FILE* file) {
-  listBlocks.file = file;
-  listBlocks.start = 0;
-  listBlocks.end = 0;
-  listBlocks.atEnd = file == nullptr;
-  listBlocks.failed = false;
-  listBlocks.readError = 0;
-  listBlocks.terminator = nullptr;
-  listBlocks.replaced = '\0';
-  listBlocks.pieceLength = 0;
-  listBlocks.plainPiece = false;
-  listBlocks.longLine = false;
-  if (file != nullptr) {
-    listBlocks.refill(0);
-  }
+ListBlocks startListBlocks(std::FILE* file) {
+  ListBlocks blocks{ file, 0, 0, false, false, 0, nullptr, '\0', 0, false, false };
+  blocks.refill(0);
+  return blocks;
 }

@@ -119,18 +119,17 @@ void readLines(ListBlocks& blocks, ListCounts& counts) {
 
 void readDonationList(std::FILE* file) {
   resetDateCache();
-  resetListBlocks(file);
   ListCounts counts{};
   if (file != nullptr) {
-    if (readByteOrderMark(listBlocks)) {
-      readLines(listBlocks, counts);
+    ListBlocks blocks = startListBlocks(file);
+    if (readByteOrderMark(blocks)) {
+      readLines(blocks, counts);
     }
     // A list that cannot be read to its end (a directory, a device error) must not pass for a
     // complete one: the totals would silently miss its donations.
-    if (listBlocks.failed) {
+    if (blocks.failed) {
       message(MessageKind::error, counts.lines + 1,
-              "The list could not be read from this line on: %s",
-              std::strerror(listBlocks.readError));
+              "The list could not be read from this line on: %s", std::strerror(blocks.readError));
     }
   }
   printStatistics(counts);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "input/date_parser.hpp"
+#include "input/line_scan.hpp"
 #include "input/plain_date.hpp"
 #include "output/ascii.hpp"
 
@@ -181,7 +182,9 @@ bool readPlainAmount(LineScan& scan, const char* p, PlainAmount& plain) {
 
 }  // namespace
 
-bool scanPlainLine(LineScan& scan, LineResult& result) {
+bool parsePlainLine(const char* text, long line, LineResult& result) {
+  LineScan scan;
+  startScan(scan, text, line);
   const char* nameEnd = readPlainName(scan);
   if (nameEnd == nullptr) {
     return false;
