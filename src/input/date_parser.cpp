@@ -32,8 +32,6 @@ constexpr int kCachedMonths = 12;
 constexpr std::size_t kConversionSlots = static_cast<std::size_t>(kLastYear - kFirstYear + 1) *
                                          static_cast<std::size_t>(kCachedMonths) *
                                          static_cast<std::size_t>(kCachedDays);
-std::array<std::int32_t, kConversionSlots> conversionCache{};
-bool conversionCacheUsed = false;
 
 // Calendar times of date texts already read, so that a list's thousands of repeated dates are
 // read once each: a text of up to 15 characters, zero-padded, is the key of a slot chosen by
@@ -46,8 +44,16 @@ struct TextSlot {
   std::time_t when;
 };
 static_assert(sizeof(TextSlot::text) == 2 * sizeof(std::uint64_t), "a key is hashed as two words");
-std::array<TextSlot, kTextSlots> textCache{};
-bool textCacheUsed = false;
+
+// The parser's whole state: the two caches, and whether anything was put in them since the last
+// reset (clearing them costs more than a short list).
+struct DateCache {
+  std::array<std::int32_t, kConversionSlots> conversions;
+  bool conversionsUsed;
+  std::array<TextSlot, kTextSlots> texts;
+  bool textsUsed;
+};
+DateCache dateCache{};
 
 // The slot of a date, or nullptr when the date lies outside what the cache holds.
 std::int32_t* conversionSlot(int year, int monthIndex, int day) {
@@ -56,7 +62,7 @@ std::int32_t* conversionSlot(int year, int monthIndex, int day) {
     return nullptr;
   }
   const int slot = ((year - kFirstYear) * kCachedMonths + monthIndex) * kCachedDays + day;
-  return &conversionCache[static_cast<std::size_t>(slot)];
+  return &dateCache.conversions[static_cast<std::size_t>(slot)];
 }
 
 struct Piece {
@@ -320,7 +326,7 @@ std::time_t dateOfFields(const DateParts& parts, const char* field, long line, b
   }
   if (cached != nullptr) {
     *cached = static_cast<std::int32_t>(when);
-    conversionCacheUsed = true;
+    dateCache.conversionsUsed = true;
   }
   if (!onCalendar) {
     reportMovedYear(when, year, field, line, reported);
@@ -354,7 +360,7 @@ std::time_t parseDate(const char* text, long line) {
   const std::size_t home = hash % kTextSlots;
   std::size_t freeSlot = home;
   for (std::size_t probe = 0; probe < kTextProbes; ++probe) {
-    const TextSlot& slot = textCache[(home + probe) % kTextSlots];
+    const TextSlot& slot = dateCache.texts[(home + probe) % kTextSlots];
     if (slot.when == 0) {
       freeSlot = (home + probe) % kTextSlots;
       break;
@@ -368,8 +374,8 @@ std::time_t parseDate(const char* text, long line) {
   const std::time_t when = convertDateText(text, line, reported);
   if (when != 0 && !reported) {
     key.when = when;
-    textCache[freeSlot] = key;
-    textCacheUsed = true;
+    dateCache.texts[freeSlot] = key;
+    dateCache.textsUsed = true;
   }
   return when;
 }
@@ -390,12 +396,12 @@ bool isLateCalendarDay(const DateParts& parts) {
 }
 
 void resetDateCache() {
-  if (conversionCacheUsed) {
-    conversionCache.fill(0);
-    conversionCacheUsed = false;
+  if (dateCache.conversionsUsed) {
+    dateCache.conversions.fill(0);
+    dateCache.conversionsUsed = false;
   }
-  if (textCacheUsed) {
-    textCache.fill(TextSlot{});
-    textCacheUsed = false;
+  if (dateCache.textsUsed) {
+    dateCache.texts.fill(TextSlot{});
+    dateCache.textsUsed = false;
   }
 }
