@@ -422,17 +422,9 @@ LineResult scanFields(LineScan& scan) {
   }
 }
 
-// The full scan of a line the plain scan left. Kept out of line: inlined, its frame would be set
-// up for every plain line too.
-[[gnu::noinline]] LineResult scanWholeLine(const char* text, long line) {
-  LineScan scan;
-  startScan(scan, text, line);
-  return scanFields(scan);
-}
-
 // A line that is blank, a comment, or without a first field is passed over (true, with what it
-// came to in result). Kept out of line for the same reason.
-[[gnu::noinline]] bool isPassedOver(const char* text, long line, LineResult& result) {
+// came to in result).
+bool isPassedOver(const char* text, long line, LineResult& result) {
   if (isBlankLine(text)) {
     result = LineResult::blankLine;
     return true;
@@ -456,6 +448,21 @@ LineResult scanFields(LineScan& scan) {
   return false;
 }
 
+// Every line the plain scan left. Kept out of line: inlined, its frame would be set up for every
+// plain line too.
+[[gnu::noinline]] LineResult parseUnplainLine(const char* text, long line) {
+  // A line that starts with any other character is neither blank, nor a comment, nor one
+  // without a first field.
+  const char lead = text != nullptr ? text[0] : '\0';
+  LineResult result = LineResult::notDonation;
+  if ((lead == ' ' || lead == '!' || isFieldEnd(lead)) && isPassedOver(text, line, result)) {
+    return result;
+  }
+  LineScan scan;
+  startScan(scan, text, line);
+  return scanFields(scan);
+}
+
 }  // namespace
 
 bool isFieldEnd(char ch) { return ch == '\0' || ch == '\t' || ch == '\n' || ch == '\r'; }
@@ -473,15 +480,11 @@ bool isBlankLine(const char* text) {
 }
 
 LineResult parseDonationLine(const char* text, long line) {
-  // A line that starts with any other character is neither blank, nor a comment, nor one
-  // without a first field.
-  const char lead = text != nullptr ? text[0] : '\0';
+  // The plain scan takes no line that starts with a blank, a TAB or a line end; a comment is
+  // the one such line it would take.
   LineResult result = LineResult::notDonation;
-  if ((lead == ' ' || lead == '!' || isFieldEnd(lead)) && isPassedOver(text, line, result)) {
+  if (text != nullptr && text[0] != '!' && parsePlainLine(text, line, result)) {
     return result;
   }
-  if (parsePlainLine(text, line, result)) {
-    return result;
-  }
-  return scanWholeLine(text, line);
+  return parseUnplainLine(text, line);
 }
