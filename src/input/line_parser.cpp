@@ -198,45 +198,6 @@ LineResult reportNoDate(const LineScan& scan) {
   return LineResult::notDonation;
 }
 
-namespace {
-
-// The second field has ended. Returns true when the line goes on to its amount field;
-// otherwise result holds what the line came to.
-bool handleSecondField(LineScan& scan, LineResult& result) {
-  if (isBlankLine(scan.second.data())) {
-    message(MessageKind::error, scan.line, "The date (second) field is blank: %s", scan.text);
-    result = LineResult::blankDate;
-    return false;
-  }
-  // Every keyword and "date" start with a letter; a field that starts with a digit (every
-  // date) can match none of them, and is spared nineteen comparisons. A word is compared
-  // without the spaces after it, which a hand-typed cell often has.
-  const bool mayBeWord = !isDigit(scan.second.text[0]);
-  std::size_t wordLength = scan.second.length;
-  while (mayBeWord && wordLength > 0 && scan.second.text[wordLength - 1] == ' ') {
-    --wordLength;
-  }
-  const char* word = scan.second.data();
-  if (const Keyword* keyword = mayBeWord ? findKeyword(word, wordLength) : nullptr) {
-    result = handleKeyword(scan, *keyword);
-    return false;
-  }
-  if (mayBeWord && sameIgnoringCase(word, wordLength, "date")) {
-    message(MessageKind::info, scan.line,
-            "Ignoring line which looks like names for the columns: %s", scan.text);
-    result = LineResult::notDonation;
-    return false;
-  }
-  scan.date = parseDate(scan.second.data(), scan.line);
-  if (scan.date != 0) {
-    return true;
-  }
-  result = reportNoDate(scan);
-  return false;
-}
-
-}  // namespace
-
 LineResult finishDonation(LineScan& scan) {
   if (scan.quoteCount != 0) {
     if (scan.quoteCount == 2 && scan.quoteAtLineStart && scan.quoteBeforeTab) {
@@ -275,6 +236,41 @@ LineResult finishDonation(LineScan& scan) {
 }
 
 namespace {
+
+// The second field has ended. Returns true when the line goes on to its amount field;
+// otherwise result holds what the line came to.
+bool handleSecondField(LineScan& scan, LineResult& result) {
+  if (isBlankLine(scan.second.data())) {
+    message(MessageKind::error, scan.line, "The date (second) field is blank: %s", scan.text);
+    result = LineResult::blankDate;
+    return false;
+  }
+  // Every keyword and "date" start with a letter; a field that starts with a digit (every
+  // date) can match none of them, and is spared nineteen comparisons. A word is compared
+  // without the spaces after it, which a hand-typed cell often has.
+  const bool mayBeWord = !isDigit(scan.second.text[0]);
+  std::size_t wordLength = scan.second.length;
+  while (mayBeWord && wordLength > 0 && scan.second.text[wordLength - 1] == ' ') {
+    --wordLength;
+  }
+  const char* word = scan.second.data();
+  if (const Keyword* keyword = mayBeWord ? findKeyword(word, wordLength) : nullptr) {
+    result = handleKeyword(scan, *keyword);
+    return false;
+  }
+  if (mayBeWord && sameIgnoringCase(word, wordLength, "date")) {
+    message(MessageKind::info, scan.line,
+            "Ignoring line which looks like names for the columns: %s", scan.text);
+    result = LineResult::notDonation;
+    return false;
+  }
+  scan.date = parseDate(scan.second.data(), scan.line);
+  if (scan.date != 0) {
+    return true;
+  }
+  result = reportNoDate(scan);
+  return false;
+}
 
 // Where the full scan stands in a line: the field it reads, the character at p and the one
 // after it.

@@ -22,7 +22,7 @@ extern std::array<char, kReadBlockSize + kLineLength> listBlock;
 /// the file), however long: lines are numbered as an editor numbers them. Of a longer line only
 /// the first kLineLimit characters are given; the rest is passed over, never given as a line of
 /// its own. A read error drops the unfinished line. The reader of a list is a local value, so
-/// that its fields stay in registers while the lines are parsed.
+/// that the compiler may keep its fields in registers while the lines are parsed.
 struct ListBlocks {
   std::FILE* file;
   std::size_t start;  ///< first character of the next line
