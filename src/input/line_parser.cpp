@@ -79,11 +79,6 @@ bool hasDigitBefore(const char* text, const char* stops) {
   return false;
 }
 
-void reportFieldTooLong(const char* text, long line) {
-  message(MessageKind::error, line, "Field longer than %d characters on line: %s", kFieldMaxLength,
-          text);
-}
-
 enum class Conversion { ok, notANumber, outOfRange };
 
 // The amount field in cents: the leading whole number and, when a point and a digit follow it,
@@ -287,7 +282,8 @@ bool refuseTooLong(const LineScan& scan, const Field& field, LineResult& result)
   if (!field.isTooLong()) {
     return false;
   }
-  reportFieldTooLong(scan.text, scan.line);
+  message(MessageKind::error, scan.line, "Field longer than %d characters on line: %s",
+          kFieldMaxLength, scan.text);
   result = LineResult::lineRejected;
   return true;
 }
