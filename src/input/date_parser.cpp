@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "input/plain_date.hpp"
 #include "output/ascii.hpp"
 #include "output/message_channel.hpp"
 
@@ -15,16 +16,11 @@ namespace {
 // blanks.
 constexpr std::size_t kPieceSize = 16;
 constexpr std::size_t kPieceLength = kPieceSize - 1;
-constexpr std::size_t kMonthLetters = 3;
 constexpr std::size_t kRebuiltSize = 3 * kPieceLength + 2 + 1;
 
 constexpr int kSaturatedNumber = INT_MAX;
 constexpr int kFirstYear = 1970;
 constexpr int kLastYear = 2038;
-
-constexpr std::array<const char*, 12> kMonthNames = {
-  "jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec",
-};
 
 // Calendar times already converted, for dates as read with the month 0 to 11 and the day 0 to
 // 31 in the years the conversion is tried for: a list holds a few thousand distinct days, and
@@ -36,8 +32,6 @@ constexpr int kCachedMonths = 12;
 constexpr std::size_t kConversionSlots = static_cast<std::size_t>(kLastYear - kFirstYear + 1) *
                                          static_cast<std::size_t>(kCachedMonths) *
                                          static_cast<std::size_t>(kCachedDays);
-std::array<std::int32_t, kConversionSlots> conversionCache{};
-bool conversionCacheUsed = false;
 
 // Calendar times of date texts already read, so that a list's thousands of repeated dates are
 // read once each: a text of up to 15 characters, zero-padded, is the key of a slot chosen by
@@ -50,8 +44,16 @@ struct TextSlot {
   std::time_t when;
 };
 static_assert(sizeof(TextSlot::text) == 2 * sizeof(std::uint64_t), "a key is hashed as two words");
-std::array<TextSlot, kTextSlots> textCache{};
-bool textCacheUsed = false;
+
+// The parser's whole state: the two caches, and whether anything was put in them since the last
+// reset (clearing them costs more than a short list).
+struct DateCache {
+  std::array<std::int32_t, kConversionSlots> conversions;
+  bool conversionsUsed;
+  std::array<TextSlot, kTextSlots> texts;
+  bool textsUsed;
+};
+DateCache dateCache{};
 
 // The slot of a date, or nullptr when the date lies outside what the cache holds.
 std::int32_t* conversionSlot(int year, int monthIndex, int day) {
@@ -60,7 +62,7 @@ std::int32_t* conversionSlot(int year, int monthIndex, int day) {
     return nullptr;
   }
   const int slot = ((year - kFirstYear) * kCachedMonths + monthIndex) * kCachedDays + day;
-  return &conversionCache[static_cast<std::size_t>(slot)];
+  return &dateCache.conversions[static_cast<std::size_t>(slot)];
 }
 
 struct Piece {
@@ -156,55 +158,6 @@ int monthOfLetters(const std::array<char, kMonthLetters>& letters) {
   return -1;
 }
 
-// Month index of three ASCII letters in one multiplication and one comparison: the lower-case
-// letters packed into a number index a table in which the twelve names fall apart (checked
-// when compiling). Gives what monthOfLetters gives for letters.
-constexpr std::uint32_t kMonthHashFactor = 418435;
-constexpr int kMonthHashShift = 27;
-constexpr std::size_t kMonthHashSlots = std::size_t{ 1 } << (32 - kMonthHashShift);
-
-constexpr std::uint32_t packLetters(char first, char second, char third) {
-  constexpr std::uint32_t kLower = 0x20;
-  return ((static_cast<std::uint32_t>(static_cast<unsigned char>(first)) | kLower) << 16) |
-         ((static_cast<std::uint32_t>(static_cast<unsigned char>(second)) | kLower) << 8) |
-         (static_cast<std::uint32_t>(static_cast<unsigned char>(third)) | kLower);
-}
-
-constexpr std::size_t monthHashSlot(std::uint32_t packed) {
-  return static_cast<std::size_t>((packed * kMonthHashFactor) >> kMonthHashShift);
-}
-
-struct MonthSlot {
-  std::uint32_t packed;  // 0: no month here
-  int monthIndex;
-};
-
-constexpr std::array<MonthSlot, kMonthHashSlots> makeMonthSlots() {
-  std::array<MonthSlot, kMonthHashSlots> slots{};
-  for (std::size_t m = 0; m < kMonthNames.size(); ++m) {
-    const std::uint32_t packed =
-        packLetters(kMonthNames[m][0], kMonthNames[m][1], kMonthNames[m][2]);
-    slots[monthHashSlot(packed)] = MonthSlot{ packed, static_cast<int>(m) };
-  }
-  return slots;
-}
-constexpr std::array<MonthSlot, kMonthHashSlots> kMonthSlots = makeMonthSlots();
-
-constexpr bool monthSlotsApart() {
-  std::size_t filled = 0;
-  for (const MonthSlot& slot : kMonthSlots) {
-    filled += slot.packed != 0 ? 1 : 0;
-  }
-  return filled == kMonthNames.size();
-}
-static_assert(monthSlotsApart(), "two month names share a slot");
-
-int monthOfAsciiLetters(const std::array<char, kMonthLetters>& letters) {
-  const std::uint32_t packed = packLetters(letters[0], letters[1], letters[2]);
-  const MonthSlot& slot = kMonthSlots[monthHashSlot(packed)];
-  return slot.packed == packed ? slot.monthIndex : -1;
-}
-
 bool readNamedMonthDate(const char* text, int& monthIndex, int& day, int& year, char& after) {
   Scanner scan{ text };
   std::array<char, kMonthLetters> letters{};
@@ -296,72 +249,6 @@ std::time_t convertDateText(const char* text, long line, bool& reported) {
   return dateOfFields(parts, text, line, reported);
 }
 
-// Reads a run of at most nine digits (so it cannot overflow) and moves past it.
-bool readShortNumber(const char*& p, int& value) {
-  constexpr int kMaxDigits = 9;
-  int digits = 0;
-  int number = 0;
-  for (; isDigit(*p); ++p) {
-    if (++digits > kMaxDigits) {
-      return false;
-    }
-    number = number * 10 + (*p - '0');
-  }
-  value = number;
-  return digits > 0;
-}
-
-// The forms a spreadsheet writes, ended by the given character: "1/15/2020", "15 Jan 2020",
-// "15 January 2020" and the same with dashes (any number of digits up to nine). For these the
-// rewriting and scanning of convertDateText come to the same month, day and year as read here;
-// every other text is left to it. Returns the position of the end, or nullptr.
-const char* readPlainDate(const char* text, char end, DateParts& parts) {
-  const char* p = text;
-  int first = 0;
-  if (!readShortNumber(p, first)) {
-    return nullptr;
-  }
-  if (*p == '/') {
-    int second = 0;
-    ++p;
-    if (!readShortNumber(p, second) || *p != '/') {
-      return nullptr;
-    }
-    ++p;
-    if (!readShortNumber(p, parts.year) || *p != end) {
-      return nullptr;
-    }
-    parts.monthIndex = first - 1;
-    parts.day = second;
-    return p;
-  }
-  const char separator = *p;
-  if (separator != ' ' && separator != '-') {
-    return nullptr;
-  }
-  // The month's name, of three letters or written out: the rewriting keeps its first three.
-  std::array<char, kMonthLetters> letters{};
-  for (std::size_t i = 0; i < kMonthLetters; ++i) {
-    letters[i] = *++p;
-    if (!isAsciiLetter(letters[i])) {
-      return nullptr;
-    }
-  }
-  do {
-    ++p;
-  } while (isAsciiLetter(*p));
-  if (*p != separator) {
-    return nullptr;
-  }
-  ++p;
-  if (!readShortNumber(p, parts.year) || *p != end) {
-    return nullptr;
-  }
-  parts.monthIndex = monthOfAsciiLetters(letters);
-  parts.day = first;
-  return parts.monthIndex >= 0 ? p : nullptr;
-}
-
 // The year as written, after the two-digit rule; -1 for a negative year.
 int writtenYear(int year) {
   if (year < 0) {
@@ -439,7 +326,7 @@ std::time_t dateOfFields(const DateParts& parts, const char* field, long line, b
   }
   if (cached != nullptr) {
     *cached = static_cast<std::int32_t>(when);
-    conversionCacheUsed = true;
+    dateCache.conversionsUsed = true;
   }
   if (!onCalendar) {
     reportMovedYear(when, year, field, line, reported);
@@ -473,7 +360,7 @@ std::time_t parseDate(const char* text, long line) {
   const std::size_t home = hash % kTextSlots;
   std::size_t freeSlot = home;
   for (std::size_t probe = 0; probe < kTextProbes; ++probe) {
-    const TextSlot& slot = textCache[(home + probe) % kTextSlots];
+    const TextSlot& slot = dateCache.texts[(home + probe) % kTextSlots];
     if (slot.when == 0) {
       freeSlot = (home + probe) % kTextSlots;
       break;
@@ -487,14 +374,10 @@ std::time_t parseDate(const char* text, long line) {
   const std::time_t when = convertDateText(text, line, reported);
   if (when != 0 && !reported) {
     key.when = when;
-    textCache[freeSlot] = key;
-    textCacheUsed = true;
+    dateCache.texts[freeSlot] = key;
+    dateCache.textsUsed = true;
   }
   return when;
-}
-
-const char* readPlainDateField(const char* text, DateParts& parts) {
-  return text != nullptr ? readPlainDate(text, '\t', parts) : nullptr;
 }
 
 std::time_t dateOfParts(const DateParts& parts, const char* field, long line) {
@@ -513,12 +396,12 @@ bool isLateCalendarDay(const DateParts& parts) {
 }
 
 void resetDateCache() {
-  if (conversionCacheUsed) {
-    conversionCache.fill(0);
-    conversionCacheUsed = false;
+  if (dateCache.conversionsUsed) {
+    dateCache.conversions.fill(0);
+    dateCache.conversionsUsed = false;
   }
-  if (textCacheUsed) {
-    textCache.fill(TextSlot{});
-    textCacheUsed = false;
+  if (dateCache.textsUsed) {
+    dateCache.texts.fill(TextSlot{});
+    dateCache.textsUsed = false;
   }
 }

@@ -1,7 +1,16 @@
 #ifndef QUORVA_INPUT_DATE_PARSER_HPP
 #define QUORVA_INPUT_DATE_PARSER_HPP
 
+#include <array>
+#include <cstddef>
 #include <ctime>
+
+/// The months' names as the dates spell them, by their first three letters in lower case.
+inline constexpr std::array<const char*, 12> kMonthNames = {
+  "jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec",
+};
+/// A month's name is known by its first three letters.
+constexpr std::size_t kMonthLetters = 3;
 
 /// The calendar time of a date text at 00:00:01 local time, or 0 when the text is not a date.
 /// Accepts "month/day/year" and "day Mon year" (also with dashes or a full month name); years
@@ -23,10 +32,6 @@ struct DateParts {
   int year;
 };
 
-/// Reads a date of a plain form ("1/15/2020", "15 Jan 2020", "15-January-2020") that starts text
-/// and is ended by a TAB, as parseDate reads the same characters alone; returns the TAB's
-/// position, or nullptr (nothing read, nothing reported) when the field has no plain form.
-const char* readPlainDateField(const char* text, DateParts& parts);
 /// The calendar time of parts as parseDate gives it for their text field (ended by a TAB or the
 /// end of the text): the same year rules, messages and conversion.
 std::time_t dateOfParts(const DateParts& parts, const char* field, long line);

@@ -6,6 +6,8 @@
 #include <ctime>
 
 #include "input/date_parser.hpp"
+#include "input/line_scan.hpp"
+#include "input/plain_line.hpp"
 #include "ledger/donor_table.hpp"
 #include "ledger/source_type.hpp"
 #include "output/amount.hpp"
@@ -14,7 +16,6 @@
 
 namespace {
 
-constexpr std::size_t kFieldSize = kFieldMaxLength + 1;
 constexpr long kFirstLine = 1;
 
 struct Keyword {
@@ -47,34 +48,6 @@ constexpr std::array<Keyword, 18> kKeywords = { {
 // Whole dollars above this cannot make an amount within kMaxLineAmount cents.
 constexpr long long kMaxLineDollars = kMaxLineAmount / 100;
 
-// A field keeps 127 characters; characters beyond are only counted, so that a field too long
-// to keep whole is refused rather than cut (cutting would merge distinct names).
-struct Field {
-  std::array<char, kFieldSize> text;
-  std::size_t length;  // characters seen for the field, stored or not
-  std::size_t kept;    // characters up to the last one that is not a space
-
-  void append(char ch) {
-    if (length < kFieldMaxLength) {
-      text[length] = ch;
-      text[length + 1] = '\0';
-    }
-    ++length;
-    if (ch != ' ') {
-      kept = length;
-    }
-  }
-  // Drops the spaces at the end, as the scan drops those at the start.
-  void trimTrailingSpaces() {
-    length = kept;
-    if (kept < kFieldSize) {
-      text[kept] = '\0';
-    }
-  }
-  bool isTooLong() const { return length > kFieldMaxLength; }
-  const char* data() const { return text.data(); }
-};
-
 enum class FieldName { name, second, amount };
 
 // The first length characters of field against the whole of word.
@@ -104,17 +77,6 @@ bool hasDigitBefore(const char* text, const char* stops) {
     }
   }
   return false;
-}
-
-void reportLineError(long line, const char* text) {
-  beginError(line);
-  emitText(text);
-  endLine();
-}
-
-void reportFieldTooLong(const char* text, long line) {
-  reportLineError(
-      line, composeLine("Field longer than %d characters on line: %s", kFieldMaxLength, text));
 }
 
 enum class Conversion { ok, notANumber, outOfRange };
@@ -190,21 +152,6 @@ const char* firstNonNumeric(const char* field) {
   return nullptr;
 }
 
-// The whole state of one line; nothing of it outlives the call.
-struct LineScan {
-  const char* text;
-  long line;
-  Field name;
-  Field second;
-  Field amount;
-  const char* amountText;  // the amount field as written: the line after the second field
-  int quoteCount;
-  bool quoteAtLineStart;
-  bool quoteBeforeTab;
-  bool nameBlank;
-  std::time_t date;
-};
-
 LineResult handleKeyword(LineScan& scan, const Keyword& keyword) {
   // A line without a name cannot bind anything; its error is already reported.
   if (scan.nameBlank) {
@@ -223,22 +170,17 @@ LineResult handleKeyword(LineScan& scan, const Keyword& keyword) {
   if (entry.totalAmount != 0) {
     message(MessageKind::error, scan.line, "Name %s can only have one funding purpose.",
             entry.name.data());
-    emitKindText(composeLine(
-        "    Associate the purpose keyword with a name before reading any funding lines"));
-    endLine();
+    messageMore("    Associate the purpose keyword with a name before reading any funding lines");
   }
   if (verbosityLevel >= 4) {
-    beginPlain();
-    emitText(
-        composeLine("%s associated with support type %s", entry.name.data(), scan.second.data()));
-    endLine();
+    message(MessageKind::plain, 0, "%s associated with support type %s", entry.name.data(),
+            scan.second.data());
   }
   return LineResult::keywordBound;
 }
 
-// The second field has ended. Returns true when the line goes on to its amount field;
-// otherwise result holds what the line came to.
-// A second field that is neither blank, nor a keyword, nor a column name, nor a date.
+}  // namespace
+
 LineResult reportNoDate(const LineScan& scan) {
   // A header's amount column holds no figure; a first line whose amount cell does is a gift
   // with a date that cannot be read.
@@ -246,14 +188,55 @@ LineResult reportNoDate(const LineScan& scan) {
     message(MessageKind::info, scan.line, "Date field on first line '%s' is probably a header",
             scan.second.data());
   } else {
-    reportLineError(scan.line, composeLine("Date has improper format: '%s'", scan.second.data()));
+    message(MessageKind::error, scan.line, "Date has improper format: '%s'", scan.second.data());
   }
   return LineResult::notDonation;
 }
 
+LineResult finishDonation(LineScan& scan) {
+  if (scan.quoteCount != 0) {
+    if (scan.quoteCount == 2 && scan.quoteAtLineStart && scan.quoteBeforeTab) {
+      message(MessageKind::warning, scan.line,
+              "Ignoring quotation marks around the name field: '%s'", scan.name.data());
+    } else {
+      message(MessageKind::error, scan.line,
+              "Name field has an ignored quotation mark BUT not a quote at both ends: '%s'",
+              scan.name.data());
+    }
+  }
+
+  const char* amountText = scan.amount.data();
+  if (firstNonNumeric(amountText) != nullptr) {
+    message(MessageKind::error, scan.line,
+            "Amount '%s' contains or is followed by a non-numeric character", amountText);
+    return LineResult::badAmount;
+  }
+  Amount cents = 0;
+  const Conversion conversion = isAmbiguousNumber(scan.amountText)
+                                    ? Conversion::notANumber
+                                    : convertAmount(amountText, cents);
+  switch (conversion) {
+    case Conversion::notANumber:
+      message(MessageKind::error, scan.line, "Amount '%s' is not a valid number on line %ld: %s",
+              amountText, scan.line, scan.text);
+      return LineResult::lineRejected;
+    case Conversion::outOfRange:
+      message(MessageKind::error, scan.line, "Amount '%s' is out of range on line %ld: %s",
+              amountText, scan.line, scan.text);
+      return LineResult::lineRejected;
+    case Conversion::ok:
+      break;
+  }
+  return bookAmount(scan, cents);
+}
+
+namespace {
+
+// The second field has ended. Returns true when the line goes on to its amount field;
+// otherwise result holds what the line came to.
 bool handleSecondField(LineScan& scan, LineResult& result) {
   if (isBlankLine(scan.second.data())) {
-    reportLineError(scan.line, composeLine("The date (second) field is blank: %s", scan.text));
+    message(MessageKind::error, scan.line, "The date (second) field is blank: %s", scan.text);
     result = LineResult::blankDate;
     return false;
   }
@@ -284,384 +267,192 @@ bool handleSecondField(LineScan& scan, LineResult& result) {
   return false;
 }
 
-// The end of a donation line whose amount is valid.
-LineResult bookAmount(const LineScan& scan, Amount cents) {
-  if (cents == 0) {
-    message(MessageKind::warning, scan.line,
-            "An amount of exactly zero is unexpected for a source of revenue.");
-    return LineResult::zeroAmount;
+// Where the full scan stands in a line: the field it reads, the character at p and the one
+// after it.
+struct ScanPlace {
+  FieldName current;
+  bool atLineEnd;  // the end of the line has been met: it ends every field after it
+  int p;
+  char ch;
+  char after;
+};
+
+// A field too long to keep whole refuses the line.
+bool refuseTooLong(const LineScan& scan, const Field& field, LineResult& result) {
+  if (!field.isTooLong()) {
+    return false;
   }
-  // A line without a name has nobody to book for; its error is already reported.
-  if (scan.nameBlank) {
-    return LineResult::lineRejected;
-  }
-  // A name field holds no more than it stores (a longer one is refused), so its length is the
-  // count of its characters.
-  addDonationOfLength(scan.name.data(), scan.name.length, scan.date, cents, scan.line);
-  return LineResult::donationBooked;
+  message(MessageKind::error, scan.line, "Field longer than %d characters on line: %s",
+          kFieldMaxLength, scan.text);
+  result = LineResult::lineRejected;
+  return true;
 }
 
-LineResult finishDonation(LineScan& scan) {
-  if (scan.quoteCount != 0) {
-    if (scan.quoteCount == 2 && scan.quoteAtLineStart && scan.quoteBeforeTab) {
-      beginWarning(scan.line);
-      emitText(
-          composeLine("Ignoring quotation marks around the name field: '%s'", scan.name.data()));
-      endLine();
-    } else {
-      reportLineError(
-          scan.line,
-          composeLine("Name field has an ignored quotation mark BUT not a quote at both ends: '%s'",
-                      scan.name.data()));
+// Each step takes the character at the place into the field being read; true when the line
+// has come to its result.
+bool takeNameChar(LineScan& scan, ScanPlace& at, LineResult& result) {
+  Field& field = scan.name;
+  if (at.ch != '\0' && at.after == '\0') {
+    field.append(at.ch);
+    if (!refuseTooLong(scan, field, result)) {
+      message(MessageKind::error, scan.line, "Name field %s with no other fields on line: %s",
+              field.data(), scan.text);
+      result = LineResult::lineRejected;
     }
+    return true;
   }
-
-  const char* amountText = scan.amount.data();
-  if (firstNonNumeric(amountText) != nullptr) {
-    reportLineError(
-        scan.line,
-        composeLine("Amount '%s' contains or is followed by a non-numeric character", amountText));
-    return LineResult::badAmount;
+  if (isFieldEnd(at.ch)) {
+    if (at.ch == '\t') {
+      field.trimTrailingSpaces();
+    }
+    if (refuseTooLong(scan, field, result)) {
+      return true;
+    }
+    if (isBlankLine(field.data())) {
+      message(MessageKind::error, scan.line, "The Name (first) field can not be blank: %s",
+              scan.text);
+      scan.nameBlank = true;
+    }
+    at.current = FieldName::second;
+  } else if (at.ch == '"') {
+    ++scan.quoteCount;
+    scan.quoteAtLineStart = scan.quoteAtLineStart || at.p == 0;
+    scan.quoteBeforeTab = scan.quoteBeforeTab || at.after == '\t';
+  } else {
+    field.append(at.ch);
   }
-  Amount cents = 0;
-  const Conversion conversion = isAmbiguousNumber(scan.amountText)
-                                    ? Conversion::notANumber
-                                    : convertAmount(amountText, cents);
-  switch (conversion) {
-    case Conversion::notANumber:
-      reportLineError(scan.line, composeLine("Amount '%s' is not a valid number on line %ld: %s",
-                                             amountText, scan.line, scan.text));
-      return LineResult::lineRejected;
-    case Conversion::outOfRange:
-      reportLineError(scan.line, composeLine("Amount '%s' is out of range on line %ld: %s",
-                                             amountText, scan.line, scan.text));
-      return LineResult::lineRejected;
-    case Conversion::ok:
-      break;
-  }
-  return bookAmount(scan, cents);
+  return false;
 }
 
+bool takeSecondChar(LineScan& scan, ScanPlace& at, LineResult& result) {
+  Field& field = scan.second;
+  if (at.ch == '"' && at.after != '\0') {
+    return false;
+  }
+  // A quotation mark that closes the line is dropped, and the line's end ends the field.
+  if (!isFieldEnd(at.ch) && at.ch != '"') {
+    field.append(at.ch);
+    return false;
+  }
+  at.atLineEnd = at.atLineEnd || at.ch == '"';
+  if (refuseTooLong(scan, field, result)) {
+    return true;
+  }
+  scan.amountText = (at.ch == '\0') ? "" : scan.text + at.p + 1;
+  if (!handleSecondField(scan, result)) {
+    return true;
+  }
+  at.current = FieldName::amount;
+  return false;
+}
+
+// The amount field has ended: it is judged whole.
+bool endAmount(LineScan& scan, LineResult& result) {
+  if (!refuseTooLong(scan, scan.amount, result)) {
+    result = finishDonation(scan);
+  }
+  return true;
+}
+
+bool takeAmountChar(LineScan& scan, ScanPlace& at, LineResult& result) {
+  Field& field = scan.amount;
+  const char ch = at.ch;
+  const bool dropped = ch == ' ' || ch == '"' || ch == '$' || ch == ',';
+  if (dropped && at.after != '\0') {
+    return false;
+  }
+  // A dropped character that closes the line leaves the line's end to end the field.
+  if (isFieldEnd(ch) || dropped) {
+    at.atLineEnd = true;
+    if (field.length == 0) {
+      message(MessageKind::error, scan.line, "Value field is empty");
+      result = LineResult::badAmount;
+      return true;
+    }
+    return endAmount(scan, result);
+  }
+  if (!isDigit(ch) && ch != '-' && ch != '.') {
+    const auto hex = static_cast<unsigned>(static_cast<int>(static_cast<signed char>(ch)));
+    message(MessageKind::error, scan.line,
+            "Character %c (0x%x) in value '%s' is not a number on line: %s", ch, hex, field.data(),
+            scan.text);
+  }
+  field.append(ch);
+  return at.after == '\0' && endAmount(scan, result);
+}
+
+// Reads the line character by character: the three fields with their quotation marks, blanks
+// and dropped characters, reporting whatever is unusual.
 LineResult scanFields(LineScan& scan) {
-  const char* text = scan.text;
-  FieldName current = FieldName::name;
-  bool atLineEnd = false;  // the end of the line has been met: it ends every field after it
-  for (int p = 0;; ++p) {
-    if (p >= kFieldScanLimit && !atLineEnd) {
-      reportLineError(
-          scan.line,
-          composeLine("Expected fields not found in the first %d characters of the input line.",
-                      kFieldScanLimit));
+  ScanPlace at{ FieldName::name, false, 0, '\0', '\0' };
+  LineResult result = LineResult::notDonation;
+  for (;; ++at.p) {
+    if (at.p >= kFieldScanLimit && !at.atLineEnd) {
+      message(MessageKind::error, scan.line,
+              "Expected fields not found in the first %d characters of the input line.",
+              kFieldScanLimit);
       return LineResult::lineRejected;
     }
     // Past the end of the line nothing is read: every further field sees the end again.
-    const char ch = atLineEnd ? '\0' : text[p];
-    const char after = (ch == '\0') ? '\0' : text[p + 1];
-    if (ch == '\0') {
-      atLineEnd = true;
+    at.ch = at.atLineEnd ? '\0' : scan.text[at.p];
+    at.after = (at.ch == '\0') ? '\0' : scan.text[at.p + 1];
+    if (at.ch == '\0') {
+      at.atLineEnd = true;
     }
-    Field& field = (current == FieldName::name)     ? scan.name
-                   : (current == FieldName::second) ? scan.second
-                                                    : scan.amount;
-    if (field.length == 0 && ch == ' ') {
+    const Field& field = (at.current == FieldName::name)     ? scan.name
+                         : (at.current == FieldName::second) ? scan.second
+                                                             : scan.amount;
+    if (field.length == 0 && at.ch == ' ') {
       continue;
     }
-
-    switch (current) {
-      case FieldName::name:
-        if (ch != '\0' && after == '\0') {
-          field.append(ch);
-          if (field.isTooLong()) {
-            reportFieldTooLong(text, scan.line);
-          } else {
-            reportLineError(scan.line, composeLine("Name field %s with no other fields on line: %s",
-                                                   field.data(), text));
-          }
-          return LineResult::lineRejected;
-        }
-        if (isFieldEnd(ch)) {
-          if (ch == '\t') {
-            field.trimTrailingSpaces();
-          }
-          if (field.isTooLong()) {
-            reportFieldTooLong(text, scan.line);
-            return LineResult::lineRejected;
-          }
-          if (isBlankLine(field.data())) {
-            reportLineError(scan.line,
-                            composeLine("The Name (first) field can not be blank: %s", text));
-            scan.nameBlank = true;
-          }
-          current = FieldName::second;
-        } else if (ch == '"') {
-          ++scan.quoteCount;
-          scan.quoteAtLineStart = scan.quoteAtLineStart || p == 0;
-          scan.quoteBeforeTab = scan.quoteBeforeTab || after == '\t';
-        } else {
-          field.append(ch);
-        }
-        break;
-
-      case FieldName::second:
-        if (ch == '"' && after != '\0') {
-          break;
-        }
-        // A quotation mark that closes the line is dropped, and the line's end ends the field.
-        if (isFieldEnd(ch) || ch == '"') {
-          atLineEnd = atLineEnd || ch == '"';
-          if (field.isTooLong()) {
-            reportFieldTooLong(text, scan.line);
-            return LineResult::lineRejected;
-          }
-          scan.amountText = (ch == '\0') ? "" : text + p + 1;
-          LineResult result = LineResult::notDonation;
-          if (!handleSecondField(scan, result)) {
-            return result;
-          }
-          current = FieldName::amount;
-        } else {
-          field.append(ch);
-        }
-        break;
-
-      case FieldName::amount: {
-        const bool dropped = ch == ' ' || ch == '"' || ch == '$' || ch == ',';
-        if (dropped && after != '\0') {
-          break;
-        }
-        // A dropped character that closes the line leaves the line's end to end the field.
-        if (isFieldEnd(ch) || dropped) {
-          atLineEnd = true;
-          if (field.length == 0) {
-            reportLineError(scan.line, composeLine("Value field is empty"));
-            return LineResult::badAmount;
-          }
-          if (field.isTooLong()) {
-            reportFieldTooLong(text, scan.line);
-            return LineResult::lineRejected;
-          }
-          return finishDonation(scan);
-        }
-        if (!isDigit(ch) && ch != '-' && ch != '.') {
-          const auto hex = static_cast<unsigned>(static_cast<int>(static_cast<signed char>(ch)));
-          reportLineError(
-              scan.line,
-              composeLine("Character %c (0x%x) in value '%s' is not a number on line: %s", ch, hex,
-                          field.data(), text));
-        }
-        field.append(ch);
-        if (after == '\0') {
-          if (field.isTooLong()) {
-            reportFieldTooLong(text, scan.line);
-            return LineResult::lineRejected;
-          }
-          return finishDonation(scan);
-        }
-        break;
-      }
+    const bool done = (at.current == FieldName::name)     ? takeNameChar(scan, at, result)
+                      : (at.current == FieldName::second) ? takeSecondChar(scan, at, result)
+                                                          : takeAmountChar(scan, at, result);
+    if (done) {
+      return result;
     }
   }
 }
 
-// A clean state for one line. A field is read only up to its terminator, so an empty field
-// needs no more than its first character cleared; clearing all four hundred bytes of the three
-// fields on every line cost as much as scanning the line.
-void clearField(Field& field) {
-  field.text[0] = '\0';
-  field.length = 0;
-  field.kept = 0;
-}
-
-void startScan(LineScan& scan, const char* text, long line) {
-  scan.text = text;
-  scan.line = line;
-  clearField(scan.name);
-  clearField(scan.second);
-  clearField(scan.amount);
-  scan.amountText = "";
-  scan.quoteCount = 0;
-  scan.quoteAtLineStart = false;
-  scan.quoteBeforeTab = false;
-  scan.nameBlank = false;
-  scan.date = 0;
-}
-
-// Fills a field with the characters [from, to) of the line, as the scan would have stored them.
-void fillField(Field& field, const char* from, const char* to) {
-  const auto length = static_cast<std::size_t>(to - from);
-  std::memcpy(field.text.data(), from, length);
-  field.text[length] = '\0';
-  field.length = length;
-  field.kept = length;
-}
-
-// What ends a name or second field of a plain line (the line's end ends it too), and the
-// quotation mark that makes a line not plain.
-constexpr const char* kPlainFieldStops = "\t\n\r\"";
-
-// An amount of whole dollars and one or two digits of cents, read character by character:
-// convertAmount gives the same cents for it, and it can hold nothing that finishDonation
-// would report.
-constexpr int kPlainWholeDigits = 10;  // far below kMaxLineAmount: no range to check
-struct PlainAmount {
-  Amount whole;
-  Amount fraction;
-  int wholeDigits;
-  int fractionDigits;  // -1 before the point
-  bool plain;
-
-  void take(char ch) {
-    if (isDigit(ch)) {
-      if (fractionDigits < 0) {
-        if (wholeDigits < kPlainWholeDigits) {
-          whole = whole * 10 + (ch - '0');
-        }
-        ++wholeDigits;
-      } else {
-        // Digits past the second leave the form anyway; adding them up would overflow.
-        if (fractionDigits < 2) {
-          fraction = fraction * 10 + (ch - '0');
-        }
-        ++fractionDigits;
-        plain = plain && fractionDigits <= 2;
-      }
-    } else if (ch == '.' && fractionDigits < 0) {
-      fractionDigits = 0;
-    } else {
-      plain = false;  // a minus sign, or a second point
-    }
-  }
-
-  bool cents(Amount& result) const {
-    if (!plain || wholeDigits == 0 || wholeDigits > kPlainWholeDigits || fractionDigits == 0) {
-      return false;
-    }
-    result = whole * 100 + (fractionDigits == 1 ? fraction * 10 : fraction);
+// A line that is blank, a comment, or without a first field is passed over (true, with what it
+// came to in result).
+bool isPassedOver(const char* text, long line, LineResult& result) {
+  if (isBlankLine(text)) {
+    result = LineResult::blankLine;
     return true;
   }
-};
-
-// How the amount field of a plain line takes a character: stored, passed over, as its end, or
-// as something only finishDonation or scanFields can judge.
-enum AmountClass : unsigned char { kOtherChar, kNumberChar, kDroppedChar, kFieldEndChar };
-
-constexpr std::array<AmountClass, 256> makeAmountClasses() {
-  std::array<AmountClass, 256> classes{};
-  for (const char ch : { '0', '1', '2', '3', '4', '5', '6', '7', '8', '9', '.', '-' }) {
-    classes[static_cast<unsigned char>(ch)] = kNumberChar;
+  const char* first = text;
+  while (*first == ' ') {
+    ++first;
   }
-  for (const char ch : { ' ', '"', '$', ',' }) {
-    classes[static_cast<unsigned char>(ch)] = kDroppedChar;
-  }
-  for (const char ch : { '\0', '\t', '\n', '\r' }) {
-    classes[static_cast<unsigned char>(ch)] = kFieldEndChar;
-  }
-  return classes;
-}
-constexpr std::array<AmountClass, 256> kAmountClasses = makeAmountClasses();
-
-// Nearly every line of a real list is a plain donation line: a name without quotation marks
-// (or quoted as a whole), a TAB, a date, a TAB and an amount, all well within the scan limit.
-// This reads such a line in straight loops and leaves every other line to scanFields, which
-// would store the same fields and also reports whatever is unusual. It gives up (false) only before
-// anything is reported or booked: before the second field is handled, or after it was taken
-// silently as a date, in which case scanFields takes the same date again without a message. When it
-// returns true, result holds what scanFields would have returned.
-bool scanCommonLine(LineScan& scan, LineResult& result) {
-  const char* text = scan.text;
-  // Name: no leading blank, no quotation mark, ended by a TAB that does not end the line; or
-  // such a name between quotation marks, the first at the start of the line and the second
-  // right before the TAB, as a spreadsheet quotes a name that holds a comma.
-  const bool quoted = text[0] == '"';
-  const char* name = quoted ? text + 1 : text;
-  if (*name == ' ') {
-    return false;
-  }
-  const char* p = name + std::strcspn(name, kPlainFieldStops);
-  if (quoted) {
-    if (*p != '"') {
-      return false;
-    }
-    ++p;
-  }
-  const char* nameEnd = quoted ? p - 1 : p;
-  if (*p != '\t' || p[1] == '\0') {
-    return false;
-  }
-  while (nameEnd > name && nameEnd[-1] == ' ') {
-    --nameEnd;
-  }
-  if (nameEnd == name || static_cast<std::size_t>(nameEnd - name) > kFieldMaxLength) {
-    return false;
-  }
-  fillField(scan.name, name, nameEnd);
-  if (quoted) {
-    scan.quoteCount = 2;
-    scan.quoteAtLineStart = true;
-    scan.quoteBeforeTab = true;
-  }
-
-  // Second field: starts with a digit (no keyword, no column name), ended by a TAB inside the
-  // scan limit, no quotation mark.
-  const char* second = p + 1;
-  if (!isDigit(*second)) {
-    return false;
-  }
-  // Starting with a digit, the field is not blank and no keyword or column name: handleSecondField
-  // would come straight to the date. A date of a plain form is read from the line in place; the
-  // field is stored only for a message. Any other date is left to the full scan, as is a day off
-  // the calendar: their dates may be reported, and nothing may be reported before this scan
-  // could still give up.
-  DateParts parts{ 0, 0, 0 };
-  p = readPlainDateField(second, parts);
-  if (p == nullptr || p - text >= kFieldScanLimit ||
-      static_cast<std::size_t>(p - second) > kFieldMaxLength || !isCalendarDay(parts)) {
-    return false;
-  }
-  scan.amountText = p + 1;
-  scan.date = dateOfParts(parts, second, scan.line);
-  if (scan.date == 0) {
-    fillField(scan.second, second, p);
-    result = reportNoDate(scan);
+  if (*first == '!') {
+    result = LineResult::commentLine;
     return true;
   }
-
-  // Amount: number characters, with the dropped ones passed over, up to a field end. The usual
-  // form, whole dollars and one or two digits of cents, is converted on the way; finishDonation
-  // judges every other one.
-  Field& amount = scan.amount;
-  PlainAmount plain{ 0, 0, 0, -1, true };
-  for (++p;; ++p) {
-    const AmountClass kind = kAmountClasses[static_cast<unsigned char>(*p)];
-    if (kind == kNumberChar) {
-      if (amount.length == kFieldMaxLength) {
-        return false;
-      }
-      amount.text[amount.length++] = *p;
-      plain.take(*p);
-    } else if (kind != kDroppedChar) {
-      if (kind != kFieldEndChar) {
-        return false;
-      }
-      break;
-    } else if (*p == ',' && plain.fractionDigits >= 0) {
-      plain.plain = false;  // a comma after the point: finishDonation judges it
+  if (*first == '\t') {
+    // Not read, but a row with a figure in it must not go by without a word.
+    if (hasDigitBefore(first + 1, "")) {
+      message(MessageKind::warning, line, "Line with an empty name field is not read: %s", text);
     }
+    result = LineResult::emptyFirstField;
+    return true;
   }
-  // Every character the scan reads must lie within its limit: the field end, or, when the line
-  // ends, the last character (where the scan sees the field complete).
-  const char* lastRead = (*p == '\0') ? p - 1 : p;
-  if (lastRead - text >= kFieldScanLimit) {
-    return false;
+  return false;
+}
+
+// Every line the plain scan left. Kept out of line: inlined, its frame would be set up for every
+// plain line too.
+[[gnu::noinline]] LineResult parseUnplainLine(const char* text, long line) {
+  // A line that starts with any other character is neither blank, nor a comment, nor one
+  // without a first field.
+  const char lead = text != nullptr ? text[0] : '\0';
+  LineResult result = LineResult::notDonation;
+  if ((lead == ' ' || lead == '!' || isFieldEnd(lead)) && isPassedOver(text, line, result)) {
+    return result;
   }
-  if (amount.length == 0) {
-    return false;
-  }
-  amount.text[amount.length] = '\0';
-  // A quoted name has its warning before the amount's messages: finishDonation gives both.
-  Amount cents = 0;
-  result = !quoted && plain.cents(cents) ? bookAmount(scan, cents) : finishDonation(scan);
-  return true;
+  LineScan scan;
+  startScan(scan, text, line);
+  return scanFields(scan);
 }
 
 }  // namespace
@@ -681,35 +472,11 @@ bool isBlankLine(const char* text) {
 }
 
 LineResult parseDonationLine(const char* text, long line) {
-  // A line that starts with any other character is neither blank, nor a comment, nor one
-  // without a first field.
-  const char lead = text != nullptr ? text[0] : '\0';
-  if (lead == ' ' || lead == '!' || isFieldEnd(lead)) {
-    if (isBlankLine(text)) {
-      return LineResult::blankLine;
-    }
-    const char* first = text;
-    while (*first == ' ') {
-      ++first;
-    }
-    if (*first == '!') {
-      return LineResult::commentLine;
-    }
-    if (*first == '\t') {
-      // Not read, but a row with a figure in it must not go by without a word.
-      if (hasDigitBefore(first + 1, "")) {
-        message(MessageKind::warning, line, "Line with an empty name field is not read: %s", text);
-      }
-      return LineResult::emptyFirstField;
-    }
-  }
-
-  LineScan scan;
-  startScan(scan, text, line);
+  // The plain scan takes no line that starts with a blank, a TAB or a line end; a comment is
+  // the one such line it would take.
   LineResult result = LineResult::notDonation;
-  if (scanCommonLine(scan, result)) {
+  if (text != nullptr && text[0] != '!' && parsePlainLine(text, line, result)) {
     return result;
   }
-  startScan(scan, text, line);
-  return scanFields(scan);
+  return parseUnplainLine(text, line);
 }

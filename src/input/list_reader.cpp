@@ -1,11 +1,10 @@
 #include "input/list_reader.hpp"
 
-#include <array>
-#include <cerrno>
 #include <cstring>
 
 #include "input/date_parser.hpp"
 #include "input/line_parser.hpp"
+#include "input/list_blocks.hpp"
 #include "output/message_channel.hpp"
 
 namespace {
@@ -39,156 +38,20 @@ void countResult(LineResult result, ListCounts& counts) {
   }
 }
 
-void printStatistic(const char* text) {
-  beginPlain();
-  emitText(text);
-  endLine();
-}
-
 void printStatistics(const ListCounts& counts) {
   if (counts.keywords != 0) {
-    printStatistic(
-        composeLine("       %ld funding source names associated with a keyword (type of source)",
-                    counts.keywords));
+    message(MessageKind::plain, 0,
+            "       %ld funding source names associated with a keyword (type of source)",
+            counts.keywords);
   }
   if (counts.amounts != 0) {
-    printStatistic(composeLine("       %ld funding amounts seen", counts.amounts));
+    message(MessageKind::plain, 0, "       %ld funding amounts seen", counts.amounts);
   }
   if (counts.unexpected != 0) {
-    printStatistic(composeLine("       %ld line%s with unexpected format", counts.unexpected,
-                               counts.unexpected == 1 ? "" : "s"));
+    message(MessageKind::plain, 0, "       %ld line%s with unexpected format", counts.unexpected,
+            counts.unexpected == 1 ? "" : "s");
   }
-  printStatistic(composeLine("       %ld lines read", counts.lines));
-}
-
-// A list is read in large blocks and cut into lines here, rather than a system call's worth of
-// text at a time through fgets. A line is everything before its line feed (or before the end of
-// the file), however long: lines are numbered as an editor numbers them. Of a longer line only
-// the first kLineLimit characters are parsed; the rest is passed over, never read as a line of
-// its own. A read error drops the unfinished line.
-constexpr std::size_t kLineLimit = kLineLength - 1;
-constexpr std::size_t kReadBlockSize = std::size_t{ 64 } * 1024;
-// Room for one block after an unfinished line carried over, and for a terminator after it.
-std::array<char, kReadBlockSize + kLineLength> readBlock;
-
-struct BlockReader {
-  std::FILE* file;
-  std::size_t start;  // first character of the next line
-  std::size_t end;    // one past the last character read
-  bool atEnd;         // nothing more will come from the file
-  bool failed;
-  int readError;
-  // The character that a terminator replaced in the block while a line was parsed.
-  char* terminator = nullptr;
-  char replaced = '\0';
-  std::size_t pieceLength = 0;
-  bool plainPiece = false;
-  bool longLine = false;  // the line goes on past the piece: skipRest passes over the rest
-
-  // The next line, cut to kLineLimit characters and zero-terminated in place without its line
-  // feed; nullptr at the end. plainPiece tells that it holds neither a NUL nor a CR.
-  char* nextPiece() {
-    longLine = false;
-    for (;;) {
-      char* piece = readBlock.data() + start;
-      const std::size_t available = end - start;
-      // The longest line kept whole and its line feed.
-      const std::size_t window = available < kLineLimit + 1 ? available : kLineLimit + 1;
-      // Most lines: one scan, bounded by a terminator put at the end of the window for it,
-      // finds the line feed and shows that nothing before it is a NUL or a CR.
-      const char atWindowEnd = piece[window];
-      piece[window] = '\0';
-      const std::size_t plainLength = std::strcspn(piece, "\r\n");
-      piece[window] = atWindowEnd;
-      plainPiece = plainLength < window && piece[plainLength] == '\n';
-      if (plainPiece) {
-        pieceLength = plainLength + 1;
-        return cut(piece, piece + plainLength);
-      }
-      if (auto* lineFeed = static_cast<char*>(std::memchr(piece, '\n', window))) {
-        pieceLength = static_cast<std::size_t>(lineFeed - piece) + 1;
-        return cut(piece, lineFeed);
-      }
-      if (available > kLineLimit) {
-        pieceLength = kLineLimit;
-        longLine = true;
-        return cut(piece, piece + kLineLimit);
-      }
-      if (atEnd) {
-        if (failed || available == 0) {
-          return nullptr;
-        }
-        pieceLength = available;
-        return cut(piece, piece + available);
-      }
-      refill(available);
-    }
-  }
-
-  // Gives back what the terminator of the last line replaced, and moves past the piece.
-  void endPiece() {
-    *terminator = replaced;
-    start += pieceLength;
-  }
-
-  // Passes over the rest of a long line, its line feed included. True when the rest holds text:
-  // anything but the CR of a CR LF line end.
-  bool skipRest() {
-    std::size_t restLength = 0;
-    bool text = false;
-    for (;;) {
-      const char* from = readBlock.data() + start;
-      const std::size_t available = end - start;
-      const auto* lineFeed = static_cast<const char*>(std::memchr(from, '\n', available));
-      const std::size_t length =
-          lineFeed != nullptr ? static_cast<std::size_t>(lineFeed - from) : available;
-      const bool leadingReturn = restLength == 0 && length > 0 && from[0] == '\r';
-      text = text || length > (leadingReturn ? 1U : 0U);
-      restLength += length;
-      if (lineFeed != nullptr) {
-        start += length + 1;
-        return text;
-      }
-      start = end;
-      if (atEnd) {
-        return text;
-      }
-      refill(0);
-    }
-  }
-
-  char* cut(char* piece, char* at) {
-    terminator = at;
-    replaced = *at;
-    *at = '\0';
-    return piece;
-  }
-
-  void refill(std::size_t carried) {
-    std::memmove(readBlock.data(), readBlock.data() + start, carried);
-    start = 0;
-    end = carried;
-    const std::size_t got = std::fread(readBlock.data() + end, 1, kReadBlockSize, file);
-    end += got;
-    if (std::ferror(file) != 0) {
-      // Taken at once: parsing the lines still in the block may change errno.
-      readError = errno;
-      failed = true;
-      atEnd = true;
-    } else if (got == 0 || std::feof(file) != 0) {
-      atEnd = true;
-    }
-  }
-
-  bool startsWith(const char* bytes, std::size_t count) const {
-    return end - start >= count && std::memcmp(readBlock.data() + start, bytes, count) == 0;
-  }
-};
-
-void reportLineError(long line, const char* text) {
-  beginError(line);
-  emitText(text);
-  endLine();
+  message(MessageKind::plain, 0, "       %ld lines read", counts.lines);
 }
 
 // A CR ends a field, so on a line whose records are separated by CR alone (the line ends of some
@@ -209,12 +72,12 @@ bool hasTextAfterCarriageReturn(const char* text, std::size_t length) {
 // The first bytes of a list tell how it was saved: a UTF-8 byte order mark (Excel's "CSV UTF-8"
 // writes one) is no part of the first name, and a list saved as UTF-16 has a NUL beside every
 // character, so none of its lines could be read.
-bool readByteOrderMark(BlockReader& reader) {
-  if (reader.startsWith("\xEF\xBB\xBF", 3)) {
-    reader.start += 3;
+bool readByteOrderMark(ListBlocks& blocks) {
+  if (blocks.startsWith("\xEF\xBB\xBF", 3)) {
+    blocks.start += 3;
     return true;
   }
-  if (reader.startsWith("\xFF\xFE", 2) || reader.startsWith("\xFE\xFF", 2)) {
+  if (blocks.startsWith("\xFF\xFE", 2) || blocks.startsWith("\xFE\xFF", 2)) {
     message(MessageKind::error, 0,
             "List %s is UTF-16 text; save it as UTF-8 or tab-separated text and read it again",
             inputFileNameText());
@@ -223,31 +86,28 @@ bool readByteOrderMark(BlockReader& reader) {
   return true;
 }
 
-void readLines(BlockReader& reader, ListCounts& counts) {
-  while (char* piece = reader.nextPiece()) {
+void readLines(ListBlocks& blocks, ListCounts& counts) {
+  while (char* piece = blocks.nextPiece()) {
     ++counts.lines;
-    const auto length = static_cast<std::size_t>(reader.terminator - piece);
+    const auto length = static_cast<std::size_t>(blocks.terminator - piece);
     // Nearly every line holds neither a NUL nor a CR; one scan that stops at either tells.
-    if (reader.plainPiece || std::strcspn(piece, "\r") == length) {
+    if (blocks.plainPiece || std::strcspn(piece, "\r") == length) {
       countResult(parseDonationLine(piece, counts.lines), counts);
     } else if (std::memchr(piece, '\0', length) != nullptr) {
       // The parser would stop at a NUL and pass over the rest of the line without a word, so
       // such a line is refused whole.
-      reportLineError(
-          counts.lines,
-          composeLine(
-              "Line contains a NUL character and is not read; the list may not be plain text"));
+      message(MessageKind::error, counts.lines,
+              "Line contains a NUL character and is not read; the list may not be plain text");
     } else {
       countResult(parseDonationLine(piece, counts.lines), counts);
       if (hasTextAfterCarriageReturn(piece, length)) {
-        reportLineError(
-            counts.lines,
-            composeLine(
-                "Text after a carriage return inside the line is not read; the list may have CR line ends"));
+        message(
+            MessageKind::error, counts.lines,
+            "Text after a carriage return inside the line is not read; the list may have CR line ends");
       }
     }
-    reader.endPiece();
-    if (reader.longLine && reader.skipRest()) {
+    blocks.endPiece();
+    if (blocks.longLine && blocks.skipRest()) {
       message(MessageKind::warning, counts.lines,
               "Line is longer than %d characters; the rest of it is not read",
               static_cast<int>(kLineLimit));
@@ -261,16 +121,15 @@ void readDonationList(std::FILE* file) {
   resetDateCache();
   ListCounts counts{};
   if (file != nullptr) {
-    BlockReader reader{ file, 0, 0, false, false, 0 };
-    reader.refill(0);
-    if (readByteOrderMark(reader)) {
-      readLines(reader, counts);
+    ListBlocks blocks = startListBlocks(file);
+    if (readByteOrderMark(blocks)) {
+      readLines(blocks, counts);
     }
     // A list that cannot be read to its end (a directory, a device error) must not pass for a
     // complete one: the totals would silently miss its donations.
-    if (reader.failed) {
+    if (blocks.failed) {
       message(MessageKind::error, counts.lines + 1,
-              "The list could not be read from this line on: %s", std::strerror(reader.readError));
+              "The list could not be read from this line on: %s", std::strerror(blocks.readError));
     }
   }
   printStatistics(counts);

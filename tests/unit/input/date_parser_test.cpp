@@ -8,6 +8,7 @@
 #include <string>
 
 #include "output/message_channel.hpp"
+#include "unit/input/input_fixture.hpp"
 
 namespace {
 
@@ -32,25 +33,20 @@ std::string localDate(std::time_t when) {
   return text;
 }
 
-class DateParserTest : public ::testing::TestWithParam<DateCase> {
- protected:
-  void SetUp() override { resetMessageChannel(); }
-  void TearDown() override { resetMessageChannel(); }
-};
+class DateParserTest : public InputTest, public ::testing::WithParamInterface<DateCase> {};
 
 TEST_P(DateParserTest, GivesTheLocalDateOrNone) {
   const DateCase& c = GetParam();
-  testing::internal::CaptureStdout();
   const std::time_t when = parseDate(c.text, 4);
-  const std::string printed = testing::internal::GetCapturedStdout();
+  const std::string said = printed();
   const std::string expected = c.expected[0] == '\0' ? "" : std::string(c.expected) + " 00:00:01";
   EXPECT_EQ(localDate(when), expected) << "text: '" << c.text << "'";
   const std::string warning = c.movedToYear == 0
                                   ? ""
-                                  : ":4 % WARNING: Date '" + std::string(c.text) +
+                                  : "gifts.txt:4 % WARNING: Date '" + std::string(c.text) +
                                         "' is not on the calendar; it is read as a date in " +
                                         std::to_string(c.movedToYear) + "\n";
-  EXPECT_EQ(printed, warning) << "text: '" << c.text << "'";
+  EXPECT_EQ(said, warning) << "text: '" << c.text << "'";
   EXPECT_GE(when, INT32_MIN);
   EXPECT_LE(when, INT32_MAX);
 }
@@ -111,18 +107,16 @@ const DateCase kDateCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Forms, DateParserTest, ::testing::ValuesIn(kDateCases));
 
-TEST(DateYearTest, YearsFrom100To1899AreReportedOnTheirLine) {
-  resetMessageChannel();
-  setInputFileName("gifts.txt");
-  testing::internal::CaptureStdout();
+using DateYearTest = InputTest;
+
+TEST_F(DateYearTest, YearsFrom100To1899AreReportedOnTheirLine) {
   EXPECT_EQ(parseDate("1/15/1850", 12), 0);
   EXPECT_EQ(parseDate("15 Jan 100", 13), 0);
   EXPECT_EQ(
-      testing::internal::GetCapturedStdout(),
+      printed(),
       "gifts.txt:12 ? ERROR: Year '1850' is not allowed, 0-99 or greater than 1900 required\n"
       "gifts.txt:13 ? ERROR: Year '100' is not allowed, 0-99 or greater than 1900 required\n");
   EXPECT_EQ(errorCount, 2);
-  resetMessageChannel();
 }
 
 TEST(RewriteDateSeparatorsTest, RebuildsThreePiecesOrNothing) {

@@ -2,35 +2,62 @@
 #define QUORVA_TESTS_UNIT_INPUT_INPUT_FIXTURE_HPP
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
 
+#include "input/date_parser.hpp"
 #include "input/list_reader.hpp"
 #include "ledger/donor_table.hpp"
 #include "output/message_channel.hpp"
 
-/// An empty ledger and channel, with the list name "gifts.txt" in message prefixes.
+/// An empty ledger, channel and date memory, the list name "gifts.txt" in message prefixes, and
+/// the console written to a scratch file that printed() reads.
 class InputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    resetMessageChannel();
-    resetDonorTable();
-    setInputFileName("gifts.txt");
+    console = std::tmpfile();
+    ASSERT_NE(console, nullptr);
+    setConsoleSink(console);
+    resetInput();
   }
   void TearDown() override {
+    setConsoleSink(nullptr);
+    std::fclose(console);
     resetMessageChannel();
     resetDonorTable();
+    resetDateCache();
+  }
+  /// Starts the next case of a test afresh: empty ledger, channel and date memory, the list
+  /// named listName. What was printed before is left for printed().
+  static void resetInput(const char* listName = "gifts.txt") {
+    resetMessageChannel();
+    resetDonorTable();
+    resetDateCache();
+    setInputFileName(listName);
+  }
+  /// What the console received since the last call; the scratch file is emptied for the next.
+  std::string printed() {
+    std::fflush(console);
+    std::rewind(console);
+    std::string text;
+    for (int ch = std::fgetc(console); ch != EOF; ch = std::fgetc(console)) {
+      text.push_back(static_cast<char>(ch));
+    }
+    std::rewind(console);
+    [[maybe_unused]] const int cleared = ftruncate(fileno(console), 0);
+    return text;
   }
   /// Reads a list with the given content and returns what the reading printed.
-  static std::string read(const std::string& content) {
+  std::string read(const std::string& content) {
     std::FILE* file = std::tmpfile();
     std::fwrite(content.data(), 1, content.size(), file);
     std::rewind(file);
-    testing::internal::CaptureStdout();
+    printed();
     readDonationList(file);
     std::fclose(file);
-    return testing::internal::GetCapturedStdout();
+    return printed();
   }
   /// Every amount the ledger holds, in cents.
   static Amount bookedCents() {
@@ -40,6 +67,7 @@ class InputTest : public ::testing::Test {
     }
     return sum;
   }
+  std::FILE* console = nullptr;
 };
 
 #endif

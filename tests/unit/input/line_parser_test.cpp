@@ -28,11 +28,11 @@ std::string firstLine(const std::string& text) { return text.substr(0, text.find
 class LineParserTest : public InputTest {
  protected:
   // Parses one line (| for TAB) and returns what it printed.
-  static std::string parse(const std::string& text, LineResult& result, long line = kLine) {
+  std::string parse(const std::string& text, LineResult& result, long line = kLine) {
     const std::string tabbed = withTabs(text);
-    testing::internal::CaptureStdout();
+    printed();
     result = parseDonationLine(tabbed.c_str(), line);
-    return testing::internal::GetCapturedStdout();
+    return printed();
   }
 };
 

@@ -25,7 +25,7 @@ class ListBlocksTest : public InputTest {
  protected:
   void SetUp() override {
     InputTest::SetUp();
-    setInputFileName("big.txt");
+    resetInput("big.txt");
   }
 };
 
@@ -79,7 +79,7 @@ TEST_F(ListBlocksTest, LinesOfTheLongestLengthAtABlockEnd) {
     }
   }
   for (std::size_t shift = 0; shift < 3 * lineEnds.size(); ++shift) {
-    resetDonorTable();
+    resetInput("big.txt");
     const std::size_t before = 65536 - lineEnds[shift / 3] + shift % 3;
     std::string content(before, '\n');
     content += tail;

@@ -92,10 +92,9 @@ TEST_F(ListReaderTest, AListSavedAsUtf16IsRefusedWhole) {
 TEST_F(ListReaderTest, ADirectoryIsAReadErrorNotAnEmptyList) {
   std::FILE* directory = std::fopen("/", "r");
   ASSERT_NE(directory, nullptr);
-  testing::internal::CaptureStdout();
   readDonationList(directory);
   std::fclose(directory);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(printed(),
             "gifts.txt:1 ? ERROR: The list could not be read from this line on: Is a directory\n"
             "!        0 lines read\n");
   EXPECT_EQ(errorCount, 1);

@@ -1,6 +1,8 @@
 // The short ways through the date parser (plain forms read directly, dates and converted days
 // remembered) must give what the full rewriting and scanning give, messages included.
 
+#include "input/plain_date.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,28 +12,21 @@
 
 #include "input/date_parser.hpp"
 #include "output/message_channel.hpp"
+#include "unit/input/input_fixture.hpp"
 
 namespace {
 
-class PlainDateTest : public ::testing::Test {
+// The dates remembered are kept from one parse to the next within a test.
+class PlainDateTest : public InputTest {
  protected:
-  void SetUp() override {
-    resetMessageChannel();
-    resetDateCache();
-    setInputFileName("gifts.txt");
-  }
-  void TearDown() override {
-    resetMessageChannel();
-    resetDateCache();
-  }
   struct Outcome {
     std::time_t when;
     std::string printed;
   };
-  static Outcome parse(const std::string& text) {
-    testing::internal::CaptureStdout();
+  Outcome parse(const std::string& text) {
+    printed();
     const std::time_t when = parseDate(text.c_str(), 7);
-    return Outcome{ when, testing::internal::GetCapturedStdout() };
+    return Outcome{ when, printed() };
   }
 };
 

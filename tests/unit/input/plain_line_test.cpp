@@ -12,6 +12,7 @@
 #include "input/line_parser.hpp"
 #include "ledger/donor_table.hpp"
 #include "output/message_channel.hpp"
+#include "unit/input/input_fixture.hpp"
 
 namespace {
 
@@ -21,22 +22,15 @@ struct Outcome {
   std::string booked;
 };
 
-class PlainLineTest : public ::testing::Test {
+// Every case starts afresh, so that what one line booked or remembered cannot change the next.
+class PlainLineTest : public InputTest {
  protected:
-  void SetUp() override { clear(); }
-  void TearDown() override { clear(); }
-  static void clear() {
-    resetMessageChannel();
-    resetDonorTable();
-    resetDateCache();
-    setInputFileName("gifts.txt");
-  }
   // Parses one line as line 2 of a list and describes what it printed and booked.
-  static Outcome parse(const std::string& line) {
-    clear();
-    testing::internal::CaptureStdout();
+  Outcome parse(const std::string& line) {
+    resetInput();
+    printed();
     const LineResult result = parseDonationLine(line.c_str(), 2);
-    Outcome outcome{ result, testing::internal::GetCapturedStdout(), "" };
+    Outcome outcome{ result, printed(), "" };
     for (std::uint32_t i = 0; i < donorCount; ++i) {
       const DonorRecord& entry = donorTable[i];
       outcome.booked += std::string(entry.name.data()) + " " + std::to_string(entry.totalAmount);
