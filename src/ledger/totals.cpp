@@ -45,17 +45,6 @@ Amount yearAmountAt(const DonorRecord& donor, long index) {
   return isTableIndex(index) ? donor.yearAmounts[static_cast<std::size_t>(index)] : 0;
 }
 
-void emitPlain(const char* text) {
-  beginPlain();
-  emitText(text);
-  endLine();
-}
-
-void refusePeriod() {
-  emitText("    Can not print 990 information");
-  endLine();
-}
-
 void addToRow(FormYearRow& row, int type, Amount amount) {
   const RowFields fields = rowFieldsOf(type);
   if (fields.first != nullptr) {
@@ -253,46 +242,45 @@ void computeTotals() {
     if (firstDonationYear == -1) {
       firstDonationYear = lastIndex + kBaseYear;
       if (verbosityLevel >= 4) {
-        emitPlain(composeLine("First year of any donations %ld", firstDonationYear));
+        message(MessageKind::plain, 0, "First year of any donations %ld", firstDonationYear);
       }
     }
   }
 
   if (latestFormYear == -1) {
     latestFormYear = lastIndex + kBaseYear;
-    emitPlain(composeLine("Using the most recent year %ld for form 990", latestFormYear));
+    message(MessageKind::plain, 0, "Using the most recent year %ld for form 990", latestFormYear);
   }
-  emitPlain(composeLine("Form 990 Schedule A Report is for year %ld", latestFormYear));
+  message(MessageKind::plain, 0, "Form 990 Schedule A Report is for year %ld", latestFormYear);
 
   if (firstDonationYear == -1) {
-    emitPlain("No donations at all");
+    message(MessageKind::plain, 0, "No donations at all");
     return;
   }
 
   numberOfYears = latestFormYear - firstDonationYear + 1;
 
   if (latestFormYear < kEarliestPeriodEnd) {
-    beginCalculationError();
-    emitText(composeLine("Donations must start in a year after %ld", kEarliestPeriodEnd));
-    endLine();
-    refusePeriod();
+    message(MessageKind::calculationError, 0,
+            "Donations must start in a year after %ld\n"
+            "    Can not print 990 information",
+            kEarliestPeriodEnd);
     return;
   }
   if (latestFormYear > kLastTableYear) {
-    beginCalculationError();
-    emitText(composeLine("%ld is too large for table of years", latestFormYear));
-    endLine();
-    refusePeriod();
+    message(MessageKind::calculationError, 0,
+            "%ld is too large for table of years\n"
+            "    Can not print 990 information",
+            latestFormYear);
     return;
   }
 
   if (verbosityLevel >= 3) {
-    emitPlain(composeLine("  First year of donations %ld", firstDonationYear));
-    emitPlain(composeLine("  Most recent year for form 990 %ld", latestFormYear));
-    emitPlain(composeLine("  Oldest year used of the 5 year period %ld",
-                          latestFormYear - (kFormYears - 1)));
-    beginPlain();
-    endLine();
+    message(MessageKind::plain, 0, "  First year of donations %ld", firstDonationYear);
+    message(MessageKind::plain, 0, "  Most recent year for form 990 %ld", latestFormYear);
+    message(MessageKind::plain, 0, "  Oldest year used of the 5 year period %ld",
+            latestFormYear - (kFormYears - 1));
+    message(MessageKind::plain, 0, "%s", "");
   }
 
   for (std::size_t d = 0; d < used; ++d) {

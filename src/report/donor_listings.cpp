@@ -31,23 +31,21 @@ void printExcludedGivers() {
     if (!isExcludedGiver(donor.sourceType) || donor.totalAmount == 0) {
       continue;
     }
-    writeReport(composeLine("!    Donor[%zu] '%s' type %s ", i, donor.name.data(),
-                            sourceTypeName(donor.sourceType)));
-    writeReport(
-        composeLine("gave a total of %s ", formatPercent(donor.totalAmount, grandTotal, 0).text));
-    writeReport(composeLine("%s\n", formatMoney(donor.totalAmount, 12).text));
+    reportText("!    Donor[%zu] '%s' type %s gave a total of %s %s\n", i, donor.name.data(),
+               sourceTypeName(donor.sourceType),
+               formatPercent(donor.totalAmount, grandTotal, 0).text,
+               formatMoney(donor.totalAmount, 12).text);
     for (std::size_t y = 0; y < donor.yearAmounts.size(); ++y) {
       const Amount amount = donor.yearAmounts[y];
       if (amount == 0) {
         continue;
       }
-      writeReport(composeLine("!      %ld %s ", calendarYear(y),
-                              formatPercent(amount, yearTotals[y], 8).text));
-      writeReport(composeLine("%s\n", formatMoney(amount, 12).text));
+      reportText("!      %ld %s %s\n", calendarYear(y),
+                 formatPercent(amount, yearTotals[y], 8).text, formatMoney(amount, 12).text);
     }
     sum += donor.totalAmount;
   }
-  writeReport(composeLine("!  All officers gave: %s\n", formatMoney(sum, 0).text));
+  reportText("!  All officers gave: %s\n", formatMoney(sum, 0).text);
 }
 
 void printDonors() {
@@ -58,14 +56,16 @@ void printDonors() {
   for (std::size_t i = 0; isUsedEntry(i); ++i) {
     const DonorRecord& donor = donorTable[i];
     if (verbosityLevel >= 2 || donor.sourceType != DONOR) {
-      writeReport(composeLine("!   Donor[%zu] %s donated %s which was ", i, donor.name.data(),
-                              formatMoney(donor.totalAmount, 0).text));
-      writeReport(composeLine("%s of total donations",
-                              formatPercent(donor.totalAmount, grandTotal, 0).text));
-      if (donor.sourceType != DONOR) {
-        writeReport(composeLine(" type of source %s", sourceTypeName(donor.sourceType)));
+      const FieldText total = formatMoney(donor.totalAmount, 0);
+      const FieldText share = formatPercent(donor.totalAmount, grandTotal, 0);
+      if (donor.sourceType == DONOR) {
+        reportText("!   Donor[%zu] %s donated %s which was %s of total donations\n", i,
+                   donor.name.data(), total.text, share.text);
+      } else {
+        reportText(
+            "!   Donor[%zu] %s donated %s which was %s of total donations type of source %s\n", i,
+            donor.name.data(), total.text, share.text, sourceTypeName(donor.sourceType));
       }
-      writeReport("\n");
     }
     if (verbosityLevel >= 2) {
       for (std::size_t y = 0; y < donor.yearAmounts.size(); ++y) {
@@ -73,9 +73,8 @@ void printDonors() {
         if (amount == 0) {
           continue;
         }
-        writeReport(composeLine("!     %ld ", calendarYear(y)));
-        writeReport(composeLine("%s ", formatPercent(amount, yearTotals[y], 8).text));
-        writeReport(composeLine("%s\n", formatMoney(amount, 12).text));
+        reportText("!     %ld %s %s\n", calendarYear(y),
+                   formatPercent(amount, yearTotals[y], 8).text, formatMoney(amount, 12).text);
       }
     }
   }
@@ -88,9 +87,8 @@ void printSupportBySource() {
     if (total == 0) {
       continue;
     }
-    writeReport(composeLine("!    %s ", formatPercent(total, grandTotal, 0).text));
-    writeReport(composeLine("%s from source %s\n", formatMoney(total, 0).text,
-                            sourceTypeName(static_cast<int>(type))));
+    reportText("!    %s %s from source %s\n", formatPercent(total, grandTotal, 0).text,
+               formatMoney(total, 0).text, sourceTypeName(static_cast<int>(type)));
   }
   writeReport("!\n");
 
@@ -101,18 +99,16 @@ void printSupportBySource() {
       if (!isOfficerGroup(donor.sourceType)) {
         continue;
       }
-      writeReport(composeLine("!    %s is a %s and gave or provided ", donor.name.data(),
-                              sourceTypeName(donor.sourceType)));
-      writeReport(composeLine("%s ", formatPercent(donor.totalAmount, grandTotal, 0).text));
-      writeReport(composeLine("%s over all years\n", formatMoney(donor.totalAmount, 0).text));
+      reportText("!    %s is a %s and gave or provided %s %s over all years\n", donor.name.data(),
+                 sourceTypeName(donor.sourceType),
+                 formatPercent(donor.totalAmount, grandTotal, 0).text,
+                 formatMoney(donor.totalAmount, 0).text);
     }
   }
 
-  writeReport(composeLine("! A total of %ld directors, officers or trustees\n", officerCount));
-  writeReport(
-      composeLine("!    who donated %s over all years\n", formatMoney(officerTotal, 0).text));
-  writeReport(
-      composeLine("!    %s of all donations\n", formatPercent(officerTotal, grandTotal, 0).text));
+  reportText("! A total of %ld directors, officers or trustees\n", officerCount);
+  reportText("!    who donated %s over all years\n", formatMoney(officerTotal, 0).text);
+  reportText("!    %s of all donations\n", formatPercent(officerTotal, grandTotal, 0).text);
   writeReport("!\n");
 
   if (verbosityLevel >= 3) {
@@ -121,8 +117,8 @@ void printSupportBySource() {
       if (donor.fiveYearTotal == 0) {
         continue;
       }
-      writeReport(composeLine("! Donor[%zu] %s contributed %s over the 5 year period\n", i,
-                              donor.name.data(), formatMoney(donor.fiveYearTotal, 0).text));
+      reportText("! Donor[%zu] %s contributed %s over the 5 year period\n", i, donor.name.data(),
+                 formatMoney(donor.fiveYearTotal, 0).text);
     }
   }
 }
