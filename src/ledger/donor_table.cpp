@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ledger/magnitude_limit.hpp"
 #include "ledger/source_type.hpp"
 #include "output/ascii.hpp"
 #include "output/message_channel.hpp"

@@ -28,11 +28,11 @@ void printExcludedGivers() {
   Amount sum = 0;
   for (std::size_t i = 0; isUsedEntry(i); ++i) {
     const DonorRecord& donor = donorTable[i];
-    if (!isExcludedGiver(donor.sourceType) || donor.totalAmount == 0) {
+    if (!isExcludedGiver(sourceTypeOf(donor)) || donor.totalAmount == 0) {
       continue;
     }
     reportText("!    Donor[%zu] '%s' type %s gave a total of %s %s\n", i, donor.name.data(),
-               sourceTypeName(donor.sourceType),
+               sourceTypeName(sourceTypeOf(donor)),
                formatPercent(donor.totalAmount, grandTotal, 0).text,
                formatMoney(donor.totalAmount, 12).text);
     for (std::size_t y = 0; y < donor.yearAmounts.size(); ++y) {
@@ -55,16 +55,16 @@ void printDonors() {
   writeReport("! DONORS\n");
   for (std::size_t i = 0; isUsedEntry(i); ++i) {
     const DonorRecord& donor = donorTable[i];
-    if (verbosityLevel >= 2 || donor.sourceType != DONOR) {
+    if (verbosityLevel >= 2 || sourceTypeOf(donor) != DONOR) {
       const FieldText total = formatMoney(donor.totalAmount, 0);
       const FieldText share = formatPercent(donor.totalAmount, grandTotal, 0);
-      if (donor.sourceType == DONOR) {
+      if (sourceTypeOf(donor) == DONOR) {
         reportText("!   Donor[%zu] %s donated %s which was %s of total donations\n", i,
                    donor.name.data(), total.text, share.text);
       } else {
         reportText(
             "!   Donor[%zu] %s donated %s which was %s of total donations type of source %s\n", i,
-            donor.name.data(), total.text, share.text, sourceTypeName(donor.sourceType));
+            donor.name.data(), total.text, share.text, sourceTypeName(sourceTypeOf(donor)));
       }
     }
     if (verbosityLevel >= 2) {
@@ -88,7 +88,7 @@ void printSupportBySource() {
       continue;
     }
     reportText("!    %s %s from source %s\n", formatPercent(total, grandTotal, 0).text,
-               formatMoney(total, 0).text, sourceTypeName(static_cast<int>(type)));
+               formatMoney(total, 0).text, sourceTypeName(static_cast<SourceType>(type)));
   }
   writeReport("!\n");
 
@@ -96,11 +96,11 @@ void printSupportBySource() {
     writeReport("! Directors, Officers or Trustees\n");
     for (std::size_t i = 0; isUsedEntry(i); ++i) {
       const DonorRecord& donor = donorTable[i];
-      if (!isOfficerGroup(donor.sourceType)) {
+      if (!isOfficerGroup(sourceTypeOf(donor))) {
         continue;
       }
       reportText("!    %s is a %s and gave or provided %s %s over all years\n", donor.name.data(),
-                 sourceTypeName(donor.sourceType),
+                 sourceTypeName(sourceTypeOf(donor)),
                  formatPercent(donor.totalAmount, grandTotal, 0).text,
                  formatMoney(donor.totalAmount, 0).text);
     }

@@ -221,7 +221,7 @@ void warnDafGroup(std::size_t index, const char* name) {
 
 void reportGiverOverLimit(std::size_t index, const DonorRecord& donor, Amount total,
                           Amount excess) {
-  if (donor.sourceType == DAF) {
+  if (sourceTypeOf(donor) == DAF) {
     warnDafGroup(index, donor.name.data());
   }
   if (verbosityLevel >= 2) {

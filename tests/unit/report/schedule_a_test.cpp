@@ -39,7 +39,7 @@ TEST_F(ScheduleATest, PartTwoTestsCompareExactFractions) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.gifts);
-    SetUp();
+    resetLedger();
     book(addSource("City", GOVERNMENT), 2020, c.gifts);
     book(addSource("Bank", INVESTMENT), 2020, c.investment);
     computeQuietly();
@@ -72,7 +72,7 @@ TEST_F(ScheduleATest, PartTwoLineNineIncludesOldBusinessIncome) {
 
 TEST_F(ScheduleATest, PartThreeNeedsMoreThanAThirdAndLimitedInvestment) {
   struct Case {
-    int otherType;
+    SourceType otherType;
     Amount gifts;
     Amount other;
     const char* line17;
@@ -87,7 +87,7 @@ TEST_F(ScheduleATest, PartThreeNeedsMoreThanAThirdAndLimitedInvestment) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.other);
-    SetUp();
+    resetLedger();
     book(addSource("City", GOVERNMENT), 2020, c.gifts);
     book(addSource("Other", c.otherType), 2020, c.other);
     computeQuietly();
