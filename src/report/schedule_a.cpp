@@ -211,7 +211,8 @@ void printColumnF(const std::array<ScheduleLine, N>& lines, const FormYearRow& c
 
 // A donor-advised fund stands for several advisors; only one of them may really be over.
 void warnDafGroup(std::size_t index, const char* name) {
-  // The two lines of advice follow the warning without a prefix of their own.
+  // The two lines of advice follow the warning without a prefix of their own. With a 255-character
+  // name and a 20-digit index the three lines still fit messageLine's 511 characters.
   message(MessageKind::warning, 0,
           "!         DAF donor group [%zu] %s exceeded the two percent limit.\n"
           "!             This may not be correct, it should only occur if one doner in the group\n"

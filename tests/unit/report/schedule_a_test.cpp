@@ -149,6 +149,25 @@ TEST_F(ScheduleATest, TwoPercentLimitCountsOnlyTheExcessOfTestedGivers) {
       contains(quiet, "!       Part II line  5 column f        $0.01 (exceeds 2 percent)\n"));
 }
 
+// The warning and its two lines of advice are one message: with the longest name the table
+// stores, none of it may be cut.
+TEST_F(ScheduleATest, DafGroupOverTheLimitIsWarnedInFull) {
+  const std::string name(kDonorNameSize - 1, 'D');
+  book(addSource(name.c_str(), DAF), 2020, 100000);
+  book(addSource("State", GOVERNMENT), 2020, 100000);
+  computeQuietly();
+  const std::string out = capture(printScheduleA);
+  EXPECT_TRUE(contains(
+      out, "% WARNING: !         DAF donor group [0] " + name +
+               " exceeded the two percent limit.\n"
+               "!             This may not be correct, it should only occur if one doner in the "
+               "group\n"
+               "!             exceeded the limit not the whole group. Make that advisor a unique "
+               "group.\n"))
+      << out;
+  EXPECT_EQ(warningCount, 1);
+}
+
 TEST_F(ScheduleATest, IncomeLinesFollowTheYearBlocks) {
   book(addSource("Ann", GOVERNMENT), 2020, 10000);
   book(addSource("Bank", INVESTMENT), 2016, 5000);
