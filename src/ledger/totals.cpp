@@ -31,15 +31,6 @@ constexpr long kEarliestPeriodEnd = kFirstTableYear + kFormYears;
 constexpr Amount kLargeReceiptFloor = 500000;
 constexpr Amount kLargeReceiptFloorSupport = 50000000;
 
-// Walks stop at the first unused entry: the table guarantees nothing after it is in use.
-std::size_t usedDonorEntries() {
-  std::size_t count = 0;
-  while (count < kDonorTableSize && donorTable[count].name[0] != '\0') {
-    ++count;
-  }
-  return count;
-}
-
 bool isTableIndex(long index) { return index >= 0 && index < kYearCount; }
 
 // Out-of-table years hold nothing, so a period reaching past the table reads zeros there.
@@ -200,6 +191,15 @@ void fillPeriod(std::size_t used) {
 }
 
 }  // namespace
+
+// Walks stop at the first unused entry: the table guarantees nothing after it is in use.
+std::size_t usedDonorEntries() {
+  std::size_t count = 0;
+  while (count < kDonorTableSize && donorTable[count].name[0] != '\0') {
+    ++count;
+  }
+  return count;
+}
 
 bool isPeriodEnd(long lastYear) {
   return lastYear >= kEarliestPeriodEnd && lastYear <= kLastTableYear;

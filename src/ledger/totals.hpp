@@ -81,6 +81,9 @@ inline SourceType sourceTypeOf(const DonorRecord& donor) {
   return static_cast<SourceType>(donor.sourceType);
 }
 
+/// Number of entries every walk over the donor table visits: those before the first empty name.
+std::size_t usedDonorEntries();
+
 /// True when the five years ending lastYear (calendar year) all lie in the year tables.
 bool isPeriodEnd(long lastYear);
 /// A donor's amount of a calendar year; 0 outside the year tables.

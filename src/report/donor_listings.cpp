@@ -11,10 +11,6 @@
 
 namespace {
 
-bool isUsedEntry(std::size_t index) {
-  return index < kDonorTableSize && donorTable[index].name[0] != '\0';
-}
-
 long calendarYear(std::size_t yearIndex) { return static_cast<long>(yearIndex) + kBaseYear; }
 
 }  // namespace
@@ -26,7 +22,8 @@ void printExcludedGivers() {
   }
   writeReport("! Excluded givers: OFFICERS, DIRECTORS, TRUSTEES and FAMILY\n");
   Amount sum = 0;
-  for (std::size_t i = 0; isUsedEntry(i); ++i) {
+  const std::size_t used = usedDonorEntries();
+  for (std::size_t i = 0; i < used; ++i) {
     const DonorRecord& donor = donorTable[i];
     if (!isExcludedGiver(sourceTypeOf(donor)) || donor.totalAmount == 0) {
       continue;
@@ -53,7 +50,8 @@ void printDonors() {
     return;
   }
   writeReport("! DONORS\n");
-  for (std::size_t i = 0; isUsedEntry(i); ++i) {
+  const std::size_t used = usedDonorEntries();
+  for (std::size_t i = 0; i < used; ++i) {
     const DonorRecord& donor = donorTable[i];
     if (verbosityLevel >= 2 || sourceTypeOf(donor) != DONOR) {
       const FieldText total = formatMoney(donor.totalAmount, 0);
@@ -94,7 +92,8 @@ void printSupportBySource() {
 
   if (verbosityLevel > 0) {
     writeReport("! Directors, Officers or Trustees\n");
-    for (std::size_t i = 0; isUsedEntry(i); ++i) {
+    const std::size_t used = usedDonorEntries();
+    for (std::size_t i = 0; i < used; ++i) {
       const DonorRecord& donor = donorTable[i];
       if (!isOfficerGroup(sourceTypeOf(donor))) {
         continue;
@@ -112,7 +111,8 @@ void printSupportBySource() {
   writeReport("!\n");
 
   if (verbosityLevel >= 3) {
-    for (std::size_t i = 0; isUsedEntry(i); ++i) {
+    const std::size_t used = usedDonorEntries();
+    for (std::size_t i = 0; i < used; ++i) {
       const DonorRecord& donor = donorTable[i];
       if (donor.fiveYearTotal == 0) {
         continue;
