@@ -13,11 +13,12 @@ namespace {
 DetailVisitor detailVisit = nullptr;
 Amount detailLimit = 0;
 
-void visitGiverOverLimit(std::size_t, const DonorRecord& donor, Amount total, Amount excess) {
+void visitGiverOverLimit(std::size_t /*index*/, const DonorRecord& donor, Amount total,
+                         Amount excess) {
   detailVisit({ donor.name.data(), sourceTypeOf(donor), 0, total, detailLimit, excess });
 }
 
-void visitExcludedGiver(std::size_t, const DonorRecord& donor) {
+void visitExcludedGiver(std::size_t /*index*/, const DonorRecord& donor) {
   if (rowFieldsOf(sourceTypeOf(donor)).second != &FormYearRow::disqualifiedGifts) {
     return;
   }
@@ -29,7 +30,7 @@ void visitExcludedGiver(std::size_t, const DonorRecord& donor) {
   }
 }
 
-void visitLargeReceipts(std::size_t, const DonorRecord& donor) {
+void visitLargeReceipts(std::size_t /*index*/, const DonorRecord& donor) {
   if (!isLargeReceiptTested(sourceTypeOf(donor))) {
     return;
   }
