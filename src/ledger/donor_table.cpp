@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ledger/magnitude_limit.hpp"
 #include "ledger/source_type.hpp"
 #include "output/ascii.hpp"
 #include "output/message_channel.hpp"

@@ -50,26 +50,26 @@ constexpr std::array<TypeRoles, kSourceTypeCount> kTypeRoles = { {
     { false, false, false, false, { &FormYearRow::investmentIncome, nullptr } },    // INVESTMENT
 } };
 
-constexpr bool isKnownType(int type) { return type >= 0 && type < kSourceTypeCount; }
+constexpr bool isKnownType(SourceType type) { return type >= 0 && type < kSourceTypeCount; }
 
 constexpr TypeRoles kNoRoles = { false, false, false, false, { nullptr, nullptr } };
 
-constexpr const TypeRoles& rolesOf(int type) {
+constexpr const TypeRoles& rolesOf(SourceType type) {
   return isKnownType(type) ? kTypeRoles[static_cast<std::size_t>(type)] : kNoRoles;
 }
 
 }  // namespace
 
-const char* sourceTypeName(int type) {
+const char* sourceTypeName(SourceType type) {
   return isKnownType(type) ? kTypeNames[static_cast<std::size_t>(type)] : "UNKNOWN";
 }
 
-bool isTwoPercentTested(int type) { return rolesOf(type).twoPercentTested; }
+bool isTwoPercentTested(SourceType type) { return rolesOf(type).twoPercentTested; }
 
-bool isOfficerGroup(int type) { return rolesOf(type).officerGroup; }
+bool isOfficerGroup(SourceType type) { return rolesOf(type).officerGroup; }
 
-bool isExcludedGiver(int type) { return rolesOf(type).excludedGiver; }
+bool isExcludedGiver(SourceType type) { return rolesOf(type).excludedGiver; }
 
-bool isLargeReceiptTested(int type) { return rolesOf(type).largeReceiptTested; }
+bool isLargeReceiptTested(SourceType type) { return rolesOf(type).largeReceiptTested; }
 
-RowFields rowFieldsOf(int type) { return rolesOf(type).rowFields; }
+RowFields rowFieldsOf(SourceType type) { return rolesOf(type).rowFields; }

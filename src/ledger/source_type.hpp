@@ -31,17 +31,17 @@ enum SourceType : int {
 /// Number of source type codes (0 to 18).
 constexpr int kSourceTypeCount = 19;
 
-/// The printed name of a type ("DONOR", "NOT_UNRELATED"); "UNKNOWN" outside 0 to 18.
-const char* sourceTypeName(int type);
+/// The printed name of a type ("DONOR", "NOT_UNRELATED"); "UNKNOWN" for a code outside 0 to 18.
+const char* sourceTypeName(SourceType type);
 
 /// True for the types tested against the two percent limit: 0, 3, 4, 5, 6, 7, 16.
-bool isTwoPercentTested(int type);
+bool isTwoPercentTested(SourceType type);
 /// True for the directors, officers and trustees group: 5, 6, 7.
-bool isOfficerGroup(int type);
+bool isOfficerGroup(SourceType type);
 /// True for the excluded givers: 5, 6, 7, 16.
-bool isExcludedGiver(int type);
+bool isExcludedGiver(SourceType type);
 /// True for the types tested for Part III line 7b: 11, 14, 15, 17.
-bool isLargeReceiptTested(int type);
+bool isLargeReceiptTested(SourceType type);
 
 /// The FormYearRow fields a type's amounts are booked to: first always (nullptr for an unknown
 /// type), second as well for the excluded givers' gifts (nullptr when none).
@@ -49,6 +49,6 @@ struct RowFields {
   Amount FormYearRow::*first;
   Amount FormYearRow::*second;
 };
-RowFields rowFieldsOf(int type);
+RowFields rowFieldsOf(SourceType type);
 
 #endif

@@ -4,16 +4,18 @@
 
 #include "output/message_channel.hpp"
 
-std::array<Amount, kSourceTypeCount> typeTotals{};
-Amount grandTotal = 0;
-long officerCount = 0;
-Amount officerTotal = 0;
-std::array<Amount, kYearCount> yearTotals{};
-std::array<Amount, kYearCount> cumulativeTotals{};
-long firstDonationYear = -1;
-long latestFormYear = -1;
-long numberOfYears = 0;
-std::array<FormYearRow, kFormYears> formYearTable{};
+LedgerTotals ledgerTotals;
+
+std::array<Amount, kSourceTypeCount>& typeTotals = ledgerTotals.typeTotals;
+Amount& grandTotal = ledgerTotals.grandTotal;
+long& officerCount = ledgerTotals.officerCount;
+Amount& officerTotal = ledgerTotals.officerTotal;
+std::array<Amount, kYearCount>& yearTotals = ledgerTotals.yearTotals;
+std::array<Amount, kYearCount>& cumulativeTotals = ledgerTotals.cumulativeTotals;
+long& firstDonationYear = ledgerTotals.firstDonationYear;
+long& latestFormYear = ledgerTotals.latestFormYear;
+long& numberOfYears = ledgerTotals.numberOfYears;
+std::array<FormYearRow, kFormYears>& formYearTable = ledgerTotals.formYearTable;
 
 void setLatestFormYear(long year) { latestFormYear = year; }
 
@@ -29,15 +31,6 @@ constexpr long kEarliestPeriodEnd = kFirstTableYear + kFormYears;
 constexpr Amount kLargeReceiptFloor = 500000;
 constexpr Amount kLargeReceiptFloorSupport = 50000000;
 
-// Walks stop at the first unused entry: the table guarantees nothing after it is in use.
-std::size_t usedDonorEntries() {
-  std::size_t count = 0;
-  while (isDonorEntryInUse(count)) {
-    ++count;
-  }
-  return count;
-}
-
 bool isTableIndex(long index) { return index >= 0 && index < kYearCount; }
 
 // Out-of-table years hold nothing, so a period reaching past the table reads zeros there.
@@ -45,18 +38,7 @@ Amount yearAmountAt(const DonorRecord& donor, long index) {
   return isTableIndex(index) ? donor.yearAmounts[static_cast<std::size_t>(index)] : 0;
 }
 
-void emitPlain(const char* text) {
-  beginPlain();
-  emitText(text);
-  endLine();
-}
-
-void refusePeriod() {
-  emitText("    Can not print 990 information");
-  endLine();
-}
-
-void addToRow(FormYearRow& row, int type, Amount amount) {
+void addToRow(FormYearRow& row, SourceType type, Amount amount) {
   const RowFields fields = rowFieldsOf(type);
   if (fields.first != nullptr) {
     row.*fields.first += amount;
@@ -80,16 +62,11 @@ void setDerivedFields(FormYearRow& row) {
       row.totalSupport < kLargeReceiptFloorSupport ? kLargeReceiptFloor : row.totalSupport / 100;
 }
 
+// A given -r year outlives the aggregates.
 void clearAggregates() {
-  typeTotals.fill(0);
-  grandTotal = 0;
-  officerCount = 0;
-  officerTotal = 0;
-  yearTotals.fill(0);
-  cumulativeTotals.fill(0);
-  firstDonationYear = -1;
-  numberOfYears = 0;
-  formYearTable = {};
+  const long givenYear = ledgerTotals.latestFormYear;
+  ledgerTotals = LedgerTotals{};
+  ledgerTotals.latestFormYear = givenYear;
 }
 
 // Every field that adds up across years; yearIndex does not.
@@ -116,7 +93,115 @@ constexpr Amount FormYearRow::*kSummedFields[] = {
   &FormYearRow::twoPercentExcess,
 };
 
+// typeTotals, the officer group, yearTotals, grandTotal and cumulativeTotals from the used
+// entries; a refused period leaves every source with no five-year total.
+void addUpDonors(std::size_t used) {
+  for (std::size_t d = 0; d < used; ++d) {
+    DonorRecord& donor = donorTable[d];
+    donor.fiveYearTotal = 0;
+    const SourceType type = sourceTypeOf(donor);
+    if (type >= 0 && type < kSourceTypeCount) {
+      typeTotals[static_cast<std::size_t>(type)] += donor.totalAmount;
+    }
+    const bool officer = isOfficerGroup(type);
+    if (officer) {
+      ++officerCount;
+    }
+    // Only the years the donor gave in, in increasing order of year.
+    for (std::size_t k = 0; k < donor.yearAmounts.count; ++k) {
+      const Amount amount = donor.yearAmounts.amountAt(k);
+      yearTotals[static_cast<std::size_t>(donor.yearAmounts.yearAt(k))] += amount;
+      if (officer) {
+        officerTotal += amount;
+      }
+    }
+  }
+  for (std::size_t y = 0; y < yearTotals.size(); ++y) {
+    if (yearTotals[y] != 0) {
+      grandTotal += yearTotals[y];
+      cumulativeTotals[y] = grandTotal;
+    }
+  }
+}
+
+// Sets firstDonationYear; returns the table index of the last year with a non-zero total, 0
+// when there is none.
+long findDonationYears() {
+  long lastIndex = 0;
+  for (std::size_t y = 0; y < yearTotals.size(); ++y) {
+    if (yearTotals[y] == 0) {
+      continue;
+    }
+    lastIndex = static_cast<long>(y);
+    if (firstDonationYear == -1) {
+      firstDonationYear = lastIndex + kBaseYear;
+      if (verbosityLevel >= 4) {
+        message(MessageKind::plain, 0, "First year of any donations %ld", firstDonationYear);
+      }
+    }
+  }
+  return lastIndex;
+}
+
+// Settles latestFormYear and numberOfYears and says which period the report is for; false when
+// there is no period to fill.
+bool choosePeriod() {
+  const long lastIndex = findDonationYears();
+  if (latestFormYear == -1) {
+    latestFormYear = lastIndex + kBaseYear;
+    message(MessageKind::plain, 0, "Using the most recent year %ld for form 990", latestFormYear);
+  }
+  message(MessageKind::plain, 0, "Form 990 Schedule A Report is for year %ld", latestFormYear);
+
+  if (firstDonationYear == -1) {
+    message(MessageKind::plain, 0, "No donations at all");
+    return false;
+  }
+
+  numberOfYears = latestFormYear - firstDonationYear + 1;
+
+  if (latestFormYear < kEarliestPeriodEnd) {
+    message(MessageKind::calculationError, 0,
+            "Donations must start in a year after %ld\n"
+            "    Can not print 990 information",
+            kEarliestPeriodEnd);
+    return false;
+  }
+  if (latestFormYear > kLastTableYear) {
+    message(MessageKind::calculationError, 0,
+            "%ld is too large for table of years\n"
+            "    Can not print 990 information",
+            latestFormYear);
+    return false;
+  }
+
+  if (verbosityLevel >= 3) {
+    message(MessageKind::plain, 0, "  First year of donations %ld", firstDonationYear);
+    message(MessageKind::plain, 0, "  Most recent year for form 990 %ld", latestFormYear);
+    message(MessageKind::plain, 0, "  Oldest year used of the 5 year period %ld",
+            latestFormYear - (kFormYears - 1));
+    message(MessageKind::plain, 0, "%s", "");
+  }
+  return true;
+}
+
+void fillPeriod(std::size_t used) {
+  for (std::size_t d = 0; d < used; ++d) {
+    donorTable[d].fiveYearTotal = fiveYearTotalOf(donorTable[d], latestFormYear);
+  }
+  fillFormRows(formYearTable, latestFormYear);
+}
+
 }  // namespace
+
+// Walks stop at the first unused entry: the table guarantees nothing after it is in use.
+std::size_t usedDonorEntries() {
+  std::size_t count = 0;
+  while (isDonorEntryInUse(count)) {
+    ++count;
+  }
+  return count;
+}
 
 bool isPeriodEnd(long lastYear) {
   return lastYear >= kEarliestPeriodEnd && lastYear <= kLastTableYear;
@@ -157,7 +242,7 @@ void fillFormRows(std::array<FormYearRow, kFormYears>& rows, long lastYear) {
     for (std::size_t k = 0; k < donor.yearAmounts.count; ++k) {
       const long r = last - donor.yearAmounts.yearAt(k);
       if (r >= 0 && r < kFormYears) {
-        addToRow(rows[static_cast<std::size_t>(r)], donor.sourceType,
+        addToRow(rows[static_cast<std::size_t>(r)], sourceTypeOf(donor),
                  donor.yearAmounts.amountAt(k));
       }
     }
@@ -167,7 +252,7 @@ void fillFormRows(std::array<FormYearRow, kFormYears>& rows, long lastYear) {
     // Each receipt is tested against the limit of its own year, one source at a time.
     row.largeNonDonations = 0;
     for (std::size_t d = 0; d < used; ++d) {
-      if (isLargeReceiptTested(donorTable[d].sourceType)) {
+      if (isLargeReceiptTested(sourceTypeOf(donorTable[d]))) {
         row.largeNonDonations += largeReceiptExcess(yearAmountAt(donorTable[d], row.yearIndex),
                                                     row.largeNonDonationLimit);
       }
@@ -183,7 +268,7 @@ Amount sumExcessOverTwoPercent(Amount limit, long lastYear, ExcessVisitor visit)
   Amount sum = 0;
   for (std::size_t d = 0; d < used; ++d) {
     const DonorRecord& donor = donorTable[d];
-    if (!isTwoPercentTested(donor.sourceType)) {
+    if (!isTwoPercentTested(sourceTypeOf(donor))) {
       continue;
     }
     const Amount total = fiveYearTotalOf(donor, lastYear);
@@ -219,101 +304,11 @@ FormYearRow sumOfRows(const std::array<FormYearRow, kFormYears>& rows) {
 void computeTotals() {
   clearAggregates();
   const std::size_t used = usedDonorEntries();
-  // A refused period leaves every source with no five-year total.
-  for (std::size_t d = 0; d < used; ++d) {
-    donorTable[d].fiveYearTotal = 0;
-  }
-
-  for (std::size_t d = 0; d < used; ++d) {
-    const DonorRecord& donor = donorTable[d];
-    if (donor.sourceType >= 0 && donor.sourceType < kSourceTypeCount) {
-      typeTotals[static_cast<std::size_t>(donor.sourceType)] += donor.totalAmount;
-    }
-  }
-
-  for (std::size_t d = 0; d < used; ++d) {
-    const DonorRecord& donor = donorTable[d];
-    const bool officer = isOfficerGroup(donor.sourceType);
-    if (officer) {
-      ++officerCount;
-    }
-    // Only the years the donor gave in, in increasing order of year.
-    for (std::size_t k = 0; k < donor.yearAmounts.count; ++k) {
-      const Amount amount = donor.yearAmounts.amountAt(k);
-      yearTotals[static_cast<std::size_t>(donor.yearAmounts.yearAt(k))] += amount;
-      if (officer) {
-        officerTotal += amount;
-      }
-    }
-  }
-
-  for (std::size_t y = 0; y < yearTotals.size(); ++y) {
-    if (yearTotals[y] != 0) {
-      grandTotal += yearTotals[y];
-      cumulativeTotals[y] = grandTotal;
-    }
-  }
-
+  addUpDonors(used);
   writeReport("!\n");
-
-  long lastIndex = 0;
-  for (std::size_t y = 0; y < yearTotals.size(); ++y) {
-    if (yearTotals[y] == 0) {
-      continue;
-    }
-    lastIndex = static_cast<long>(y);
-    if (firstDonationYear == -1) {
-      firstDonationYear = lastIndex + kBaseYear;
-      if (verbosityLevel >= 4) {
-        emitPlain(composeLine("First year of any donations %ld", firstDonationYear));
-      }
-    }
+  if (choosePeriod()) {
+    fillPeriod(used);
   }
-
-  if (latestFormYear == -1) {
-    latestFormYear = lastIndex + kBaseYear;
-    emitPlain(composeLine("Using the most recent year %ld for form 990", latestFormYear));
-  }
-  emitPlain(composeLine("Form 990 Schedule A Report is for year %ld", latestFormYear));
-
-  if (firstDonationYear == -1) {
-    emitPlain("No donations at all");
-    return;
-  }
-
-  numberOfYears = latestFormYear - firstDonationYear + 1;
-
-  if (latestFormYear < kEarliestPeriodEnd) {
-    beginCalculationError();
-    emitText(composeLine("Donations must start in a year after %ld", kEarliestPeriodEnd));
-    endLine();
-    refusePeriod();
-    return;
-  }
-  if (latestFormYear > kLastTableYear) {
-    beginCalculationError();
-    emitText(composeLine("%ld is too large for table of years", latestFormYear));
-    endLine();
-    refusePeriod();
-    return;
-  }
-
-  if (verbosityLevel >= 3) {
-    emitPlain(composeLine("  First year of donations %ld", firstDonationYear));
-    emitPlain(composeLine("  Most recent year for form 990 %ld", latestFormYear));
-    emitPlain(composeLine("  Oldest year used of the 5 year period %ld",
-                          latestFormYear - (kFormYears - 1)));
-    beginPlain();
-    endLine();
-  }
-
-  for (std::size_t d = 0; d < used; ++d) {
-    donorTable[d].fiveYearTotal = fiveYearTotalOf(donorTable[d], latestFormYear);
-  }
-  fillFormRows(formYearTable, latestFormYear);
 }
 
-void resetTotals() {
-  clearAggregates();
-  latestFormYear = -1;
-}
+void resetTotals() { ledgerTotals = LedgerTotals{}; }

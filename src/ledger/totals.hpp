@@ -13,7 +13,7 @@ constexpr int kFormYears = 5;
 
 /// One year's Schedule A line values (cents), in the form's order.
 struct FormYearRow {
-  Amount yearIndex;               ///< the row's year minus 1900
+  long yearIndex;                 ///< the row's year minus 1900
   Amount gifts;                   ///< Part II line 1, Part III line 1
   Amount admissionsAndSales;      ///< Part III line 2
   Amount relatedBusiness;         ///< Part III line 3
@@ -36,26 +36,53 @@ struct FormYearRow {
   Amount twoPercentExcess;        ///< Part II line 5: column f only, 0 in a year's row
 };
 
-/// Sum of totalAmount by source type.
-extern std::array<Amount, kSourceTypeCount> typeTotals;
-/// Sum of every year total.
-extern Amount grandTotal;
-/// Number of OFFICER, DIRECTOR and TRUSTEE entries, and the sum of their year amounts.
-extern long officerCount;
-extern Amount officerTotal;
-/// Sum over all donors by yearIndex, and the running sum through each non-zero year.
-extern std::array<Amount, kYearCount> yearTotals;
-extern std::array<Amount, kYearCount> cumulativeTotals;
-/// First calendar year with a non-zero total; -1 while none.
-extern long firstDonationYear;
-/// Last calendar year of the period; -1 until -r or computeTotals sets it.
-extern long latestFormYear;
+/// Every aggregate computeTotals builds; the member initialisers are the start state.
+struct LedgerTotals {
+  /// Sum of totalAmount by source type.
+  std::array<Amount, kSourceTypeCount> typeTotals{};
+  /// Sum of every year total.
+  Amount grandTotal = 0;
+  /// Number of OFFICER, DIRECTOR and TRUSTEE entries, and the sum of their year amounts.
+  long officerCount = 0;
+  Amount officerTotal = 0;
+  /// Sum over all donors by yearIndex, and the running sum through each non-zero year.
+  std::array<Amount, kYearCount> yearTotals{};
+  std::array<Amount, kYearCount> cumulativeTotals{};
+  /// First calendar year with a non-zero total; -1 while none.
+  long firstDonationYear = -1;
+  /// Last calendar year of the period; -1 until -r or computeTotals sets it.
+  long latestFormYear = -1;
+  /// latestFormYear - firstDonationYear + 1.
+  long numberOfYears = 0;
+  /// The five rows of the period, newest year (column e) first.
+  std::array<FormYearRow, kFormYears> formYearTable{};
+};
+
+/// The run's totals.
+extern LedgerTotals ledgerTotals;
+
+/// The names the report sections and the run read: each one is the field of ledgerTotals.
+extern std::array<Amount, kSourceTypeCount>& typeTotals;
+extern Amount& grandTotal;
+extern long& officerCount;
+extern Amount& officerTotal;
+extern std::array<Amount, kYearCount>& yearTotals;
+extern std::array<Amount, kYearCount>& cumulativeTotals;
+extern long& firstDonationYear;
+extern long& latestFormYear;
+extern long& numberOfYears;
+extern std::array<FormYearRow, kFormYears>& formYearTable;
+
 /// Stores the last year of the Form 990 period.
 void setLatestFormYear(long year);
-/// latestFormYear - firstDonationYear + 1.
-extern long numberOfYears;
-/// The five rows of the period, newest year (column e) first.
-extern std::array<FormYearRow, kFormYears> formYearTable;
+
+/// A table entry's source type; the table keeps it as its code.
+inline SourceType sourceTypeOf(const DonorRecord& donor) {
+  return static_cast<SourceType>(donor.sourceType);
+}
+
+/// Number of entries every walk over the donor table visits: those before the first empty name.
+std::size_t usedDonorEntries();
 
 /// True when the five years ending lastYear (calendar year) all lie in the year tables.
 bool isPeriodEnd(long lastYear);

@@ -14,6 +14,22 @@ namespace {
 constexpr Amount kEarlyYearAmount = 5000000;
 constexpr long kEarlyYearCount = 3;
 
+// One year's line; each of the first three years says how it stands against $50K.
+void printYearLine(long index, Amount total, bool earlyYear) {
+  const long year = index + kBaseYear;
+  const FieldText share = formatPercent(total, grandTotal, 10);
+  const FieldText amount = formatMoney(total, 12);
+  const FieldText ever = formatMoney(grandTotal, 12);
+  if (!earlyYear) {
+    reportText("!   %ld%s%s%s\n", year, share.text, amount.text, ever.text);
+  } else if (total > kEarlyYearAmount) {
+    reportText("!   %ld%s%s%s  early year exceeds $50K by %s\n", year, share.text, amount.text,
+               ever.text, formatMoney(total - kEarlyYearAmount, 12).text);
+  } else {
+    reportText("!   %ld%s%s%s  early year below $50K\n", year, share.text, amount.text, ever.text);
+  }
+}
+
 }  // namespace
 
 void printDonationsByYear() {
@@ -33,23 +49,11 @@ void printDonationsByYear() {
     if (firstIndex == -1) {
       firstIndex = index;
     }
-    writeReport(composeLine("!   %ld", index + kBaseYear));
-    writeReport(composeLine("%s", formatPercent(total, grandTotal, 10).text));
-    writeReport(composeLine("%s", formatMoney(total, 12).text));
-    writeReport(composeLine("%s", formatMoney(grandTotal, 12).text));
-    if (index < firstIndex + kEarlyYearCount) {
-      if (total > kEarlyYearAmount) {
-        writeReport(composeLine("  early year exceeds $50K by %s",
-                                formatMoney(total - kEarlyYearAmount, 12).text));
-      } else {
-        writeReport("  early year below $50K");
-      }
-    }
-    writeReport("\n");
+    printYearLine(index, total, index < firstIndex + kEarlyYearCount);
   }
 
   writeReport("!\n");
-  writeReport(composeLine("! Total of all years %s\n", formatMoney(grandTotal, 0).text));
+  reportText("! Total of all years %s\n", formatMoney(grandTotal, 0).text);
 }
 
 void printContributionSummary() {
@@ -59,9 +63,7 @@ void printContributionSummary() {
 
   const long newest = latestFormYear - kBaseYear;
   if (newest >= kYearCount) {
-    beginError(0);
-    emitText(composeLine("%ld is too large for table of years", latestFormYear));
-    endLine();
+    message(MessageKind::error, 0, "%ld is too large for table of years", latestFormYear);
     return;
   }
 
@@ -73,10 +75,9 @@ void printContributionSummary() {
       fiveYearSum += yearTotals[static_cast<std::size_t>(k)];
     }
     const std::size_t at = static_cast<std::size_t>(i);
-    writeReport(composeLine("! %ld  ", i + kBaseYear));
-    writeReport(composeLine("%s      ", formatMoney(yearTotals[at], 12).text));
-    writeReport(composeLine("  %s        ", formatMoney(fiveYearSum, 12).text));
-    writeReport(composeLine("%s\n", formatMoney(cumulativeTotals[at], 12).text));
+    reportText("! %ld  %s        %s        %s\n", i + kBaseYear,
+               formatMoney(yearTotals[at], 12).text, formatMoney(fiveYearSum, 12).text,
+               formatMoney(cumulativeTotals[at], 12).text);
   }
   writeReport("!\n");
 }

@@ -11,8 +11,6 @@
 
 namespace {
 
-bool isUsedEntry(std::size_t index) { return isDonorEntryInUse(index); }
-
 long calendarYear(std::size_t yearIndex) { return static_cast<long>(yearIndex) + kBaseYear; }
 
 }  // namespace
@@ -24,29 +22,28 @@ void printExcludedGivers() {
   }
   writeReport("! Excluded givers: OFFICERS, DIRECTORS, TRUSTEES and FAMILY\n");
   Amount sum = 0;
-  for (std::size_t i = 0; isUsedEntry(i); ++i) {
+  const std::size_t used = usedDonorEntries();
+  for (std::size_t i = 0; i < used; ++i) {
     const DonorRecord& donor = donorTable[i];
-    if (!isExcludedGiver(donor.sourceType) || donor.totalAmount == 0) {
+    if (!isExcludedGiver(sourceTypeOf(donor)) || donor.totalAmount == 0) {
       continue;
     }
-    writeReport(composeLine("!    Donor[%zu] '%s' type %s ", i, donor.name.data(),
-                            sourceTypeName(donor.sourceType)));
-    writeReport(
-        composeLine("gave a total of %s ", formatPercent(donor.totalAmount, grandTotal, 0).text));
-    writeReport(composeLine("%s\n", formatMoney(donor.totalAmount, 12).text));
+    reportText("!    Donor[%zu] '%s' type %s gave a total of %s %s\n", i, donor.name.data(),
+               sourceTypeName(sourceTypeOf(donor)),
+               formatPercent(donor.totalAmount, grandTotal, 0).text,
+               formatMoney(donor.totalAmount, 12).text);
     for (std::size_t k = 0; k < donor.yearAmounts.count; ++k) {
       const Amount amount = donor.yearAmounts.amountAt(k);
       if (amount == 0) {
         continue;
       }
       const auto y = static_cast<std::size_t>(donor.yearAmounts.yearAt(k));
-      writeReport(composeLine("!      %ld %s ", calendarYear(y),
-                              formatPercent(amount, yearTotals[y], 8).text));
-      writeReport(composeLine("%s\n", formatMoney(amount, 12).text));
+      reportText("!      %ld %s %s\n", calendarYear(y),
+                 formatPercent(amount, yearTotals[y], 8).text, formatMoney(amount, 12).text);
     }
     sum += donor.totalAmount;
   }
-  writeReport(composeLine("!  All officers gave: %s\n", formatMoney(sum, 0).text));
+  reportText("!  All officers gave: %s\n", formatMoney(sum, 0).text);
 }
 
 void printDonors() {
@@ -54,17 +51,20 @@ void printDonors() {
     return;
   }
   writeReport("! DONORS\n");
-  for (std::size_t i = 0; isUsedEntry(i); ++i) {
+  const std::size_t used = usedDonorEntries();
+  for (std::size_t i = 0; i < used; ++i) {
     const DonorRecord& donor = donorTable[i];
-    if (verbosityLevel >= 2 || donor.sourceType != DONOR) {
-      writeReport(composeLine("!   Donor[%zu] %s donated %s which was ", i, donor.name.data(),
-                              formatMoney(donor.totalAmount, 0).text));
-      writeReport(composeLine("%s of total donations",
-                              formatPercent(donor.totalAmount, grandTotal, 0).text));
-      if (donor.sourceType != DONOR) {
-        writeReport(composeLine(" type of source %s", sourceTypeName(donor.sourceType)));
+    if (verbosityLevel >= 2 || sourceTypeOf(donor) != DONOR) {
+      const FieldText total = formatMoney(donor.totalAmount, 0);
+      const FieldText share = formatPercent(donor.totalAmount, grandTotal, 0);
+      if (sourceTypeOf(donor) == DONOR) {
+        reportText("!   Donor[%zu] %s donated %s which was %s of total donations\n", i,
+                   donor.name.data(), total.text, share.text);
+      } else {
+        reportText(
+            "!   Donor[%zu] %s donated %s which was %s of total donations type of source %s\n", i,
+            donor.name.data(), total.text, share.text, sourceTypeName(sourceTypeOf(donor)));
       }
-      writeReport("\n");
     }
     if (verbosityLevel >= 2) {
       for (std::size_t k = 0; k < donor.yearAmounts.count; ++k) {
@@ -73,9 +73,8 @@ void printDonors() {
           continue;
         }
         const auto y = static_cast<std::size_t>(donor.yearAmounts.yearAt(k));
-        writeReport(composeLine("!     %ld ", calendarYear(y)));
-        writeReport(composeLine("%s ", formatPercent(amount, yearTotals[y], 8).text));
-        writeReport(composeLine("%s\n", formatMoney(amount, 12).text));
+        reportText("!     %ld %s %s\n", calendarYear(y),
+                   formatPercent(amount, yearTotals[y], 8).text, formatMoney(amount, 12).text);
       }
     }
   }
@@ -88,41 +87,40 @@ void printSupportBySource() {
     if (total == 0) {
       continue;
     }
-    writeReport(composeLine("!    %s ", formatPercent(total, grandTotal, 0).text));
-    writeReport(composeLine("%s from source %s\n", formatMoney(total, 0).text,
-                            sourceTypeName(static_cast<int>(type))));
+    reportText("!    %s %s from source %s\n", formatPercent(total, grandTotal, 0).text,
+               formatMoney(total, 0).text, sourceTypeName(static_cast<SourceType>(type)));
   }
   writeReport("!\n");
 
   if (verbosityLevel > 0) {
     writeReport("! Directors, Officers or Trustees\n");
-    for (std::size_t i = 0; isUsedEntry(i); ++i) {
+    const std::size_t used = usedDonorEntries();
+    for (std::size_t i = 0; i < used; ++i) {
       const DonorRecord& donor = donorTable[i];
-      if (!isOfficerGroup(donor.sourceType)) {
+      if (!isOfficerGroup(sourceTypeOf(donor))) {
         continue;
       }
-      writeReport(composeLine("!    %s is a %s and gave or provided ", donor.name.data(),
-                              sourceTypeName(donor.sourceType)));
-      writeReport(composeLine("%s ", formatPercent(donor.totalAmount, grandTotal, 0).text));
-      writeReport(composeLine("%s over all years\n", formatMoney(donor.totalAmount, 0).text));
+      reportText("!    %s is a %s and gave or provided %s %s over all years\n", donor.name.data(),
+                 sourceTypeName(sourceTypeOf(donor)),
+                 formatPercent(donor.totalAmount, grandTotal, 0).text,
+                 formatMoney(donor.totalAmount, 0).text);
     }
   }
 
-  writeReport(composeLine("! A total of %ld directors, officers or trustees\n", officerCount));
-  writeReport(
-      composeLine("!    who donated %s over all years\n", formatMoney(officerTotal, 0).text));
-  writeReport(
-      composeLine("!    %s of all donations\n", formatPercent(officerTotal, grandTotal, 0).text));
+  reportText("! A total of %ld directors, officers or trustees\n", officerCount);
+  reportText("!    who donated %s over all years\n", formatMoney(officerTotal, 0).text);
+  reportText("!    %s of all donations\n", formatPercent(officerTotal, grandTotal, 0).text);
   writeReport("!\n");
 
   if (verbosityLevel >= 3) {
-    for (std::size_t i = 0; isUsedEntry(i); ++i) {
+    const std::size_t used = usedDonorEntries();
+    for (std::size_t i = 0; i < used; ++i) {
       const DonorRecord& donor = donorTable[i];
       if (donor.fiveYearTotal == 0) {
         continue;
       }
-      writeReport(composeLine("! Donor[%zu] %s contributed %s over the 5 year period\n", i,
-                              donor.name.data(), formatMoney(donor.fiveYearTotal, 0).text));
+      reportText("! Donor[%zu] %s contributed %s over the 5 year period\n", i, donor.name.data(),
+                 formatMoney(donor.fiveYearTotal, 0).text);
     }
   }
 }

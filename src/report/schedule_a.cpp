@@ -173,16 +173,15 @@ void printYearLine(const ScheduleLine& line, const FormYearRow& row, std::size_t
   if (line.year.label == nullptr || !isShown(line.year.shown, value)) {
     return;
   }
-  writeReport(composeLine("%s %c%s%s%s\n", line.year.label, columnLetter(r),
-                          blankBeforeFigure ? " " : "", formatMoney(value, 12).text,
-                          line.year.note));
+  reportText("%s %c%s%s%s\n", line.year.label, columnLetter(r), blankBeforeFigure ? " " : "",
+             formatMoney(value, 12).text, line.year.note);
 }
 
 template <std::size_t N>
 void printYearBlocks(const std::array<ScheduleLine, N>& lines, bool blankBeforeFigure) {
   for (std::size_t r = 0; r < formYearTable.size(); ++r) {
     const FormYearRow& row = formYearTable[r];
-    writeReport(composeLine("!       %ld\n", static_cast<long>(row.yearIndex) + kBaseYear));
+    reportText("!       %ld\n", row.yearIndex + kBaseYear);
     for (const ScheduleLine& line : lines) {
       if (!line.afterYearBlocks) {
         printYearLine(line, row, r, blankBeforeFigure);
@@ -205,35 +204,32 @@ void printColumnF(const std::array<ScheduleLine, N>& lines, const FormYearRow& c
   for (const ScheduleLine& line : lines) {
     const Amount value = line.value(columnF);
     if (isShown(line.total.shown, value)) {
-      writeReport(
-          composeLine("%s %s%s\n", line.total.label, formatMoney(value, 12).text, line.total.note));
+      reportText("%s %s%s\n", line.total.label, formatMoney(value, 12).text, line.total.note);
     }
   }
 }
 
 // A donor-advised fund stands for several advisors; only one of them may really be over.
 void warnDafGroup(std::size_t index, const char* name) {
-  beginWarning(0);
-  emitText(composeLine("!         DAF donor group [%zu] %s exceeded the two percent limit.", index,
-                       name));
-  endLine();
-  emitText("!             This may not be correct, it should only occur if one doner in the group");
-  endLine();
-  emitText(
-      "!             exceeded the limit not the whole group. Make that advisor a unique group.");
-  endLine();
+  // The two lines of advice follow the warning without a prefix of their own. With a 255-character
+  // name and a 20-digit index the three lines still fit messageLine's 511 characters.
+  message(MessageKind::warning, 0,
+          "!         DAF donor group [%zu] %s exceeded the two percent limit.\n"
+          "!             This may not be correct, it should only occur if one doner in the group\n"
+          "!             exceeded the limit not the whole group. Make that advisor a unique group.",
+          index, name);
 }
 
 void reportGiverOverLimit(std::size_t index, const DonorRecord& donor, Amount total,
                           Amount excess) {
-  if (donor.sourceType == DAF) {
+  if (sourceTypeOf(donor) == DAF) {
     warnDafGroup(index, donor.name.data());
   }
   if (verbosityLevel >= 2) {
-    writeReport(composeLine("!         Donor[%zu] %s has total donations %s\n", index,
-                            donor.name.data(), formatMoney(total, 0).text));
-    writeReport(composeLine("!         %s of which exceeds the 5 year two percent limit\n",
-                            formatMoney(excess, 12).text));
+    reportText("!         Donor[%zu] %s has total donations %s\n", index, donor.name.data(),
+               formatMoney(total, 0).text);
+    reportText("!         %s of which exceeds the 5 year two percent limit\n",
+               formatMoney(excess, 12).text);
   }
 }
 
@@ -245,8 +241,7 @@ void printPartTwo() {
   if (verbosityLevel >= 1) {
     writeReport("!\n");
     writeReport("!   TWO PERCENT LIMIT calculation \n");
-    writeReport(composeLine("!     %s is two percent of all donations\n",
-                            formatMoney(twoPercentLimit, 0).text));
+    reportText("!     %s is two percent of all donations\n", formatMoney(twoPercentLimit, 0).text);
   }
   columnF.twoPercentExcess =
       sumExcessOverTwoPercent(twoPercentLimit, latestFormYear, reportGiverOverLimit);
@@ -258,8 +253,8 @@ void printPartTwo() {
     writeReport("!         The remainder of Part II is for reference only.\n");
     writeReport("!         The organization is less than 6 years old\n");
   }
-  writeReport(composeLine("!       Part II line 14            %s (public support percentage)\n",
-                          formatPercent(line6, line11, 8).text));
+  reportText("!       Part II line 14            %s (public support percentage)\n",
+             formatPercent(line6, line11, 8).text);
 
   if (isOneThirdOrMore(line6, line11)) {
     writeReport("!       Part II line 16a support         OK (check the box)\n");
@@ -289,10 +284,10 @@ void printPartThree() {
     writeReport("!         The remainder of Part III is for reference only.\n");
     writeReport("!         The organization is less than 6 years old\n");
   }
-  writeReport(composeLine("!       Part III line 15 column f %s (public support percentage)\n",
-                          formatPercent(line8, line13, 12).text));
-  writeReport(composeLine("!       Part III line 17 column f %s (investment income percentage)\n",
-                          formatPercent(line10c, line13, 12).text));
+  reportText("!       Part III line 15 column f %s (public support percentage)\n",
+             formatPercent(line8, line13, 12).text);
+  reportText("!       Part III line 17 column f %s (investment income percentage)\n",
+             formatPercent(line10c, line13, 12).text);
 
   // 509(a)(2) needs both: public support above one third and investment income at most a third.
   const bool supportAboveThird = isMoreThanOneThird(line8, line13);

@@ -13,24 +13,25 @@ namespace {
 DetailVisitor detailVisit = nullptr;
 Amount detailLimit = 0;
 
-void visitGiverOverLimit(std::size_t, const DonorRecord& donor, Amount total, Amount excess) {
-  detailVisit({ donor.name.data(), donor.sourceType, 0, total, detailLimit, excess });
+void visitGiverOverLimit(std::size_t /*index*/, const DonorRecord& donor, Amount total,
+                         Amount excess) {
+  detailVisit({ donor.name.data(), sourceTypeOf(donor), 0, total, detailLimit, excess });
 }
 
-void visitExcludedGiver(std::size_t, const DonorRecord& donor) {
-  if (rowFieldsOf(donor.sourceType).second != &FormYearRow::disqualifiedGifts) {
+void visitExcludedGiver(std::size_t /*index*/, const DonorRecord& donor) {
+  if (rowFieldsOf(sourceTypeOf(donor)).second != &FormYearRow::disqualifiedGifts) {
     return;
   }
   for (long year = latestFormYear - (kFormYears - 1); year <= latestFormYear; ++year) {
     const Amount amount = yearAmountOf(donor, year);
     if (amount != 0) {
-      detailVisit({ donor.name.data(), donor.sourceType, year, amount, 0, amount });
+      detailVisit({ donor.name.data(), sourceTypeOf(donor), year, amount, 0, amount });
     }
   }
 }
 
-void visitLargeReceipts(std::size_t, const DonorRecord& donor) {
-  if (!isLargeReceiptTested(donor.sourceType)) {
+void visitLargeReceipts(std::size_t /*index*/, const DonorRecord& donor) {
+  if (!isLargeReceiptTested(sourceTypeOf(donor))) {
     return;
   }
   for (long r = kFormYears - 1; r >= 0; --r) {
@@ -39,7 +40,7 @@ void visitLargeReceipts(std::size_t, const DonorRecord& donor) {
     const Amount limit = formYearTable[static_cast<std::size_t>(r)].largeNonDonationLimit;
     const Amount excess = largeReceiptExcess(amount, limit);
     if (excess > 0) {
-      detailVisit({ donor.name.data(), donor.sourceType, year, amount, limit, excess });
+      detailVisit({ donor.name.data(), sourceTypeOf(donor), year, amount, limit, excess });
     }
   }
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 
+#include "ledger/source_type.hpp"
 #include "ledger/totals.hpp"
 #include "output/amount.hpp"
 #include "output/money_format.hpp"
@@ -67,7 +68,7 @@ bool writeWorksheetPage(std::FILE* file, const WorksheetFigures& figures);
 /// lines 7a (each excluded giver's amount by year) and 7b (each receipt's excess by year).
 struct DetailRow {
   const char* name;
-  int sourceType;
+  SourceType sourceType;
   long year;      ///< calendar year; 0 for line 5
   Amount amount;  ///< line 5: five-year total; 7a, 7b: the year's amount
   Amount limit;   ///< line 5: the two percent limit; 7b: the year's limit; 7a: 0

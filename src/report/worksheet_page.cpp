@@ -283,7 +283,7 @@ Amount publicPartTwo(const FormYearRow& row) { return row.partIITotal; }
 // year in the form's columns, gathered from the walk's name-and-year rows.
 struct NameRow {
   const char* name;
-  int sourceType;
+  SourceType sourceType;
   std::array<Amount, kFormYears> byColumn;
   bool any;
 };

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <string>
 
+#include "ledger/magnitude_limit.hpp"
 #include "ledger/source_type.hpp"
 #include "output/message_channel.hpp"
 #include "unit/ledger/donor_table_fixture.hpp"
@@ -187,27 +188,6 @@ TEST_F(DonorTableTest, CreationOverAUsedEntryIsReportedAndGoesOn) {
   EXPECT_EQ(
       output(),
       "gifts.txt:4 ? BUG: Poluted donor table, should be all 0s after donor count at index 1\n");
-}
-
-TEST(SourceTypeTest, NamesAndRoles) {
-  EXPECT_STREQ(sourceTypeName(DONOR), "DONOR");
-  EXPECT_STREQ(sourceTypeName(NOT_UNRELATED), "NOT_UNRELATED");
-  EXPECT_STREQ(sourceTypeName(INVESTMENT), "INVESTMENT");
-  EXPECT_STREQ(sourceTypeName(19), "UNKNOWN");
-  EXPECT_STREQ(sourceTypeName(-1), "UNKNOWN");
-
-  std::string twoPercent, officers, excluded, largeReceipts;
-  for (int type = -1; type <= kSourceTypeCount; ++type) {
-    const std::string code = std::to_string(type) + " ";
-    twoPercent += isTwoPercentTested(type) ? code : "";
-    officers += isOfficerGroup(type) ? code : "";
-    excluded += isExcludedGiver(type) ? code : "";
-    largeReceipts += isLargeReceiptTested(type) ? code : "";
-  }
-  EXPECT_EQ(twoPercent, "0 3 4 5 6 7 16 ");
-  EXPECT_EQ(officers, "5 6 7 ");
-  EXPECT_EQ(excluded, "5 6 7 16 ");
-  EXPECT_EQ(largeReceipts, "11 14 15 17 ");
 }
 
 }  // namespace

@@ -13,19 +13,11 @@
 namespace {
 
 // The report sections' fixture: an empty ledger and entries written straight into the table.
-class TotalsTest : public ReportTest {
- protected:
-  // Runs the totals and returns what they printed.
-  static std::string runTotals() {
-    testing::internal::CaptureStdout();
-    computeTotals();
-    return testing::internal::GetCapturedStdout();
-  }
-};
+using TotalsTest = ReportTest;
 
 // The raw line fields a source of each type feeds, checked on one row.
 struct Routing {
-  int type;
+  SourceType type;
   Amount FormYearRow::*fields[2];
 };
 
@@ -66,10 +58,10 @@ TEST_F(TotalsTest, EachSourceTypeFeedsItsScheduleLines) {
   ASSERT_EQ(std::size(routes), static_cast<std::size_t>(kSourceTypeCount));
   for (const Routing& route : routes) {
     SCOPED_TRACE(sourceTypeName(route.type));
-    SetUp();
+    resetLedger();
     latestFormYear = 2020;
     book(addSource("Source", route.type), 2020, 100000);
-    runTotals();
+    computeQuietly();
     const FormYearRow& row = formYearTable[0];
     for (Amount FormYearRow::*field : rawFields) {
       const bool fed = field == route.fields[0] || field == route.fields[1];
@@ -79,6 +71,28 @@ TEST_F(TotalsTest, EachSourceTypeFeedsItsScheduleLines) {
     EXPECT_EQ(donorTable[0].fiveYearTotal, 100000);
     EXPECT_EQ(row.largeNonDonations, 0);  // 1,000.00 is far below the 5,000.00 floor
   }
+}
+
+TEST(SourceTypeTest, NamesAndRoles) {
+  EXPECT_STREQ(sourceTypeName(DONOR), "DONOR");
+  EXPECT_STREQ(sourceTypeName(NOT_UNRELATED), "NOT_UNRELATED");
+  EXPECT_STREQ(sourceTypeName(INVESTMENT), "INVESTMENT");
+  EXPECT_STREQ(sourceTypeName(static_cast<SourceType>(19)), "UNKNOWN");
+  EXPECT_STREQ(sourceTypeName(static_cast<SourceType>(-1)), "UNKNOWN");
+
+  std::string twoPercent, officers, excluded, largeReceipts;
+  for (int value = -1; value <= kSourceTypeCount; ++value) {
+    const auto type = static_cast<SourceType>(value);
+    const std::string code = std::to_string(value) + " ";
+    twoPercent += isTwoPercentTested(type) ? code : "";
+    officers += isOfficerGroup(type) ? code : "";
+    excluded += isExcludedGiver(type) ? code : "";
+    largeReceipts += isLargeReceiptTested(type) ? code : "";
+  }
+  EXPECT_EQ(twoPercent, "0 3 4 5 6 7 16 ");
+  EXPECT_EQ(officers, "5 6 7 ");
+  EXPECT_EQ(excluded, "5 6 7 16 ");
+  EXPECT_EQ(largeReceipts, "11 14 15 17 ");
 }
 
 TEST_F(TotalsTest, DerivedLinesFollowTheFormsSums) {
@@ -93,7 +107,7 @@ TEST_F(TotalsTest, DerivedLinesFollowTheFormsSums) {
   book(addSource("Mill", OLD_BUSINESS), 2020, 12800);
   book(addSource("Misc", OTHER_INCOME), 2020, 25600);
   book(addSource("Bob", TRUSTEE), 2020, 51200);
-  runTotals();
+  computeQuietly();
   const FormYearRow& row = formYearTable[0];
   EXPECT_EQ(row.yearIndex, 120);
   EXPECT_EQ(row.gifts, 51300);
@@ -113,7 +127,7 @@ TEST_F(TotalsTest, WorkedRowUsesTheFiveThousandDollarFloor) {
   book(addSource("Donor", DONOR), 2020, 100000);
   book(addSource("Officer", OFFICER), 2020, 20000);
   book(addSource("Store", SALES), 2020, 6000000);
-  runTotals();
+  computeQuietly();
   const FormYearRow& row = formYearTable[0];
   EXPECT_EQ(row.gifts, 120000);
   EXPECT_EQ(row.admissionsAndSales, 6000000);
@@ -136,11 +150,11 @@ TEST_F(TotalsTest, LargeReceiptLimitIsTheGreaterOfFloorAndOnePercent) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.support);
-    SetUp();
+    resetLedger();
     latestFormYear = 2020;
     book(addSource("Gift", DONOR), 2019, 100);  // keeps a donation year when 2020 nets to 0
     book(addSource("Other", OTHER_INCOME), 2020, c.support);
-    runTotals();
+    computeQuietly();
     EXPECT_EQ(formYearTable[0].totalSupport, c.support);
     EXPECT_EQ(formYearTable[0].largeNonDonationLimit, c.limit);
   }
@@ -156,7 +170,7 @@ TEST_F(TotalsTest, LargeReceiptsAreTestedPerSourceAndPerYear) {
   // 2019: total support 1,000,000.00, limit 10,000.00; the related business is over by 0.01.
   book(addSource("Clinic", NOT_UNRELATED), 2019, 1000001);
   book(addSource("Estate", DONOR), 2019, 98999999);
-  runTotals();
+  computeQuietly();
   EXPECT_EQ(formYearTable[0].largeNonDonationLimit, 500000);
   EXPECT_EQ(formYearTable[0].largeNonDonations, 500000 + 1);
   EXPECT_EQ(formYearTable[0].notPublicSum, 500001);
@@ -170,7 +184,7 @@ TEST_F(TotalsTest, DefaultPeriodEndsWithTheLastYearOfDonations) {
   for (long year = 2015; year <= 2020; ++year) {
     book(ann, year, 1000 * (year - 2014));
   }
-  const std::string out = runTotals();
+  const std::string out = capture(computeTotals);
   EXPECT_EQ(out,
             "!\n"
             "! Using the most recent year 2020 for form 990\n"
@@ -179,7 +193,7 @@ TEST_F(TotalsTest, DefaultPeriodEndsWithTheLastYearOfDonations) {
   EXPECT_EQ(latestFormYear, 2020);
   EXPECT_EQ(numberOfYears, 6);
   for (std::size_t r = 0; r < formYearTable.size(); ++r) {
-    EXPECT_EQ(formYearTable[r].yearIndex, 120 - static_cast<Amount>(r));
+    EXPECT_EQ(formYearTable[r].yearIndex, 120 - static_cast<long>(r));
     EXPECT_EQ(formYearTable[r].gifts, 1000 * (6 - static_cast<Amount>(r)));
   }
   // 2015's 10.00 is in the aggregates but outside the period.
@@ -192,7 +206,7 @@ TEST_F(TotalsTest, DefaultPeriodEndsWithTheLastYearOfDonations) {
 TEST_F(TotalsTest, GivenYearStandsEvenAfterTheLastDonation) {
   latestFormYear = 2025;
   book(addSource("Ann", DONOR), 2020, 5000);
-  const std::string out = runTotals();
+  const std::string out = capture(computeTotals);
   EXPECT_EQ(out, "!\n! Form 990 Schedule A Report is for year 2025\n");
   EXPECT_EQ(numberOfYears, 6);
   EXPECT_EQ(formYearTable[0].yearIndex, 125);
@@ -206,7 +220,7 @@ TEST_F(TotalsTest, GivenYearStandsEvenAfterTheLastDonation) {
 
 TEST_F(TotalsTest, NoDonationsAtAll) {
   addSource("Idle", DIRECTOR);
-  EXPECT_EQ(runTotals(),
+  EXPECT_EQ(capture(computeTotals),
             "!\n"
             "! Using the most recent year 1900 for form 990\n"
             "! Form 990 Schedule A Report is for year 1900\n"
@@ -217,9 +231,9 @@ TEST_F(TotalsTest, NoDonationsAtAll) {
   EXPECT_EQ(officerCount, 1);  // bound by keyword without any amount
   EXPECT_EQ(officerTotal, 0);
 
-  SetUp();
+  resetLedger();
   latestFormYear = 2020;
-  EXPECT_EQ(runTotals(),
+  EXPECT_EQ(capture(computeTotals),
             "!\n"
             "! Form 990 Schedule A Report is for year 2020\n"
             "! No donations at all\n");
@@ -232,7 +246,7 @@ TEST_F(TotalsTest, YearThatCancelsOutHasNoDonations) {
   book(addSource("Refund", DONOR), 2019, -700);
   book(ann, 2017, 100);
   book(ann, 2017, -100);
-  runTotals();
+  computeQuietly();
   EXPECT_EQ(firstDonationYear, 2018);
   EXPECT_EQ(latestFormYear, 2018);
   EXPECT_EQ(cumulativeTotals[119], 0);
@@ -246,7 +260,7 @@ TEST_F(TotalsTest, OfficerGroupLeavesFamilyOut) {
   book(chair, 2020, 3000);
   book(chair, 2018, 2000);
   addSource("Silent", TRUSTEE);
-  runTotals();
+  computeQuietly();
   EXPECT_EQ(officerCount, 2);  // the chair and the silent trustee
   EXPECT_EQ(officerTotal, 5000);
   EXPECT_EQ(formYearTable[0].disqualifiedGifts, 103000);
@@ -256,7 +270,7 @@ TEST_F(TotalsTest, OfficerGroupLeavesFamilyOut) {
 
 TEST_F(TotalsTest, PeriodMustEndAfter1904) {
   book(addSource("Old", DONOR), 1904, 100);
-  EXPECT_EQ(runTotals(),
+  EXPECT_EQ(capture(computeTotals),
             "!\n"
             "! Using the most recent year 1904 for form 990\n"
             "! Form 990 Schedule A Report is for year 1904\n"
@@ -268,9 +282,9 @@ TEST_F(TotalsTest, PeriodMustEndAfter1904) {
   EXPECT_EQ(formYearTable[0].gifts, 0);
   EXPECT_EQ(donorTable[0].fiveYearTotal, 0);
 
-  SetUp();
+  resetLedger();
   book(addSource("Old", DONOR), 1905, 100);
-  runTotals();
+  computeQuietly();
   EXPECT_EQ(errorCount, 0);
   EXPECT_EQ(formYearTable[0].yearIndex, 5);
   EXPECT_EQ(formYearTable[4].yearIndex, 1);
@@ -281,7 +295,7 @@ TEST_F(TotalsTest, PeriodMustEndInsideTheYearTable) {
   book(addSource("Late", DONOR), 2155, 300);
   book(addSource("Late2", SALES), 2151, 900000);
   latestFormYear = 2155;
-  runTotals();
+  computeQuietly();
   EXPECT_EQ(errorCount, 0);
   EXPECT_EQ(formYearTable[0].yearIndex, 255);
   EXPECT_EQ(formYearTable[0].gifts, 300);
@@ -289,10 +303,10 @@ TEST_F(TotalsTest, PeriodMustEndInsideTheYearTable) {
 
   for (long year : { 2156L, 2147483647L }) {
     SCOPED_TRACE(year);
-    SetUp();
+    resetLedger();
     book(addSource("Late", DONOR), 2155, 300);
     latestFormYear = year;
-    const std::string out = runTotals();
+    const std::string out = capture(computeTotals);
     EXPECT_EQ(out, "!\n! Form 990 Schedule A Report is for year " + std::to_string(year) +
                        "\n? ERROR in calculations: " + std::to_string(year) +
                        " is too large for table of years\n    Can not print 990 information\n");
@@ -309,7 +323,7 @@ TEST_F(TotalsTest, PeriodReportFollowsVerbosity) {
   book(ann, 2016, 100);
   book(ann, 2020, 100);
   verbosityLevel = 3;
-  EXPECT_EQ(runTotals(),
+  EXPECT_EQ(capture(computeTotals),
             "!\n"
             "! Using the most recent year 2020 for form 990\n"
             "! Form 990 Schedule A Report is for year 2020\n"
@@ -319,7 +333,7 @@ TEST_F(TotalsTest, PeriodReportFollowsVerbosity) {
             "! \n");
   resetTotals();
   verbosityLevel = 4;
-  EXPECT_EQ(runTotals().substr(0, 36), "!\n! First year of any donations 2016");
+  EXPECT_EQ(capture(computeTotals).substr(0, 36), "!\n! First year of any donations 2016");
 }
 
 }  // namespace

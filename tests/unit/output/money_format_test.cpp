@@ -7,6 +7,8 @@
 #include <limits>
 #include <string>
 
+#include "ledger/magnitude_limit.hpp"
+
 namespace {
 
 struct MoneyCase {

@@ -3,24 +3,42 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "ledger/donor_table.hpp"
+#include "ledger/source_type.hpp"
 #include "ledger/totals.hpp"
 #include "output/message_channel.hpp"
 
-/// Starts every report test from an empty ledger, no report file and verbosity 0.
+/// The report sections' and the totals' tests: each starts from an empty ledger, no report file
+/// and verbosity 0, with the console written to a temporary file that capture reads back.
 class ReportTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    console = std::tmpfile();
+    ASSERT_NE(console, nullptr);
+    setConsoleSink(console);
+    resetLedger();
+  }
+
+  void TearDown() override {
+    setConsoleSink(nullptr);
+    if (console != nullptr) {
+      std::fclose(console);
+    }
+  }
+
+  /// An empty ledger and a fresh channel, as at the start of a run: for each case of a table.
+  static void resetLedger() {
     resetMessageChannel();
     resetDonorTable();
     resetTotals();
   }
 
   /// Writes an entry straight into the table, as the reader would have created it.
-  static int addSource(const char* name, int type) {
+  static int addSource(const char* name, SourceType type) {
     const int index = appendDonorEntry(name);
     donorTable[static_cast<std::size_t>(index)].sourceType = type;
     return index;
@@ -31,20 +49,27 @@ class ReportTest : public ::testing::Test {
     EXPECT_TRUE(addYearAmount(index, static_cast<int>(year - kBaseYear), cents));
   }
 
-  /// Computes the totals, keeping their messages out of the section's output.
-  static void computeQuietly() {
-    testing::internal::CaptureStdout();
-    computeTotals();
-    testing::internal::GetCapturedStdout();
-  }
+  /// Computes the totals; what they print is never read, so it stays out of the next capture.
+  static void computeQuietly() { computeTotals(); }
 
   /// What a section printed to the console (no report file is open in these tests).
   template <typename Section>
-  static std::string capture(Section section) {
-    testing::internal::CaptureStdout();
+  std::string capture(Section section) {
+    std::fflush(console);
+    const long start = std::ftell(console);
     section();
-    return testing::internal::GetCapturedStdout();
+    std::fflush(console);
+    std::fseek(console, start, SEEK_SET);
+    std::string text;
+    for (int c = std::fgetc(console); c != EOF; c = std::fgetc(console)) {
+      text += static_cast<char>(c);
+    }
+    std::fseek(console, 0, SEEK_END);  // a stream that was read must be positioned before a write
+    return text;
   }
+
+ private:
+  std::FILE* console = nullptr;
 };
 
 #endif

@@ -39,7 +39,7 @@ TEST_F(ScheduleATest, PartTwoTestsCompareExactFractions) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.gifts);
-    SetUp();
+    resetLedger();
     book(addSource("City", GOVERNMENT), 2020, c.gifts);
     book(addSource("Bank", INVESTMENT), 2020, c.investment);
     computeQuietly();
@@ -72,7 +72,7 @@ TEST_F(ScheduleATest, PartTwoLineNineIncludesOldBusinessIncome) {
 
 TEST_F(ScheduleATest, PartThreeNeedsMoreThanAThirdAndLimitedInvestment) {
   struct Case {
-    int otherType;
+    SourceType otherType;
     Amount gifts;
     Amount other;
     const char* line17;
@@ -87,7 +87,7 @@ TEST_F(ScheduleATest, PartThreeNeedsMoreThanAThirdAndLimitedInvestment) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.other);
-    SetUp();
+    resetLedger();
     book(addSource("City", GOVERNMENT), 2020, c.gifts);
     book(addSource("Other", c.otherType), 2020, c.other);
     computeQuietly();
@@ -147,6 +147,25 @@ TEST_F(ScheduleATest, TwoPercentLimitCountsOnlyTheExcessOfTestedGivers) {
   EXPECT_FALSE(contains(quiet, "TWO PERCENT"));
   EXPECT_TRUE(
       contains(quiet, "!       Part II line  5 column f        $0.01 (exceeds 2 percent)\n"));
+}
+
+// The warning and its two lines of advice are one message: with the longest name the table
+// stores, none of it may be cut.
+TEST_F(ScheduleATest, DafGroupOverTheLimitIsWarnedInFull) {
+  const std::string name(kDonorNameSize - 1, 'D');
+  book(addSource(name.c_str(), DAF), 2020, 100000);
+  book(addSource("State", GOVERNMENT), 2020, 100000);
+  computeQuietly();
+  const std::string out = capture(printScheduleA);
+  EXPECT_TRUE(contains(
+      out, "% WARNING: !         DAF donor group [0] " + name +
+               " exceeded the two percent limit.\n"
+               "!             This may not be correct, it should only occur if one doner in the "
+               "group\n"
+               "!             exceeded the limit not the whole group. Make that advisor a unique "
+               "group.\n"))
+      << out;
+  EXPECT_EQ(warningCount, 1);
 }
 
 TEST_F(ScheduleATest, IncomeLinesFollowTheYearBlocks) {
