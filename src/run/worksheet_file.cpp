@@ -42,9 +42,7 @@ bool isReportFile(const char* name) {
 }
 
 void reportWriteFailure() {
-  beginError(0);
-  emitText(composeLine("Writing worksheet file %s failed", worksheetName));
-  endLine();
+  message(MessageKind::error, 0, "Writing worksheet file %s failed", worksheetName);
 }
 
 }  // namespace
@@ -67,17 +65,15 @@ void writeWorksheetFile() {
     return;
   }
   if (worksheetIsList) {
-    beginError(0);
-    emitText(composeLine("Worksheet file %s is also a donation list of this run; it is not written",
-                         worksheetName));
-    endLine();
+    message(MessageKind::error, 0,
+            "Worksheet file %s is also a donation list of this run; it is not written",
+            worksheetName);
     return;
   }
   if (isReportFile(worksheetName)) {
-    beginError(0);
-    emitText(composeLine("Worksheet file %s is also the report file of this run; it is not written",
-                         worksheetName));
-    endLine();
+    message(MessageKind::error, 0,
+            "Worksheet file %s is also the report file of this run; it is not written",
+            worksheetName);
     return;
   }
   std::FILE* file = std::fopen(worksheetName, "w");
