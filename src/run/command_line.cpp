@@ -45,9 +45,12 @@ void reportMissingEqualSign(const char* argument) {
 
 // The arguments of the run under way, so that a report file can be checked against every list
 // that the command line names, before or after it, and a list against those read before it.
-int runArgumentCount = 0;
-const char* const* runArguments = nullptr;
-int currentArgumentIndex = 0;
+struct RunArguments {
+  int count = 0;
+  const char* const* values = nullptr;
+  int current = 0;  ///< the index of the argument being handled
+};
+RunArguments runArguments;
 
 // Options may begin with '/', but so does an absolute path: /home/pat/donations.txt is a list.
 // It is one when it names an existing regular file, or when a second '/' comes before its first
@@ -77,6 +80,12 @@ const char* listNameOf(const char* argument) {
   return (argument[1] == 'i' && argument[2] == '=') ? argument + 3 : nullptr;
 }
 
+// The list the argument at index names, or nullptr.
+const char* listNameAt(int index) {
+  const char* argument = runArguments.values[index];
+  return argument != nullptr ? listNameOf(argument) : nullptr;
+}
+
 // Whether an argument before the current one named the file now open as a list. That one was
 // read (it opened then as this one opens now), or was itself refused as a repeat of one read.
 bool isListReadEarlier(std::FILE* file) {
@@ -84,8 +93,8 @@ bool isListReadEarlier(std::FILE* file) {
   if (fstat(fileno(file), &current) != 0) {
     return false;
   }
-  for (int i = 1; i < currentArgumentIndex && i < runArgumentCount; ++i) {
-    const char* list = runArguments[i] != nullptr ? listNameOf(runArguments[i]) : nullptr;
+  for (int i = 1; i < runArguments.current && i < runArguments.count; ++i) {
+    const char* list = listNameAt(i);
     struct stat other {};
     if (list != nullptr && stat(list, &other) == 0 && other.st_dev == current.st_dev &&
         other.st_ino == current.st_ino) {
@@ -102,8 +111,8 @@ bool isListOfThisRun(const char* name) {
   if (stat(name, &report) != 0) {
     return false;  // a file that does not exist yet is no list
   }
-  for (int i = 1; i < runArgumentCount; ++i) {
-    const char* list = runArguments[i] != nullptr ? listNameOf(runArguments[i]) : nullptr;
+  for (int i = 1; i < runArguments.count; ++i) {
+    const char* list = listNameAt(i);
     struct stat other {};
     if (list != nullptr && stat(list, &other) == 0 && other.st_dev == report.st_dev &&
         other.st_ino == report.st_ino) {
@@ -293,15 +302,12 @@ void handleArgument(const char* argument) {
 }
 
 void handleArguments(int argc, const char* const* argv) {
-  runArgumentCount = argc;
-  runArguments = argv;
+  runArguments = RunArguments{ argc, argv, 0 };
   for (int i = 1; i < argc; ++i) {
-    currentArgumentIndex = i;
+    runArguments.current = i;
     if (argv[i] != nullptr) {
       handleArgument(argv[i]);
     }
   }
-  runArgumentCount = 0;
-  runArguments = nullptr;
-  currentArgumentIndex = 0;
+  runArguments = RunArguments{};
 }
