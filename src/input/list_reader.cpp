@@ -6,6 +6,7 @@
 
 #include "input/date_parser.hpp"
 #include "input/line_parser.hpp"
+#include "ledger/donor_table.hpp"
 #include "output/message_channel.hpp"
 
 namespace {
@@ -71,6 +72,29 @@ constexpr std::size_t kReadBlockSize = std::size_t{ 64 } * 1024;
 // Room for one block after an unfinished line carried over, and for a terminator after it.
 std::array<char, kReadBlockSize + kLineLength> readBlock;
 
+// Lines ahead of the one being parsed whose name lookups are asked for (prefetchDonor), so that
+// with a large donor table the waits on memory of several lines overlap.
+constexpr std::size_t kLookAheadLines = 8;
+
+// The name a donation line [line, lineFeed) will look up: before its first TAB, without the
+// quotation marks around it and the blanks after it. A line read otherwise only costs a hint.
+void prefetchNameOf(const char* line, const char* lineFeed) {
+  const bool quoted = line[0] == '"';
+  const char* name = quoted ? line + 1 : line;
+  const auto* tab =
+      static_cast<const char*>(std::memchr(name, '\t', static_cast<std::size_t>(lineFeed - name)));
+  if (tab == nullptr) {
+    return;
+  }
+  const char* nameEnd = quoted && tab > name && tab[-1] == '"' ? tab - 1 : tab;
+  while (nameEnd > name && nameEnd[-1] == ' ') {
+    --nameEnd;
+  }
+  if (nameEnd > name) {
+    prefetchDonor(name, static_cast<std::size_t>(nameEnd - name));
+  }
+}
+
 struct BlockReader {
   std::FILE* file;
   std::size_t start;  // first character of the next line
@@ -84,6 +108,10 @@ struct BlockReader {
   std::size_t pieceLength = 0;
   bool plainPiece = false;
   bool longLine = false;  // the line goes on past the piece: skipRest passes over the rest
+
+  // Lines after the current piece whose lookups were asked for: those before ahead.
+  std::size_t ahead = 0;
+  std::size_t aheadLines = 0;
 
   // The next line, cut to kLineLimit characters and zero-terminated in place without its line
   // feed; nullptr at the end. plainPiece tells that it holds neither a NUL nor a CR.
@@ -131,6 +159,27 @@ struct BlockReader {
     start += pieceLength;
   }
 
+  // Keeps the lookups of kLookAheadLines lines after the current piece asked for, as far as the
+  // block holds them.
+  void prepareLinesAhead() {
+    if (ahead <= start) {
+      ahead = start + pieceLength;
+      aheadLines = 0;
+    } else if (aheadLines > 0) {
+      --aheadLines;  // the current piece was the first of them
+    }
+    while (aheadLines < kLookAheadLines && ahead < end) {
+      const char* line = readBlock.data() + ahead;
+      const auto* lineFeed = static_cast<const char*>(std::memchr(line, '\n', end - ahead));
+      if (lineFeed == nullptr) {
+        break;
+      }
+      prefetchNameOf(line, lineFeed);
+      ahead = static_cast<std::size_t>(lineFeed + 1 - readBlock.data());
+      ++aheadLines;
+    }
+  }
+
   // Passes over the rest of a long line, its line feed included. True when the rest holds text:
   // anything but the CR of a CR LF line end.
   bool skipRest() {
@@ -167,6 +216,7 @@ struct BlockReader {
   void refill(std::size_t carried) {
     std::memmove(readBlock.data(), readBlock.data() + start, carried);
     start = 0;
+    ahead = 0;
     end = carried;
     const std::size_t got = std::fread(readBlock.data() + end, 1, kReadBlockSize, file);
     end += got;
@@ -226,6 +276,9 @@ bool readByteOrderMark(BlockReader& reader) {
 void readLines(BlockReader& reader, ListCounts& counts) {
   while (char* piece = reader.nextPiece()) {
     ++counts.lines;
+    if (donorLookupsMayMiss()) {
+      reader.prepareLinesAhead();
+    }
     const auto length = static_cast<std::size_t>(reader.terminator - piece);
     // Nearly every line holds neither a NUL nor a CR; one scan that stops at either tells.
     if (reader.plainPiece || std::strcspn(piece, "\r") == length) {
