@@ -109,9 +109,7 @@ struct BlockReader {
   bool plainPiece = false;
   bool longLine = false;  // the line goes on past the piece: skipRest passes over the rest
 
-  // Lines after the current piece whose lookups were asked for: those before ahead.
-  std::size_t ahead = 0;
-  std::size_t aheadLines = 0;
+  unsigned long refills = 0;  // times the block was filled: offsets into it change then
 
   // The next line, cut to kLineLimit characters and zero-terminated in place without its line
   // feed; nullptr at the end. plainPiece tells that it holds neither a NUL nor a CR.
@@ -159,27 +157,6 @@ struct BlockReader {
     start += pieceLength;
   }
 
-  // Keeps the lookups of kLookAheadLines lines after the current piece asked for, as far as the
-  // block holds them.
-  void prepareLinesAhead() {
-    if (ahead <= start) {
-      ahead = start + pieceLength;
-      aheadLines = 0;
-    } else if (aheadLines > 0) {
-      --aheadLines;  // the current piece was the first of them
-    }
-    while (aheadLines < kLookAheadLines && ahead < end) {
-      const char* line = readBlock.data() + ahead;
-      const auto* lineFeed = static_cast<const char*>(std::memchr(line, '\n', end - ahead));
-      if (lineFeed == nullptr) {
-        break;
-      }
-      prefetchNameOf(line, lineFeed);
-      ahead = static_cast<std::size_t>(lineFeed + 1 - readBlock.data());
-      ++aheadLines;
-    }
-  }
-
   // Passes over the rest of a long line, its line feed included. True when the rest holds text:
   // anything but the CR of a CR LF line end.
   bool skipRest() {
@@ -216,7 +193,7 @@ struct BlockReader {
   void refill(std::size_t carried) {
     std::memmove(readBlock.data(), readBlock.data() + start, carried);
     start = 0;
-    ahead = 0;
+    ++refills;
     end = carried;
     const std::size_t got = std::fread(readBlock.data() + end, 1, kReadBlockSize, file);
     end += got;
@@ -234,6 +211,36 @@ struct BlockReader {
     return end - start >= count && std::memcmp(readBlock.data() + start, bytes, count) == 0;
   }
 };
+
+// Lines after the current piece whose lookups were asked for: those before ahead in the block,
+// valid while the block was filled refills times.
+struct LookAhead {
+  std::size_t ahead;
+  std::size_t lines;
+  unsigned long refills;
+};
+
+// Keeps the lookups of kLookAheadLines lines after the current piece asked for, as far as the
+// block holds them. Not inlined, and given values rather than the reader, so that the loop over
+// the lines keeps its registers: a run with the default table pays only the test of its size.
+[[gnu::noinline]] void prepareLinesAhead(LookAhead& look, std::size_t start, std::size_t pieceEnd,
+                                         std::size_t end, unsigned long refills) {
+  if (look.refills != refills || look.ahead <= start) {
+    look = LookAhead{ pieceEnd, 0, refills };
+  } else if (look.lines > 0) {
+    --look.lines;  // the current piece was the first of them
+  }
+  while (look.lines < kLookAheadLines && look.ahead < end) {
+    const char* line = readBlock.data() + look.ahead;
+    const auto* lineFeed = static_cast<const char*>(std::memchr(line, '\n', end - look.ahead));
+    if (lineFeed == nullptr) {
+      break;
+    }
+    prefetchNameOf(line, lineFeed);
+    look.ahead = static_cast<std::size_t>(lineFeed + 1 - readBlock.data());
+    ++look.lines;
+  }
+}
 
 void reportLineError(long line, const char* text) {
   beginError(line);
@@ -274,10 +281,12 @@ bool readByteOrderMark(BlockReader& reader) {
 }
 
 void readLines(BlockReader& reader, ListCounts& counts) {
+  LookAhead lookAhead{ 0, 0, 0 };
   while (char* piece = reader.nextPiece()) {
     ++counts.lines;
     if (donorLookupsMayMiss()) {
-      reader.prepareLinesAhead();
+      prepareLinesAhead(lookAhead, reader.start, reader.start + reader.pieceLength, reader.end,
+                        reader.refills);
     }
     const auto length = static_cast<std::size_t>(reader.terminator - piece);
     // Nearly every line holds neither a NUL nor a CR; one scan that stops at either tells.
