@@ -3,7 +3,35 @@
 #include <cerrno>
 #include <cstring>
 
+#include "ledger/donor_table.hpp"
+
 std::array<char, kReadBlockSize + kLineLength> listBlock;
+
+namespace {
+
+// Lines ahead of the one being parsed whose name lookups are asked for.
+constexpr std::size_t kLookAheadLines = 8;
+
+// The name a donation line [line, lineFeed) will look up: before its first TAB, without the
+// quotation marks around it and the blanks after it. A line read otherwise only costs a hint.
+void prefetchNameOf(const char* line, const char* lineFeed) {
+  const bool quoted = line[0] == '"';
+  const char* name = quoted ? line + 1 : line;
+  const auto* tab =
+      static_cast<const char*>(std::memchr(name, '\t', static_cast<std::size_t>(lineFeed - name)));
+  if (tab == nullptr) {
+    return;
+  }
+  const char* nameEnd = quoted && tab > name && tab[-1] == '"' ? tab - 1 : tab;
+  while (nameEnd > name && nameEnd[-1] == ' ') {
+    --nameEnd;
+  }
+  if (nameEnd > name) {
+    prefetchDonor(name, static_cast<std::size_t>(nameEnd - name));
+  }
+}
+
+}  // namespace
 
 char* ListBlocks::nextUnplainPiece(char* piece, std::size_t available, std::size_t window) {
   if (auto* lineFeed = static_cast<char*>(std::memchr(piece, '\n', window))) {
@@ -53,6 +81,7 @@ bool ListBlocks::startsWith(const char* bytes, std::size_t count) const {
 void ListBlocks::refill(std::size_t carried) {
   std::memmove(listBlock.data(), listBlock.data() + start, carried);
   start = 0;
+  ++refills;
   end = carried;
   const std::size_t got = std::fread(listBlock.data() + end, 1, kReadBlockSize, file);
   end += got;
@@ -67,7 +96,27 @@ void ListBlocks::refill(std::size_t carried) {
 }
 
 ListBlocks startListBlocks(std::FILE* file) {
-  ListBlocks blocks{ file, 0, 0, false, false, 0, nullptr, '\0', 0, false, false };
+  ListBlocks blocks{ file, 0, 0, false, false, 0, nullptr, '\0', 0, false, false, 0 };
   blocks.refill(0);
   return blocks;
+}
+
+// Not inlined: see the declaration.
+[[gnu::noinline]] void prepareLinesAhead(LookAhead& look, std::size_t start, std::size_t pieceEnd,
+                                         std::size_t end, unsigned long refills) {
+  if (look.refills != refills || look.ahead <= start) {
+    look = LookAhead{ pieceEnd, 0, refills };
+  } else if (look.lines > 0) {
+    --look.lines;  // the current piece was the first of them
+  }
+  while (look.lines < kLookAheadLines && look.ahead < end) {
+    const char* line = listBlock.data() + look.ahead;
+    const auto* lineFeed = static_cast<const char*>(std::memchr(line, '\n', end - look.ahead));
+    if (lineFeed == nullptr) {
+      break;
+    }
+    prefetchNameOf(line, lineFeed);
+    look.ahead = static_cast<std::size_t>(lineFeed + 1 - listBlock.data());
+    ++look.lines;
+  }
 }

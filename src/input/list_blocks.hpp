@@ -34,8 +34,9 @@ struct ListBlocks {
   char* terminator;
   char replaced;
   std::size_t pieceLength;
-  bool plainPiece;  ///< the last piece holds neither a NUL nor a CR
-  bool longLine;    ///< the line goes on past the piece: skipRest passes over the rest
+  bool plainPiece;        ///< the last piece holds neither a NUL nor a CR
+  bool longLine;          ///< the line goes on past the piece: skipRest passes over the rest
+  unsigned long refills;  ///< times the block was filled: offsets into it change then
 
   /// The next line, cut to kLineLimit characters and zero-terminated in place without its line
   /// feed; nullptr at the end.
@@ -93,5 +94,20 @@ struct ListBlocks {
 
 /// A reader at the start of file, its first block read.
 ListBlocks startListBlocks(std::FILE* file);
+
+/// Lines after the current piece whose name lookups were asked for (prefetchDonor): those before
+/// ahead in the block, valid while the block was filled refills times.
+struct LookAhead {
+  std::size_t ahead;
+  std::size_t lines;
+  unsigned long refills;
+};
+
+/// Keeps the lookups of the next few lines after the piece [start, pieceEnd) asked for, as far
+/// as the block (up to end) holds them, so that with a large donor table the waits on memory of
+/// several lines overlap. Takes values rather than the reader, so that the loop over the lines
+/// keeps its registers: a run with the default table pays only the test of its size.
+void prepareLinesAhead(LookAhead& look, std::size_t start, std::size_t pieceEnd, std::size_t end,
+                       unsigned long refills);
 
 #endif

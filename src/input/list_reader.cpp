@@ -5,6 +5,7 @@
 #include "input/date_parser.hpp"
 #include "input/line_parser.hpp"
 #include "input/list_blocks.hpp"
+#include "ledger/donor_table.hpp"
 #include "output/message_channel.hpp"
 
 namespace {
@@ -87,8 +88,13 @@ bool readByteOrderMark(ListBlocks& blocks) {
 }
 
 void readLines(ListBlocks& blocks, ListCounts& counts) {
+  LookAhead lookAhead{ 0, 0, 0 };
   while (char* piece = blocks.nextPiece()) {
     ++counts.lines;
+    if (donorLookupsMayMiss()) {
+      prepareLinesAhead(lookAhead, blocks.start, blocks.start + blocks.pieceLength, blocks.end,
+                        blocks.refills);
+    }
     const auto length = static_cast<std::size_t>(blocks.terminator - piece);
     // Nearly every line holds neither a NUL nor a CR; one scan that stops at either tells.
     if (blocks.plainPiece || std::strcspn(piece, "\r") == length) {

@@ -132,6 +132,14 @@ void addDonation(const char* name, std::time_t when, Amount amount, long line);
 /// terminator); spares counting them again on every donation line.
 void addDonationOfLength(const char* name, std::size_t length, std::time_t when, Amount amount,
                          long line);
+/// Entries past which a lookup is likely to wait on memory, and the reader asks for the lookups
+/// of the lines ahead (prefetchDonor); the default table never gets there.
+constexpr std::uint32_t kPrefetchFromEntries = 8192;
+/// True when the names of the lines ahead should be handed to prefetchDonor.
+inline bool donorLookupsMayMiss() { return donorCount > kPrefetchFromEntries; }
+/// Asks the processor to fetch what a lookup of name (its first length characters) will read,
+/// a few calls from now; a hint only, with no effect on any result.
+void prefetchDonor(const char* name, std::size_t length);
 /// Reports every empty name inside the used part of the table as an internal fault.
 void checkDonorTable(const char* stage);
 
