@@ -297,9 +297,7 @@ void handleArguments(int argc, const char* const* argv) {
   runArguments = argv;
   for (int i = 1; i < argc; ++i) {
     currentArgumentIndex = i;
-    if (argv[i] != nullptr) {
-      handleArgument(argv[i]);
-    }
+    handleArgument(argv[i]);  // passes over a null entry itself
   }
   runArgumentCount = 0;
   runArguments = nullptr;
