@@ -249,11 +249,9 @@ std::time_t convertDateText(const char* text, long line, bool& reported) {
   return dateOfFields(parts, text, line, reported);
 }
 
-// The year as written, after the two-digit rule; -1 for a negative year.
+// The year as written, after the two-digit rule. Its callers have no negative years: the date
+// forms read digits only, and a year read with a sign is refused before this.
 int writtenYear(int year) {
-  if (year < 0) {
-    return -1;
-  }
   if (year < 100) {
     return year + ((year < 50) ? 2000 : 1900);
   }

@@ -305,9 +305,7 @@ void handleArguments(int argc, const char* const* argv) {
   runArguments = RunArguments{ argc, argv, 0 };
   for (int i = 1; i < argc; ++i) {
     runArguments.current = i;
-    if (argv[i] != nullptr) {
-      handleArgument(argv[i]);
-    }
+    handleArgument(argv[i]);  // passes over a null entry itself
   }
   runArguments = RunArguments{};
 }

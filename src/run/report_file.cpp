@@ -26,9 +26,6 @@ void rememberName(const char* name) {
 
 bool openReportFile(const char* name) {
   closeReportFile();
-  if (name == nullptr) {
-    return false;
-  }
   std::FILE* file = std::fopen(name, "w");
   if (file == nullptr) {
     return false;

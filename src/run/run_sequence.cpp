@@ -98,11 +98,10 @@ void runAnalysis() {
 
 void printClosingTallies() {
   if (infoCount > 0) {
-    // This line is itself informational and counts itself.
+    // This line is itself informational and counts itself, so there are always at least two.
     const int infos = infoCount < INT_MAX ? infoCount + 1 : INT_MAX;
     message(MessageKind::info, 0,
-            "%d Informational message%s reading and reporting on donation list(s).", infos,
-            infos != 1 ? "s" : "");
+            "%d Informational messages reading and reporting on donation list(s).", infos);
   }
   const int warnings = warningCount;
   if (warnings > 0) {

@@ -28,6 +28,15 @@ if [ "$(tail -n 1 report.txt)" != "! INFO: No errors." ]; then
   tail -n 3 report.txt
   failed=1
 fi
+# --help and --version answer alone; an answer that was lost is a failure all the same.
+for option in --help --version; do
+  env -i TZ=America/New_York LC_ALL=C "$binary" "$option" > /dev/full 2>> errors.txt
+  status=$?
+  if [ "$status" -ne 1 ]; then
+    echo "$option with the console on /dev/full: exit status $status, expected 1"
+    failed=1
+  fi
+done
 if [ -s errors.txt ]; then
   echo "standard error is not empty:"
   head -n 5 errors.txt

@@ -100,6 +100,7 @@ const DateCase kDateCases[] = {
   { "15 Jan 2O24", "" },
   { "15-January-2O24", "" },
   { "1/15/-5", "" },
+  { "15 Jan -5", "" },  // a negative year is no year, not 1995
   // Digit runs too long for any integer saturate and then fail as dates.
   { "99999999999999999999/1/2020", "" },
   { "1/1/99999999999999999999", "" },
@@ -129,6 +130,9 @@ TEST(RewriteDateSeparatorsTest, RebuildsThreePiecesOrNothing) {
   EXPECT_EQ(rewriteDateSeparators("1/15/2020", ' '), nullptr);
   EXPECT_EQ(rewriteDateSeparators("15  Jan 2020", ' '), nullptr);
   EXPECT_EQ(rewriteDateSeparators("", ' '), nullptr);
+  // No text is no date.
+  EXPECT_EQ(rewriteDateSeparators(nullptr, ' '), nullptr);
+  EXPECT_EQ(parseDate(nullptr, 4), 0);
 }
 
 }  // namespace

@@ -162,6 +162,12 @@ const LineCase kLineCases[] = {
   { "\"\"|1/1/2020|0", LineResult::zeroAmount, 0,
     kAt + "? ERROR: The Name (first) field can not be blank: \"\"\t1/1/2020\t0" },
   // Limits of the line and its fields.
+  // The window is 150 characters: an amount whose last digit is character 150 is read, one
+  // character later it is not (leading blanks of a field count).
+  { std::string(100, 'n') + "|1/15/2020|" + std::string(38, ' ') + "5", LineResult::donationBooked,
+    500, "" },
+  { std::string(100, 'n') + "|1/15/2020|" + std::string(39, ' ') + "5", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Expected fields not found in the first 150 characters of the input line." },
   { std::string(151, 'x') + "|1/1/2020|5", LineResult::lineRejected, 0,
     kAt + "? ERROR: Expected fields not found in the first 150 characters of the input line." },
   { kLongName + "|1/1/20|5", LineResult::lineRejected, 0,
@@ -173,6 +179,11 @@ const LineCase kLineCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Lines, LineTableTest, ::testing::ValuesIn(kLineCases));
+
+TEST_F(LineParserTest, NoTextIsABlankLineWithoutAMessage) {
+  EXPECT_EQ(parseDonationLine(nullptr, kLine), LineResult::blankLine);
+  EXPECT_EQ(printed(), "");
+}
 
 TEST_F(LineParserTest, HeaderOnTheFirstLineIsInformation) {
   LineResult result = LineResult::blankLine;

@@ -112,6 +112,8 @@ TEST_F(PlainDateTest, AFieldOfAPlainFormIsReadUpToItsTab) {
     const std::string field(c.line, static_cast<std::size_t>(c.length));
     EXPECT_EQ(dateOfParts(parts, c.line, 7), parseDate(field.c_str(), 7)) << c.line;
   }
+  DateParts parts{ 0, 0, 0 };
+  EXPECT_EQ(readPlainDateField(nullptr, parts), nullptr);
 }
 
 TEST_F(PlainDateTest, ForgottenDatesFollowANewTimeZone) {

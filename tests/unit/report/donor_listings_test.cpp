@@ -31,12 +31,16 @@ TEST_F(DonorListingsTest, EmptyTablePrintsOnlyFixedLines) {
 }
 
 // An officer whose amounts cancel out has no block among the excluded givers but still counts
-// in the officer group; a FAMILY giver is excluded but not an officer.
+// in the officer group; a FAMILY giver is excluded but not an officer. A year whose amounts
+// cancel out is no year of giving: it has no line, in either listing.
 TEST_F(DonorListingsTest, ZeroTotalOfficerAndFamilyGiver) {
   const int chair = addSource("Chair", OFFICER);
   book(chair, 2019, 5000);
   book(chair, 2020, -5000);
-  book(addSource("Mom", FAMILY), 2020, 20000);
+  const int mom = addSource("Mom", FAMILY);
+  book(mom, 2018, 3000);
+  book(mom, 2018, -3000);
+  book(mom, 2020, 20000);
   computeQuietly();
   verbosityLevel = 2;
   EXPECT_EQ(capture(printExcludedGivers),
@@ -49,6 +53,9 @@ TEST_F(DonorListingsTest, ZeroTotalOfficerAndFamilyGiver) {
                           "! A total of 1 directors, officers or trustees\n"),
             std::string::npos)
       << bySource;
+  const std::string donors = capture(printDonors);
+  EXPECT_EQ(donors.find("2018"), std::string::npos) << donors;
+  EXPECT_NE(donors.find("!     2020   133.3%      $200.00\n"), std::string::npos) << donors;
 }
 
 }  // namespace

@@ -119,6 +119,20 @@ std::string written(WorksheetForm form) {
   return text;
 }
 
+// An officer's large gift in the last year sinks Part III's public share below a third; the five
+// years before passed, so the page names the prior-year box.
+TEST_F(WorksheetTest, PageNamesThePartThreePriorYearBox) {
+  const int ann = addSource("Ann", DONOR);
+  for (long year = 2014; year <= 2020; ++year) {
+    book(ann, year, 10000);
+  }
+  book(addSource("Chair", OFFICER), 2020, 1000000);
+  computeQuietly();
+  EXPECT_EQ(computeWorksheetFigures().partThreeBox, PartThreeBox::line19b);
+  EXPECT_NE(written(WorksheetForm::html).find("line 19b \u2014 33 1/3% support tests, prior year"),
+            std::string::npos);
+}
+
 // Names are written as the bytes of the list: quoted only when a comma or a quotation mark
 // needs it in the CSV, escaped in the page.
 TEST_F(WorksheetTest, NamesAreQuotedInTheCsvAndEscapedInThePage) {

@@ -1,6 +1,7 @@
 #include "run/command_line.hpp"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -154,6 +155,47 @@ TEST(RunProgramTest, AnErrorInAListGivesStatusOne) {
   const std::string out = console.take();
   std::remove(path);
   EXPECT_NE(out.find("! INFO: 1 Error reading and reporting on donation list(s).\n"),
+            std::string::npos);
+}
+
+// The report file keeps its name for a later error in a fixed buffer; a longer path (here made
+// long with ./ steps) must still be opened and written whole, without overrunning that buffer.
+TEST(RunProgramTest, ReportFileWithAPathLongerThanTheNameBuffer) {
+  char folder[] = "/tmp/quorva-long-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  std::string path = folder;
+  while (path.size() <= kMessageLineSize) {
+    path += "/.";
+  }
+  path += "/report.txt";
+  const std::string option = "-o=" + path;
+  const char* argv[] = { "quorva", option.c_str(), "-r=24" };
+  ConsoleCapture console;
+  EXPECT_EQ(runProgram(3, argv), 0);
+  const std::string out = console.take();
+  std::FILE* report = std::fopen(path.c_str(), "r");
+  ASSERT_NE(report, nullptr);
+  std::string text;
+  for (int ch = std::fgetc(report); ch != EOF; ch = std::fgetc(report)) {
+    text.push_back(static_cast<char>(ch));
+  }
+  std::fclose(report);
+  std::remove(path.c_str());
+  rmdir(folder);
+  EXPECT_EQ(out.find("Writing report file"), std::string::npos);
+  EXPECT_EQ(text.rfind("! QUORVA 2(5)-7\n", 0), 0u);
+  EXPECT_NE(text.find("! INFO: No errors.\n"), std::string::npos);
+}
+
+// A worksheet name shorter than any ending it may have is refused like any other wrong ending.
+TEST(RunProgramTest, WorksheetNameShorterThanItsEnding) {
+  const char* argv[] = { "quorva", "-w=a", "-w=.cs" };
+  ConsoleCapture console;
+  EXPECT_EQ(runProgram(3, argv), 0);
+  const std::string out = console.take();
+  EXPECT_NE(out.find("! Argument-Issue: Worksheet file a must end in .csv or .html\n"),
+            std::string::npos);
+  EXPECT_NE(out.find("! Argument-Issue: Worksheet file .cs must end in .csv or .html\n"),
             std::string::npos);
 }
 
