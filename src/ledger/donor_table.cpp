@@ -549,78 +549,61 @@ int localYearIndex(std::time_t when) {
   return local.tm_year;
 }
 
-void reportFound(std::size_t index) {
-  if (verbosityLevel >= 4) {
-    beginPlain();
-    emitText(composeLine("   FOUND donor[%d] '%s'", static_cast<int>(index),
-                         donorTable[index].name.data()));
-    endLine();
-  }
-}
-
-void reportNoRoom(const char* name, long line) {
-  beginError(line);
-  emitText(composeLine("No room to create donor %s", name));
-  endLine();
-}
-
-// Finds name by scanning the table from entry 0, or creates its entry. A trusted index holds
+// The entry of name found by a scan of the table from entry 0, or -1. A trusted index holds
 // every entry in use, each sound when it was indexed, so a name it does not hold is new. Up to
 // the default size the scan still runs, as it costs little and reports an entry damaged since;
 // past it, it is passed over, as it would cost a compare with every entry for every new name.
 // An untrusted index leaves every lookup to the scan. Kept apart from the lookup through the
 // index, which runs for nearly every line.
-int scanOrCreateDonor(const char* name, long line, bool indexHoldsAll) {
+int scanForDonor(const char* name, long line, bool indexHoldsAll) {
   const std::size_t used = usedEntries();
   const bool scan = !indexHoldsAll || used <= kDonorTableSize;
   for (std::size_t i = 0; scan && i < used; ++i) {
     const DonorRecord& entry = donorTable[i];
     if (entry.name[0] == '\0') {
-      beginBug(line);
-      emitText(
-          composeLine("Entry %d in the donor table has an empty donor name", static_cast<int>(i)));
-      endLine();
+      message(MessageKind::bug, line, "Entry %d in the donor table has an empty donor name",
+              static_cast<int>(i));
       continue;
     }
     if (sameName(entry.name.data(), name)) {
-      reportFound(i);
       return static_cast<int>(i);
     }
   }
+  return -1;
+}
 
-  if (used >= tableLimit) {
-    reportNoRoom(name, line);
-    if (!tableFullHinted) {
+// Makes the record after the used part hold name; false when no memory was left for it.
+bool makeEntry(std::size_t used, const char* name, long line) {
+  if (!reserveRecord(used)) {
+    return false;
+  }
+  DonorRecord& entry = donorTable[used];
+  if (entry.name[0] != '\0') {
+    message(MessageKind::bug, line,
+            "Poluted donor table, should be all 0s after donor count at index %d",
+            static_cast<int>(used));
+  }
+  return storeName(entry, name);
+}
+
+// Creates the entry of a name the table does not hold, or says why there is none: a full table,
+// or no memory left, which is said as for a full table.
+int createDonor(const char* name, long line) {
+  const std::size_t used = usedEntries();
+  const bool full = used >= tableLimit;
+  if (full || !makeEntry(used, name, line)) {
+    message(MessageKind::error, line, "No room to create donor %s", name);
+    if (full && !tableFullHinted) {
       tableFullHinted = true;
-      beginInfo(line);
-      emitText(composeLine("The donor table holds %d names; run again with -n=NUMBER to hold more",
-                           static_cast<int>(tableLimit)));
-      endLine();
+      message(MessageKind::info, line,
+              "The donor table holds %d names; run again with -n=NUMBER to hold more",
+              static_cast<int>(tableLimit));
     }
     return -1;
   }
-  // Out of memory: the name cannot be kept, which is said as for a full table.
-  if (!reserveRecord(used)) {
-    reportNoRoom(name, line);
-    return -1;
-  }
-
-  DonorRecord& entry = donorTable[used];
-  if (entry.name[0] != '\0') {
-    beginBug(line);
-    emitText(composeLine("Poluted donor table, should be all 0s after donor count at index %d",
-                         static_cast<int>(used)));
-    endLine();
-  }
-  if (!storeName(entry, name)) {
-    reportNoRoom(name, line);
-    return -1;
-  }
-
   if (verbosityLevel >= 4) {
-    beginPlain();
-    emitText(composeLine("  Create donor[%d] '%s'", static_cast<int>(used), entry.name.data()));
-    endLine();
+    message(MessageKind::plain, 0, "  Create donor[%d] '%s'", static_cast<int>(used),
+            donorTable[used].name.data());
   }
   donorCount = static_cast<std::uint32_t>(used + 1);
   syncIndex();
@@ -630,20 +613,53 @@ int scanOrCreateDonor(const char* name, long line, bool indexHoldsAll) {
 // findOrCreateDonor for a name of a known length (at most kStoredNameLength).
 int findOrCreateOfLength(const char* name, std::size_t length, long line) {
   if (isNameEmpty(name)) {
-    beginBug(line);
-    emitText(composeLine("Donor name must not be blank in findOrCreateDonor"));
-    endLine();
+    message(MessageKind::bug, line, "Donor name must not be blank in findOrCreateDonor");
     return -1;
   }
   const bool indexHoldsAll = syncIndex() && nameIndex != nullptr;
-  if (indexHoldsAll) {
-    const int found = indexedEntry(name, keyOfLength(name, length));
-    if (found >= 0) {
-      reportFound(static_cast<std::size_t>(found));
-      return found;
+  int found = indexHoldsAll ? indexedEntry(name, keyOfLength(name, length)) : -1;
+  if (found < 0) {
+    found = scanForDonor(name, line, indexHoldsAll);
+  }
+  if (found < 0) {
+    return createDonor(name, line);
+  }
+  if (verbosityLevel >= 4) {
+    message(MessageKind::plain, 0, "   FOUND donor[%d] '%s'", found,
+            donorTable[static_cast<std::size_t>(found)].name.data());
+  }
+  return found;
+}
+
+// Books amount in entry under yearIndex (a year outside the table books it in the total only),
+// or refuses it with an error.
+void bookDonation(DonorRecord& entry, int yearIndex, Amount amount, const char* name, long line) {
+  const Amount magnitude = magnitudeOf(amount);
+  if (amount < -kLedgerMagnitudeLimit || amount > kLedgerMagnitudeLimit ||
+      bookedMagnitude > kLedgerMagnitudeLimit - magnitude) {
+    message(MessageKind::error, line, "Amount %s for donor %s exceeds what the ledger can hold",
+            formatMoney(amount, 0).text, name);
+    return;
+  }
+  const bool inTable = yearIndex >= 0 && yearIndex < kYearCount;
+  unsigned char* slot = nullptr;
+  if (inTable) {
+    slot = yearSlot(entry, yearIndex);
+    // Booked in full or not at all: without room for the year, the total is left as it was.
+    if (slot == nullptr) {
+      message(MessageKind::error, line, "No memory left to book %s for donor %s",
+              formatMoney(amount, 0).text, name);
+      return;
     }
   }
-  return scanOrCreateDonor(name, line, indexHoldsAll);
+  bookedMagnitude += magnitude;
+  entry.totalAmount += amount;
+  if (inTable) {
+    // The magnitude bound keeps 256 times any year's sum inside 64 bits.
+    storePair(slot, loadPair(slot) + amount * 256);
+  } else {
+    message(MessageKind::error, line, "Invalid year %d for donor %s", yearIndex, name);
+  }
 }
 
 std::size_t lengthOf(const char* name) {
@@ -688,10 +704,8 @@ bool bindSourceType(int index, long line, int type) {
     return true;
   }
   if (entry.sourceType != DONOR) {
-    beginError(line);
-    emitText(
-        composeLine("Changing the source of funding for a name is not allowed on line %ld", line));
-    endLine();
+    message(MessageKind::error, line,
+            "Changing the source of funding for a name is not allowed on line %ld", line);
     return false;
   }
   entry.sourceType = type;
@@ -706,7 +720,6 @@ void addDonationOfLength(const char* name, std::size_t length, std::time_t when,
                          long line) {
   // A time the platform cannot convert has no year; its amount is then kept out of every year.
   const int yearIndex = localYearIndex(when);
-
   // A new name is created on a miss of the index, so the length must be the name's own: checked
   // here at the cost of one character.
   std::size_t keyLength = length < kStoredNameLength ? length : kStoredNameLength;
@@ -714,49 +727,11 @@ void addDonationOfLength(const char* name, std::size_t length, std::time_t when,
     keyLength = lengthOf(name);
   }
   const int index = findOrCreateOfLength(name, keyLength, line);
-  if (index < 0) {
+  if (index >= 0) {
+    bookDonation(donorTable[static_cast<std::size_t>(index)], yearIndex, amount, name, line);
+  } else if (!isNameEmpty(name)) {
     // A blank name has already been reported as such; only a full table needs this error.
-    if (!isNameEmpty(name)) {
-      beginError(line);
-      emitText(composeLine("Can not create donor %s table full", name));
-      endLine();
-    }
-    return;
-  }
-
-  const Amount magnitude = magnitudeOf(amount);
-  if (amount < -kLedgerMagnitudeLimit || amount > kLedgerMagnitudeLimit ||
-      bookedMagnitude > kLedgerMagnitudeLimit - magnitude) {
-    beginError(line);
-    emitText(composeLine("Amount %s for donor %s exceeds what the ledger can hold",
-                         formatMoney(amount, 0).text, name));
-    endLine();
-    return;
-  }
-
-  DonorRecord& entry = donorTable[static_cast<std::size_t>(index)];
-  const bool inTable = yearIndex >= 0 && yearIndex < kYearCount;
-  unsigned char* slot = nullptr;
-  if (inTable) {
-    slot = yearSlot(entry, yearIndex);
-    // Booked in full or not at all: without room for the year, the total is left as it was.
-    if (slot == nullptr) {
-      beginError(line);
-      emitText(
-          composeLine("No memory left to book %s for donor %s", formatMoney(amount, 0).text, name));
-      endLine();
-      return;
-    }
-  }
-  bookedMagnitude += magnitude;
-  entry.totalAmount += amount;
-  if (inTable) {
-    // The magnitude bound keeps 256 times any year's sum inside 64 bits.
-    storePair(slot, loadPair(slot) + amount * 256);
-  } else {
-    beginError(line);
-    emitText(composeLine("Invalid year %d for donor %s", yearIndex, name));
-    endLine();
+    message(MessageKind::error, line, "Can not create donor %s table full", name);
   }
 }
 
@@ -766,13 +741,8 @@ void checkDonorTable(const char* stage) {
     if (donorTable[i].name[0] != '\0') {
       continue;
     }
-    beginBug(0);
-    emitText(composeLine("    Called from %s", stage != nullptr ? stage : ""));
-    endLine();
-    beginBug(0);
-    emitText(composeLine("    entry %d in the donor table has an empty donor name",
-                         static_cast<int>(i)));
-    endLine();
+    message(MessageKind::bug, 0, "    Called from %s", stage != nullptr ? stage : "");
+    messageMore("    entry %d in the donor table has an empty donor name", static_cast<int>(i));
   }
 }
 
