@@ -681,6 +681,15 @@ void prefetchDonor(const char* name, std::size_t length) {
   prefetchIndexedRecord(earlier);
 }
 
+// Walks stop at the first unused entry: the table guarantees nothing after it is in use.
+std::size_t usedDonorEntries() {
+  std::size_t count = 0;
+  while (isDonorEntryInUse(count)) {
+    ++count;
+  }
+  return count;
+}
+
 bool setDonorTableSize(long size) {
   if (size < static_cast<long>(kDonorTableSize) || size > static_cast<long>(kLargestDonorTable)) {
     return false;
@@ -695,7 +704,7 @@ int findOrCreateDonor(const char* name, long line) {
   return findOrCreateOfLength(name, lengthOf(name), line);
 }
 
-bool bindSourceType(int index, long line, int type) {
+bool bindSourceType(int index, long line, SourceType type) {
   if (index < 0 || static_cast<std::size_t>(index) >= usedEntries()) {
     return false;
   }

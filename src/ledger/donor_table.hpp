@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "ledger/source_type.hpp"
 #include "output/amount.hpp"
 
 /// Names the donor table holds unless -n= asks for more.
@@ -91,7 +92,7 @@ struct alignas(128) DonorRecord {
   DonorName name;
   Amount totalAmount;      ///< every amount booked, in any year (cents)
   DonorYears yearAmounts;  ///< amounts by year (cents), only the years given in
-  int sourceType;          ///< SourceType code; 0 until bound, then fixed
+  SourceType sourceType;   ///< DONOR until bound, then fixed
   Amount fiveYearTotal;    ///< filled by computeTotals
 };
 
@@ -116,6 +117,9 @@ inline bool isDonorEntryInUse(std::size_t index) {
   return index < donorCount && index < donorTable.capacity && donorTable[index].name[0] != '\0';
 }
 
+/// Number of entries every walk over the table visits: those before the first entry not in use.
+std::size_t usedDonorEntries();
+
 /// Sets how many names the table holds, for the names created from now on; false (size
 /// unchanged) unless size is kDonorTableSize to kLargestDonorTable.
 bool setDonorTableSize(long size);
@@ -125,7 +129,7 @@ std::size_t donorTableSize();
 /// Finds the entry of name (case-insensitive) or creates it; -1 when blank or the table is full.
 int findOrCreateDonor(const char* name, long line);
 /// Binds the entry to type; false (and an error) when it already has another type.
-bool bindSourceType(int index, long line, int type);
+bool bindSourceType(int index, long line, SourceType type);
 /// Books amount for name under the local-time year of when.
 void addDonation(const char* name, std::time_t when, Amount amount, long line);
 /// addDonation for a caller that has counted the name's characters (those before its
