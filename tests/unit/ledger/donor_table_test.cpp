@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <limits>
+#include <map>
 #include <string>
 
 #include "ledger/magnitude_limit.hpp"
@@ -117,6 +119,31 @@ TEST_F(DonorTableTest, EachNameKeepsOnlyTheYearsItGaveInInYearOrder) {
     EXPECT_EQ(many.yearAt(k), 100 + static_cast<int>(k));
     EXPECT_EQ(many.amountAt(k), 2 * (static_cast<Amount>(k) + 1));
   }
+  // Three more names past the years a record holds, in turn: a run that one leaves as it grows
+  // goes to the next that needs one of its size, beside runs still in use.
+  const char* const names[] = { "First", "Second", "Third" };
+  std::map<int, Amount> expected[3];
+  const int steps[][2] = { { 0, 9 }, { 1, 16 }, { 0, 17 }, { 2, 16 } };  // name, years given
+  for (const auto& step : steps) {
+    for (int year = 2000; year < 2000 + step[1]; ++year) {
+      addDonation(names[step[0]], localTime(year, 3, 1), year - 1999, 5);
+      expected[step[0]][year - kBaseYear] += year - 1999;
+    }
+  }
+  for (std::size_t n = 0; n < 3; ++n) {
+    const DonorYears& years = donorTable[3 + n].yearAmounts;
+    ASSERT_EQ(years.count, expected[n].size()) << names[n];
+    std::size_t k = 0;
+    for (const auto& [yearIndex, amount] : expected[n]) {
+      EXPECT_EQ(years.yearAt(k), yearIndex) << names[n];
+      EXPECT_EQ(years.amountAt(k), amount) << names[n] << " " << yearIndex + kBaseYear;
+      ++k;
+    }
+  }
+  // Booking straight into a year checks the entry and the year all the same.
+  EXPECT_FALSE(addYearAmount(6, 120, 5));
+  EXPECT_FALSE(addYearAmount(0, kYearCount, 5));
+  EXPECT_FALSE(addYearAmount(0, -1, 5));
   EXPECT_EQ(output(), "");
 }
 
@@ -136,11 +163,15 @@ TEST_F(DonorTableTest, TypeBindsOnceThenOnlyTheSameTypeIsAccepted) {
 TEST_F(DonorTableTest, DonationsBookUnderTheirLocalYear) {
   addDonation("Smith", localTime(2024, 1, 1), 1250, 2);
   addDonation("smith", localTime(2023, 12, 31), -50, 3);
+  // A length the caller counted short: the name is still looked up and kept whole.
+  addDonationOfLength("Smithson", 5, localTime(2024, 2, 1), 10, 4);
   const DonorRecord& smith = donorTable[0];
   EXPECT_EQ(smith.yearAmounts[124], 1250);
   EXPECT_EQ(smith.yearAmounts[123], -50);
   EXPECT_EQ(smith.totalAmount, 1200);
   EXPECT_EQ(smith.sourceType, DONOR);
+  EXPECT_STREQ(donorTable[1].name.data(), "Smithson");
+  EXPECT_EQ(donorTable[1].totalAmount, 10);
   EXPECT_EQ(output(), "");
 }
 
@@ -148,7 +179,13 @@ TEST_F(DonorTableTest, AYearBeyondTheTableKeepsTheAmountInTheTotalOnly) {
   addDonation("Smith", localTime(2156, 3, 1), 700, 6);
   EXPECT_EQ(donorTable[0].totalAmount, 700);
   EXPECT_EQ(donorTable[0].yearAmounts.count, 0u);  // no year holds it
-  EXPECT_EQ(output(), "gifts.txt:6 ? ERROR: Invalid year 256 for donor Smith\n");
+  // A time the platform cannot turn into a year at all.
+  addDonation("Jones", std::numeric_limits<std::time_t>::max(), 300, 7);
+  EXPECT_EQ(donorTable[1].totalAmount, 300);
+  EXPECT_EQ(donorTable[1].yearAmounts.count, 0u);
+  EXPECT_EQ(output(),
+            "gifts.txt:6 ? ERROR: Invalid year 256 for donor Smith\n"
+            "gifts.txt:7 ? ERROR: Invalid year -1 for donor Jones\n");
 }
 
 TEST_F(DonorTableTest, TheLedgerRefusesWhatWouldPassItsMagnitudeBound) {
