@@ -238,9 +238,9 @@ int localYearIndex(std::time_t when) {
 // Books amount in entry under yearIndex (a year outside the table books it in the total only),
 // or refuses it with an error.
 void bookDonation(DonorRecord& entry, int yearIndex, Amount amount, const char* name, long line) {
-  const Amount magnitude = magnitudeOf(amount);
+  // The magnitude is taken only of an amount inside the bound: the most negative one has none.
   if (amount < -kLedgerMagnitudeLimit || amount > kLedgerMagnitudeLimit ||
-      donorTable.bookedMagnitude > kLedgerMagnitudeLimit - magnitude) {
+      donorTable.bookedMagnitude > kLedgerMagnitudeLimit - magnitudeOf(amount)) {
     message(MessageKind::error, line, "Amount %s for donor %s exceeds what the ledger can hold",
             formatMoney(amount, 0).text, name);
     return;
@@ -256,7 +256,7 @@ void bookDonation(DonorRecord& entry, int yearIndex, Amount amount, const char* 
       return;
     }
   }
-  donorTable.bookedMagnitude += magnitude;
+  donorTable.bookedMagnitude += magnitudeOf(amount);
   entry.totalAmount += amount;
   if (inTable) {
     addToYear(slot, amount);
