@@ -153,7 +153,11 @@ TEST_F(DonorTableTest, EachNameKeepsOnlyTheYearsItGaveInInYearOrder) {
   }
   // A year booked straight into a name whose years spread past the window.
   EXPECT_TRUE(addYearAmount(0, 117, 5));
-  EXPECT_EQ(smith[117], 5);
+  EXPECT_TRUE(addYearAmount(0, 117, 5));
+  EXPECT_EQ(smith[117], 10);
+  EXPECT_TRUE(addYearAmount(1, 200, 7));  // far from its one year: the window closes
+  EXPECT_EQ(donorTable[1].yearAmounts[200], 7);
+  EXPECT_EQ(donorTable[1].yearAmounts.windowFrom, kNoYearWindow);
   // Booking straight into a year checks the entry and the year all the same.
   EXPECT_FALSE(addYearAmount(306, 120, 5));
   EXPECT_FALSE(addYearAmount(-1, 120, 5));
