@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 #include "ledger/donor_index.hpp"
 #include "ledger/magnitude_limit.hpp"
@@ -48,11 +49,13 @@ Amount magnitudeOf(Amount amount) { return amount < 0 ? -amount : amount; }
 // was left.
 template <typename Pointer>
 bool reservePointer(Pointer*& array, std::size_t count, std::size_t& slots) {
+  static_assert(std::is_pointer_v<Pointer>,
+                "an array of object pointers, each of the size of void*");
   if (count < slots) {
     return true;
   }
   const std::size_t grownSlots = slots == 0 ? 16 : 2 * slots;
-  void* grown = std::realloc(static_cast<void*>(array), grownSlots * sizeof(Pointer));
+  void* grown = std::realloc(static_cast<void*>(array), grownSlots * sizeof(void*));
   if (grown == nullptr) {
     return false;
   }

@@ -45,7 +45,7 @@ struct alignas(128) DonorRecord {
 /// Records in each block of the table's storage.
 constexpr std::size_t kDonorBlockRecords = 4096;
 /// Bytes of each block of long names.
-constexpr std::size_t kNameBlockSize = 64 * 1024;
+constexpr std::size_t kNameBlockSize = std::size_t{ 64 } * 1024;
 /// Slots of the memory of converted times (see YearOfTime).
 constexpr std::size_t kYearCacheSlots = 4096;
 
@@ -80,7 +80,7 @@ struct DonorTable {
   LongNameBlocks longNames;
   /// The years of the times booked, by day: donations carry one time per day.
   std::array<YearOfTime, kYearCacheSlots> yearCache{};
-  DonorRecord& operator[](std::size_t index) {
+  DonorRecord& operator[](std::size_t index) const {
     return blocks[index / kDonorBlockRecords][index % kDonorBlockRecords];
   }
 };
