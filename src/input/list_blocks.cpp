@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "ledger/donor_table.hpp"
+#include "ledger/donor_index.hpp"
 
 std::array<char, kReadBlockSize + kLineLength> listBlock;
 

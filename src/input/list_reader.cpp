@@ -5,7 +5,7 @@
 #include "input/date_parser.hpp"
 #include "input/line_parser.hpp"
 #include "input/list_blocks.hpp"
-#include "ledger/donor_table.hpp"
+#include "ledger/donor_index.hpp"
 #include "output/message_channel.hpp"
 
 namespace {

@@ -1,30 +1,23 @@
 #ifndef QUORVA_LEDGER_DONOR_TABLE_HPP
 #define QUORVA_LEDGER_DONOR_TABLE_HPP
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <ctime>
 
+#include "ledger/source_type.hpp"
+#include "ledger/year_amounts.hpp"
 #include "output/amount.hpp"
 
 /// Names the donor table holds unless -n= asks for more.
 constexpr std::size_t kDonorTableSize = 512;
 /// The most names -n= may ask for.
 constexpr std::size_t kLargestDonorTable = 1000000;
-/// Number of per-year amounts: yearIndex 0 (1900) to 255 (2155).
-constexpr int kYearCount = 256;
-/// The calendar year of yearIndex 0.
-constexpr int kBaseYear = 1900;
 /// Size of a stored name: 255 characters and the terminator.
 constexpr std::size_t kDonorNameSize = 256;
-
-/// DonorYears::windowFrom of a donor with a year outside its window.
-constexpr std::uint8_t kNoYearWindow = 0xff;
-
-/// The years a donor gave in, each as yearIndex plus 256 times the year's sum in cents, in
-/// increasing order of year.
-extern std::int64_t* donorYearPool;
+/// Characters of a stored name; a longer given name is compared and kept on these.
+constexpr std::size_t kStoredNameLength = kDonorNameSize - 1;
 
 /// Characters of a name kept inside its record; a longer name is kept apart.
 constexpr std::size_t kShortNameSize = 24;
@@ -39,82 +32,79 @@ struct DonorName {
   char operator[](std::size_t i) const { return data()[i]; }
 };
 
-/// Years a donor's amounts keep inside its record before they move to donorYearPool.
-constexpr std::size_t kInlineYears = 8;
-/// Records in each block of the table's storage.
-constexpr std::size_t kDonorBlockRecords = 4096;
-
-/// A donor's amounts by year: count years in increasing order, each as yearIndex plus 256 times
-/// the year's sum in cents, eight bytes each: inside the record up to kInlineYears, then in a
-/// run from first in donorYearPool. The years also show in a window of 32 bits, so that booking
-/// finds a year's place without reading the others, as long as they all lie in the window.
-struct DonorYears {
-  std::uint32_t first;
-  std::uint16_t count;
-  std::uint8_t roomLog;  ///< 0: the years are inside; else a run with room for 1 << (roomLog - 1)
-  std::uint8_t
-      windowFrom;        ///< 0: no year yet; kNoYearWindow: a year outside; else its yearIndex + 1
-  std::uint32_t window;  ///< bit i: yearIndex windowFrom - 1 + i is among the years
-  unsigned char inlinePairs[kInlineYears * sizeof(std::int64_t)];  ///< the years, while inside
-  /// Where the years are.
-  const unsigned char* pairs() const {
-    return roomLog == 0 ? inlinePairs
-                        : reinterpret_cast<const unsigned char*>(donorYearPool + first);
-  }
-  /// The k-th year and its sum, packed (k below count).
-  std::int64_t pairAt(std::size_t k) const {
-    std::int64_t packed = 0;
-    std::memcpy(&packed, pairs() + k * sizeof packed, sizeof packed);
-    return packed;
-  }
-  /// The k-th year the donor gave in, as a yearIndex (k below count).
-  int yearAt(std::size_t k) const { return static_cast<int>(pairAt(k) & 0xff); }
-  /// The sum booked for the k-th year (cents; k below count).
-  Amount amountAt(std::size_t k) const {
-    const std::int64_t packed = pairAt(k);
-    return (packed - (packed & 0xff)) / 256;
-  }
-  /// The sum booked for yearIndex (cents); 0 for a year the donor did not give in.
-  Amount operator[](std::size_t yearIndex) const {
-    for (std::size_t k = 0; k < count; ++k) {
-      if (static_cast<std::size_t>(yearAt(k)) == yearIndex) {
-        return amountAt(k);
-      }
-    }
-    return 0;
-  }
-};
-
 /// One named funding source, two cache lines: the name and the totals, and the years. An empty
 /// name marks an entry not in use.
 struct alignas(128) DonorRecord {
   DonorName name;
   Amount totalAmount;      ///< every amount booked, in any year (cents)
   DonorYears yearAmounts;  ///< amounts by year (cents), only the years given in
-  int sourceType;          ///< SourceType code; 0 until bound, then fixed
+  SourceType sourceType;   ///< DONOR until bound, then fixed
   Amount fiveYearTotal;    ///< filled by computeTotals
 };
 
-/// The table's storage: blocks of kDonorBlockRecords records, taken as names are created and
-/// never moved, in order of first appearance.
+/// Records in each block of the table's storage.
+constexpr std::size_t kDonorBlockRecords = 4096;
+/// Bytes of each block of long names.
+constexpr std::size_t kNameBlockSize = std::size_t{ 64 } * 1024;
+/// Slots of the memory of converted times (see YearOfTime).
+constexpr std::size_t kYearCacheSlots = 4096;
+
+/// Names too long for a record, copied into blocks that never move so that a record can point
+/// at its name.
+struct LongNameBlocks {
+  char** blocks = nullptr;
+  std::size_t count = 0;              ///< blocks taken
+  std::size_t slots = 0;              ///< room in blocks for block pointers
+  std::size_t used = kNameBlockSize;  ///< bytes used in the last block; full when there is none
+};
+
+/// A local-time year already converted: the calendar time (32 bits) and its yearIndex plus one,
+/// 0 for a free slot.
+struct YearOfTime {
+  std::int32_t when;
+  std::int32_t yearIndexPlusOne;
+};
+
+/// The donor table's state: its records in order of first appearance, in blocks taken as names
+/// are created and never moved, and what creating and booking keep beside them. The member
+/// initialisers are the empty table of the default size; resetDonorTable restores them.
 struct DonorTable {
-  DonorRecord** blocks;  ///< capacity / kDonorBlockRecords blocks
-  std::size_t capacity;  ///< records in the blocks; those from donorCount on are all zero
-  DonorRecord& operator[](std::size_t index) {
+  DonorRecord** blocks = nullptr;       ///< capacity / kDonorBlockRecords blocks
+  std::size_t blockSlots = 0;           ///< room in blocks for block pointers
+  std::size_t capacity = 0;             ///< records in the blocks; those from count on are all zero
+  std::uint32_t count = 0;              ///< entries in use
+  std::size_t limit = kDonorTableSize;  ///< names it may hold; entries made stay when lowered
+  bool fullHinted = false;              ///< the hint on -n= given (once per run)
+  /// Sum of the magnitudes of every amount booked, kept at most kLedgerMagnitudeLimit.
+  Amount bookedMagnitude = 0;
+  LongNameBlocks longNames;
+  /// The years of the times booked, by day: donations carry one time per day.
+  std::array<YearOfTime, kYearCacheSlots> yearCache{};
+  DonorRecord& operator[](std::size_t index) const {
     return blocks[index / kDonorBlockRecords][index % kDonorBlockRecords];
   }
 };
 
 /// The donor table, in order of first appearance.
 extern DonorTable donorTable;
-/// Number of entries in use.
-extern std::uint32_t donorCount;
+/// Number of entries in use: donorTable.count.
+extern std::uint32_t& donorCount;
+
+/// Entries the count says are in use, but no more than there are records (a corrupted count
+/// must not walk past them): what lookups, creation and checkDonorTable go over, entries with
+/// an empty name included, so that these are reported.
+inline std::size_t countedDonorEntries() {
+  return donorTable.count < donorTable.capacity ? donorTable.count : donorTable.capacity;
+}
 
 /// True for an entry that a walk over the table visits: walks go in table order from entry 0
 /// and stop at the first entry that is not in use.
 inline bool isDonorEntryInUse(std::size_t index) {
-  return index < donorCount && index < donorTable.capacity && donorTable[index].name[0] != '\0';
+  return index < countedDonorEntries() && donorTable[index].name[0] != '\0';
 }
+
+/// Number of entries every walk over the table visits: those before the first entry not in use.
+std::size_t usedDonorEntries();
 
 /// Sets how many names the table holds, for the names created from now on; false (size
 /// unchanged) unless size is kDonorTableSize to kLargestDonorTable.
@@ -125,21 +115,13 @@ std::size_t donorTableSize();
 /// Finds the entry of name (case-insensitive) or creates it; -1 when blank or the table is full.
 int findOrCreateDonor(const char* name, long line);
 /// Binds the entry to type; false (and an error) when it already has another type.
-bool bindSourceType(int index, long line, int type);
+bool bindSourceType(int index, long line, SourceType type);
 /// Books amount for name under the local-time year of when.
 void addDonation(const char* name, std::time_t when, Amount amount, long line);
 /// addDonation for a caller that has counted the name's characters (those before its
 /// terminator); spares counting them again on every donation line.
 void addDonationOfLength(const char* name, std::size_t length, std::time_t when, Amount amount,
                          long line);
-/// Entries past which a lookup is likely to wait on memory, and the reader asks for the lookups
-/// of the lines ahead (prefetchDonor); the default table never gets there.
-constexpr std::uint32_t kPrefetchFromEntries = 8192;
-/// True when the names of the lines ahead should be handed to prefetchDonor.
-inline bool donorLookupsMayMiss() { return donorCount > kPrefetchFromEntries; }
-/// Asks the processor to fetch what a lookup of name (its first length characters) will read,
-/// a few calls from now; a hint only, with no effect on any result.
-void prefetchDonor(const char* name, std::size_t length);
 /// Reports every empty name inside the used part of the table as an internal fault.
 void checkDonorTable(const char* stage);
 
@@ -149,8 +131,8 @@ bool addYearAmount(int index, int yearIndex, Amount cents);
 /// Appends an entry without looking the name up, repeated or empty names included; for tests
 /// of how the table copes with entries it did not make itself. -1 when no memory was left.
 int appendDonorEntry(const char* name);
-/// Empties the table, frees its storage and restores the default size (for tests and in-process
-/// reruns).
+/// Empties the table and its index, frees their storage and restores the default size (for
+/// tests and in-process reruns).
 void resetDonorTable();
 
 #endif

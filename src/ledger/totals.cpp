@@ -194,15 +194,6 @@ void fillPeriod(std::size_t used) {
 
 }  // namespace
 
-// Walks stop at the first unused entry: the table guarantees nothing after it is in use.
-std::size_t usedDonorEntries() {
-  std::size_t count = 0;
-  while (isDonorEntryInUse(count)) {
-    ++count;
-  }
-  return count;
-}
-
 bool isPeriodEnd(long lastYear) {
   return lastYear >= kEarliestPeriodEnd && lastYear <= kLastTableYear;
 }

@@ -76,13 +76,8 @@ extern std::array<FormYearRow, kFormYears>& formYearTable;
 /// Stores the last year of the Form 990 period.
 void setLatestFormYear(long year);
 
-/// A table entry's source type; the table keeps it as its code.
-inline SourceType sourceTypeOf(const DonorRecord& donor) {
-  return static_cast<SourceType>(donor.sourceType);
-}
-
-/// Number of entries every walk over the donor table visits: those before the first empty name.
-std::size_t usedDonorEntries();
+/// A table entry's source type.
+inline SourceType sourceTypeOf(const DonorRecord& donor) { return donor.sourceType; }
 
 /// True when the five years ending lastYear (calendar year) all lie in the year tables.
 bool isPeriodEnd(long lastYear);

@@ -8,29 +8,26 @@
 #include <ctime>
 #include <string>
 
+#include "console_capture.hpp"
 #include "ledger/donor_table.hpp"
 #include "output/message_channel.hpp"
 
 /// An empty donor table, the list name "gifts.txt" and the console captured.
 class DonorTableTest : public ::testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { startAfresh(); }
+  void TearDown() override {
+    resetMessageChannel();
+    resetDonorTable();
+  }
+  /// An empty table and a fresh channel, as at the start of a run: for each case of a table.
+  static void startAfresh() {
     resetMessageChannel();
     resetDonorTable();
     setInputFileName("gifts.txt");
-    testing::internal::CaptureStdout();
-  }
-  void TearDown() override {
-    testing::internal::GetCapturedStdout();
-    resetMessageChannel();
-    resetDonorTable();
   }
   // What was printed since the test began or since the last call.
-  static std::string output() {
-    std::string printed = testing::internal::GetCapturedStdout();
-    testing::internal::CaptureStdout();
-    return printed;
-  }
+  std::string output() { return console.take(); }
   static std::time_t localTime(int year, int month, int day) {
     std::tm broken{};
     broken.tm_year = year - kBaseYear;
@@ -49,6 +46,9 @@ class DonorTableTest : public ::testing::Test {
       ASSERT_EQ(findOrCreateDonor(name, 1), static_cast<int>(i));
     }
   }
+
+ private:
+  ConsoleCapture console;
 };
 
 #endif

@@ -5,7 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <limits>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ledger/magnitude_limit.hpp"
 #include "ledger/source_type.hpp"
@@ -33,10 +37,14 @@ TEST_F(DonorTableTest, VerbosityFourNotesCreationAndLookup) {
 TEST_F(DonorTableTest, BlankNameIsAnInternalFaultAndCreatesNothing) {
   EXPECT_EQ(findOrCreateDonor("", 9), -1);
   EXPECT_EQ(findOrCreateDonor(nullptr, 9), -1);
+  addDonation("", localTime(2020, 1, 15), 500, 10);  // no "table full" error after it
+  addDonation(nullptr, localTime(2020, 1, 15), 500, 11);
   EXPECT_EQ(donorCount, 0u);
   EXPECT_EQ(output(),
             "gifts.txt:9 ? BUG: Donor name must not be blank in findOrCreateDonor\n"
-            "gifts.txt:9 ? BUG: Donor name must not be blank in findOrCreateDonor\n");
+            "gifts.txt:9 ? BUG: Donor name must not be blank in findOrCreateDonor\n"
+            "gifts.txt:10 ? BUG: Donor name must not be blank in findOrCreateDonor\n"
+            "gifts.txt:11 ? BUG: Donor name must not be blank in findOrCreateDonor\n");
   EXPECT_EQ(errorCount, 0);
 }
 
@@ -111,12 +119,50 @@ TEST_F(DonorTableTest, EachNameKeepsOnlyTheYearsItGaveInInYearOrder) {
       addDonation("Many", localTime(year, 3, 1), year - 1999, 4);
     }
   }
+  // More names past the years a record holds, in turn: a run that one leaves as it grows goes
+  // to the next that needs one of its size, beside runs still in use; then enough of them to
+  // move the pool itself, with every year in it.
+  std::vector<std::string> names = { "First", "Second", "Third" };
+  std::vector<std::pair<std::size_t, int>> steps = { { 0, 9 }, { 1, 16 }, { 0, 17 }, { 2, 16 } };
+  for (std::size_t n = 3; n < 303; ++n) {
+    names.push_back("Giver " + std::to_string(n));
+    steps.emplace_back(n, 9);
+  }
+  std::vector<std::map<int, Amount>> expected(names.size());
+  for (const auto& [n, yearsGiven] : steps) {
+    for (int year = 2000; year < 2000 + yearsGiven; ++year) {
+      addDonation(names[n].c_str(), localTime(year, 3, 1), year - 1999 + static_cast<int>(n), 5);
+      expected[n][year - kBaseYear] += year - 1999 + static_cast<int>(n);
+    }
+  }
+  for (std::size_t n = 0; n < names.size(); ++n) {
+    const DonorYears& given = donorTable[3 + n].yearAmounts;
+    ASSERT_EQ(given.count, expected[n].size()) << names[n];
+    std::size_t k = 0;
+    for (const auto& [yearIndex, amount] : expected[n]) {
+      EXPECT_EQ(given.yearAt(k), yearIndex) << names[n];
+      EXPECT_EQ(given.amountAt(k), amount) << names[n] << " " << yearIndex + kBaseYear;
+      ++k;
+    }
+  }
   const DonorYears& many = donorTable[2].yearAmounts;
   ASSERT_EQ(many.count, 40u);
   for (std::size_t k = 0; k < many.count; ++k) {
     EXPECT_EQ(many.yearAt(k), 100 + static_cast<int>(k));
     EXPECT_EQ(many.amountAt(k), 2 * (static_cast<Amount>(k) + 1));
   }
+  // A year booked straight into a name whose years spread past the window.
+  EXPECT_TRUE(addYearAmount(0, 117, 5));
+  EXPECT_TRUE(addYearAmount(0, 117, 5));
+  EXPECT_EQ(smith[117], 10);
+  EXPECT_TRUE(addYearAmount(1, 200, 7));  // far from its one year: the window closes
+  EXPECT_EQ(donorTable[1].yearAmounts[200], 7);
+  EXPECT_EQ(donorTable[1].yearAmounts.windowFrom, kNoYearWindow);
+  // Booking straight into a year checks the entry and the year all the same.
+  EXPECT_FALSE(addYearAmount(306, 120, 5));
+  EXPECT_FALSE(addYearAmount(-1, 120, 5));
+  EXPECT_FALSE(addYearAmount(0, kYearCount, 5));
+  EXPECT_FALSE(addYearAmount(0, -1, 5));
   EXPECT_EQ(output(), "");
 }
 
@@ -131,16 +177,26 @@ TEST_F(DonorTableTest, TypeBindsOnceThenOnlyTheSameTypeIsAccepted) {
       output(),
       "gifts.txt:4 ? ERROR: Changing the source of funding for a name is not allowed on line 4\n");
   EXPECT_FALSE(bindSourceType(7, 5, CHARITY));  // an index not in use binds nothing
+  EXPECT_FALSE(bindSourceType(-1, 6, CHARITY));
 }
 
 TEST_F(DonorTableTest, DonationsBookUnderTheirLocalYear) {
   addDonation("Smith", localTime(2024, 1, 1), 1250, 2);
   addDonation("smith", localTime(2023, 12, 31), -50, 3);
+  // A length the caller counted short: the name is still looked up and kept whole; one past
+  // what is stored: the name is looked up on what is stored.
+  addDonationOfLength("Smithson", 5, localTime(2024, 2, 1), 10, 4);
+  const std::string longName(300, 'x');
+  ASSERT_EQ(findOrCreateDonor(longName.c_str(), 5), 2);
+  addDonationOfLength(longName.c_str(), longName.size(), localTime(2024, 2, 1), 20, 6);
+  EXPECT_EQ(donorTable[2].totalAmount, 20);
   const DonorRecord& smith = donorTable[0];
   EXPECT_EQ(smith.yearAmounts[124], 1250);
   EXPECT_EQ(smith.yearAmounts[123], -50);
   EXPECT_EQ(smith.totalAmount, 1200);
   EXPECT_EQ(smith.sourceType, DONOR);
+  EXPECT_STREQ(donorTable[1].name.data(), "Smithson");
+  EXPECT_EQ(donorTable[1].totalAmount, 10);
   EXPECT_EQ(output(), "");
 }
 
@@ -148,7 +204,13 @@ TEST_F(DonorTableTest, AYearBeyondTheTableKeepsTheAmountInTheTotalOnly) {
   addDonation("Smith", localTime(2156, 3, 1), 700, 6);
   EXPECT_EQ(donorTable[0].totalAmount, 700);
   EXPECT_EQ(donorTable[0].yearAmounts.count, 0u);  // no year holds it
-  EXPECT_EQ(output(), "gifts.txt:6 ? ERROR: Invalid year 256 for donor Smith\n");
+  // A time the platform cannot turn into a year at all.
+  addDonation("Jones", std::numeric_limits<std::time_t>::max(), 300, 7);
+  EXPECT_EQ(donorTable[1].totalAmount, 300);
+  EXPECT_EQ(donorTable[1].yearAmounts.count, 0u);
+  EXPECT_EQ(output(),
+            "gifts.txt:6 ? ERROR: Invalid year 256 for donor Smith\n"
+            "gifts.txt:7 ? ERROR: Invalid year -1 for donor Jones\n");
 }
 
 TEST_F(DonorTableTest, TheLedgerRefusesWhatWouldPassItsMagnitudeBound) {
@@ -164,6 +226,14 @@ TEST_F(DonorTableTest, TheLedgerRefusesWhatWouldPassItsMagnitudeBound) {
   resetDonorTable();
   addDonation("Penny", when, 1, 5);
   EXPECT_EQ(donorTable[0].totalAmount, 1);  // the reset clears the bound's sum too
+  // A single amount past the bound, of either sign, the most negative one included.
+  addDonation("Huge", when, kLedgerMagnitudeLimit + 1, 6);
+  addDonation("Huge", when, std::numeric_limits<Amount>::min(), 7);
+  EXPECT_EQ(donorTable[1].totalAmount, 0);
+  EXPECT_EQ(
+      output(),
+      "gifts.txt:6 ? ERROR: Amount $10000000000000.01 for donor Huge exceeds what the ledger can hold\n"
+      "gifts.txt:7 ? ERROR: Amount -$92233720368547758.08 for donor Huge exceeds what the ledger can hold\n");
 }
 
 TEST_F(DonorTableTest, TableCheckReportsHolesWithTheStage) {
@@ -174,10 +244,13 @@ TEST_F(DonorTableTest, TableCheckReportsHolesWithTheStage) {
   donorTable[0].name.data()[0] = '\0';
   checkDonorTable("years printed");
   findOrCreateDonor("Brown", 3);
+  checkDonorTable(nullptr);
   EXPECT_EQ(output(),
             "? BUG:     Called from years printed\n"
             "? BUG:     entry 0 in the donor table has an empty donor name\n"
-            "gifts.txt:3 ? BUG: Entry 0 in the donor table has an empty donor name\n");
+            "gifts.txt:3 ? BUG: Entry 0 in the donor table has an empty donor name\n"
+            "? BUG:     Called from \n"
+            "? BUG:     entry 0 in the donor table has an empty donor name\n");
 }
 
 TEST_F(DonorTableTest, CreationOverAUsedEntryIsReportedAndGoesOn) {

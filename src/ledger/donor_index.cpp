@@ -1,0 +1,139 @@
+#include "ledger/donor_index.hpp"
+
+#include <cstdlib>
+
+// An index beside the table finds a name without comparing it with each entry: each used slot
+// holds the entry's index plus one and eight more bits of the hash, so that nearly every slot
+// that is not the name's is passed over without reading its record. Four bytes a slot, so that
+// much of the index stays in the processor's caches with a hundred thousand names. It keeps at
+// least twice as many slots as entries, so a lookup stays one or two probes as the table grows.
+// The table stays the record (order, first spelling); every hit is checked against the entry
+// itself. An untrusted index leaves every lookup to the table's scan, which reports the damage.
+DonorIndex donorIndex;
+
+static_assert(kLargestDonorTable < (1u << 24) - 1, "an entry number must fit in a slot");
+
+namespace {
+
+constexpr std::size_t kFirstIndexSlots = 2 * kDonorTableSize;
+
+NameKey nameKey(const char* name) { return keyOfLength(name, strnlen(name, kStoredNameLength)); }
+
+void fileInIndex(const NameKey& key, std::size_t entry) {
+  std::size_t slot = key.hash & donorIndex.mask;
+  while (donorIndex.slots[slot] != 0) {
+    slot = (slot + 1) & donorIndex.mask;
+  }
+  donorIndex.slots[slot] = static_cast<IndexSlot>((entry + 1) * 256) + slotTag(key.hash);
+}
+
+// Room in the index for one more entry, keeping at least half its slots free: a larger index,
+// the entries already indexed filed again. False when no memory was left.
+bool reserveIndexSlot() {
+  const std::size_t slots = donorIndex.mask + 1;
+  if (donorIndex.slots != nullptr && 2 * (donorIndex.indexedCount + 1) <= slots) {
+    return true;
+  }
+  const std::size_t grownSlots = donorIndex.slots == nullptr ? kFirstIndexSlots : 2 * slots;
+  void* grown = std::calloc(grownSlots, sizeof(IndexSlot));
+  if (grown == nullptr) {
+    return false;
+  }
+  std::free(donorIndex.slots);
+  donorIndex.slots = static_cast<IndexSlot*>(grown);
+  donorIndex.mask = grownSlots - 1;
+  for (std::size_t entry = 0; entry < donorIndex.indexedCount; ++entry) {
+    fileInIndex(nameKey(donorTable[entry].name.data()), entry);
+  }
+  return true;
+}
+
+// --- lookups asked for ahead ------------------------------------------------------------------
+// With a hundred thousand names, a lookup waits twice on memory: for the index slot, then for
+// the record it names. The reader hands over the names of the next lines, so that these waits
+// overlap across lines: the slot of a name is fetched at once, and its record kPrefetchLag
+// names later, when the slot has arrived. Only hints to the processor: nothing is read or
+// written that a lookup depends on.
+
+[[gnu::always_inline]] inline void prefetchIndexSlot(std::uint32_t hash) {
+  __builtin_prefetch(donorIndex.slots + (hash & donorIndex.mask));
+}
+
+// Fetches both cache lines of the record the index gives for hash, if any; looks at no more
+// than the first few slots of its cluster. Inlined: the compiler takes a function that only
+// prefetches for one without effect, and drops its calls.
+[[gnu::always_inline]] inline void prefetchIndexedRecord(std::uint32_t hash) {
+  constexpr int kProbes = 4;
+  const IndexSlot tag = slotTag(hash);
+  std::size_t slot = hash & donorIndex.mask;
+  for (int probe = 0; probe < kProbes && donorIndex.slots[slot] != 0; ++probe) {
+    const IndexSlot filed = donorIndex.slots[slot];
+    const std::size_t entry = (filed >> 8) - 1u;
+    if ((filed & 0xffu) == tag && entry < donorTable.capacity) {
+      const char* record = reinterpret_cast<const char*>(&donorTable[entry]);
+      __builtin_prefetch(record);
+      __builtin_prefetch(record + sizeof(DonorRecord) / 2);
+      return;
+    }
+    slot = (slot + 1) & donorIndex.mask;
+  }
+}
+
+}  // namespace
+
+// Compared eight characters at a time, folded, as the key was made.
+bool sameKeyedName(const char* stored, const char* name, std::size_t length) {
+  if (stored[length] != '\0') {
+    return false;
+  }
+  if (length < sizeof(std::uint64_t)) {
+    return foldWord(loadShortWord(stored, length)) == foldWord(loadShortWord(name, length));
+  }
+  for (std::size_t i = 0; i + sizeof(std::uint64_t) < length; i += sizeof(std::uint64_t)) {
+    if (foldWord(loadWord(stored + i)) != foldWord(loadWord(name + i))) {
+      return false;
+    }
+  }
+  const std::size_t last = length - sizeof(std::uint64_t);
+  return foldWord(loadWord(stored + last)) == foldWord(loadWord(name + last));
+}
+
+bool catchUpDonorIndex() {
+  const std::size_t counted = countedDonorEntries();
+  if (donorIndex.indexedCount > counted) {
+    resetDonorIndex();
+  }
+  while (donorIndex.trusted && donorIndex.indexedCount < counted) {
+    if (!reserveIndexSlot()) {
+      donorIndex.trusted = false;
+      break;
+    }
+    const char* name = donorTable[donorIndex.indexedCount].name.data();
+    const NameKey key = nameKey(name);
+    if (name[0] == '\0' || indexedEntry(name, key) >= 0) {
+      donorIndex.trusted = false;
+      break;
+    }
+    fileInIndex(key, donorIndex.indexedCount);
+    ++donorIndex.indexedCount;
+  }
+  return donorIndex.trusted;
+}
+
+void prefetchDonor(const char* name, std::size_t length) {
+  if (donorIndex.slots == nullptr || !donorIndex.trusted) {
+    return;
+  }
+  const std::uint32_t hash =
+      keyOfLength(name, length < kStoredNameLength ? length : kStoredNameLength).hash;
+  prefetchIndexSlot(hash);
+  const std::uint32_t earlier = donorIndex.laggingHashes[donorIndex.nextLaggingHash];
+  donorIndex.laggingHashes[donorIndex.nextLaggingHash] = hash;
+  donorIndex.nextLaggingHash = (donorIndex.nextLaggingHash + 1) % kPrefetchLag;
+  prefetchIndexedRecord(earlier);
+}
+
+void resetDonorIndex() {
+  std::free(donorIndex.slots);
+  donorIndex = DonorIndex{};
+}
