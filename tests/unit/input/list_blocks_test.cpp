@@ -58,9 +58,22 @@ TEST_F(ListBlocksTest, EveryPieceOfALongListIsReadOnce) {
       }
       ++lines;
       const long amount = static_cast<long>(seed >> 20) % 1000 + 1;
-      // Other letter case and blanks after the name: the same donor.
-      content += (donations % 3 == 0 ? "donor " : "Donor ") + std::to_string(donations % names) +
-                 (donations % 5 == 0 ? "  " : "") + "\t1/15/2020\t" + std::to_string(amount) + "\n";
+      // Other letter case, blanks after the name, quotation marks around it: the same donor.
+      const std::string trimmed =
+          (donations % 3 == 0 ? "donor " : "Donor ") + std::to_string(donations % names);
+      const std::string name = trimmed + (donations % 5 == 0 ? "  " : "");
+      if (donations % 7 == 0) {
+        content += "\"" + name + "\"\t1/15/2020\t" + std::to_string(amount) + "\n";
+        warnings += "big.txt:" + std::to_string(lines) +
+                    " % WARNING: Ignoring quotation marks around the name field: '" + trimmed +
+                    "'\n";
+      } else {
+        content += name + "\t1/15/2020\t" + std::to_string(amount) + "\n";
+      }
+      if (donations % 11 == 0) {
+        content += "\t\t\n";  // a blank line of TABs: no name to look ahead at
+        ++lines;
+      }
       ++donations;
       cents += amount * 100;
     }
