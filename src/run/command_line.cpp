@@ -93,7 +93,7 @@ bool isListReadEarlier(std::FILE* file) {
   if (fstat(fileno(file), &current) != 0) {
     return false;
   }
-  for (int i = 1; i < runArguments.current && i < runArguments.count; ++i) {
+  for (int i = 1; i < runArguments.current; ++i) {
     const char* list = listNameAt(i);
     struct stat other {};
     if (list != nullptr && stat(list, &other) == 0 && other.st_dev == current.st_dev &&

@@ -144,6 +144,12 @@ TEST_F(MessageChannelTest, LongFileNameIsCutTo255CharactersAndNoneEmptiesIt) {
   setInputFileName(nullptr);
   beginWarning(4);
   EXPECT_EQ(consoleText(), ":4 % WARNING: ");
+
+  // The place is written without printf; its digits must be those printf would give.
+  setInputFileName("a.txt");
+  message(MessageKind::warning, -1207, "x");
+  message(MessageKind::warning, 9007199254740993L, "y");
+  EXPECT_EQ(consoleText(), "a.txt:-1207 % WARNING: x\na.txt:9007199254740993 % WARNING: y\n");
 }
 
 TEST_F(MessageChannelTest, ComposedTextIsCutTo511Characters) {
