@@ -76,6 +76,14 @@ TEST(HandleArgumentTest, VerbosityOptionsChangeTheLevelOnlyWhenValid) {
   resetMessageChannel();
 }
 
+TEST(HandleArgumentTest, AMissingArgumentIsPassedOver) {
+  resetMessageChannel();
+  ConsoleCapture console;
+  handleArgument(nullptr);
+  EXPECT_EQ(console.take(), "");
+  EXPECT_EQ(errorCount + warningCount + infoCount, 0);
+}
+
 TEST(HandleArgumentTest, RefusedYearsKeepTheLastAcceptedOne) {
   resetMessageChannel();
   resetTotals();
