@@ -81,21 +81,31 @@ bool reserveIndexSlot() {
 
 }  // namespace
 
+namespace {
+
+// Eight characters of a stored name and of a given one alike but for ASCII letter case. Most
+// lines spell a name as it was first written, so the words are folded only when they differ.
+bool sameWord(std::uint64_t stored, std::uint64_t name) {
+  return stored == name || foldWord(stored) == foldWord(name);
+}
+
+}  // namespace
+
 // Compared eight characters at a time, folded, as the key was made.
 bool sameKeyedName(const char* stored, const char* name, std::size_t length) {
   if (stored[length] != '\0') {
     return false;
   }
   if (length < sizeof(std::uint64_t)) {
-    return foldWord(loadShortWord(stored, length)) == foldWord(loadShortWord(name, length));
+    return sameWord(loadShortWord(stored, length), loadShortWord(name, length));
   }
   for (std::size_t i = 0; i + sizeof(std::uint64_t) < length; i += sizeof(std::uint64_t)) {
-    if (foldWord(loadWord(stored + i)) != foldWord(loadWord(name + i))) {
+    if (!sameWord(loadWord(stored + i), loadWord(name + i))) {
       return false;
     }
   }
   const std::size_t last = length - sizeof(std::uint64_t);
-  return foldWord(loadWord(stored + last)) == foldWord(loadWord(name + last));
+  return sameWord(loadWord(stored + last), loadWord(name + last));
 }
 
 bool catchUpDonorIndex() {
