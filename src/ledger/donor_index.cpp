@@ -85,7 +85,7 @@ namespace {
 
 // Eight characters of a stored name and of a given one alike but for ASCII letter case. Most
 // lines spell a name as it was first written, so the words are folded only when they differ.
-bool sameWord(std::uint64_t stored, std::uint64_t name) {
+[[gnu::always_inline]] inline bool sameWord(std::uint64_t stored, std::uint64_t name) {
   return stored == name || foldWord(stored) == foldWord(name);
 }
 
