@@ -152,31 +152,36 @@ const char* readPlainDateOf(const LineScan& scan, const char* second, DateParts&
 // The usual form, whole dollars and one or two digits of cents, is converted on the way into
 // plain; finishDonation judges every other one. False when the field is not for this scan.
 bool readPlainAmount(LineScan& scan, const char* p, PlainAmount& plain) {
-  Field& amount = scan.amount;
+  // The length and the character in locals: a store into the text may alias any field of the
+  // scan, which would make the compiler reload them after every character.
+  char* text = scan.amount.text.data();
+  std::size_t length = 0;
   for (;; ++p) {
-    const AmountClass kind = kAmountClasses[static_cast<unsigned char>(*p)];
+    const char ch = *p;
+    const AmountClass kind = kAmountClasses[static_cast<unsigned char>(ch)];
     if (kind == kNumberChar) {
-      if (amount.length == kFieldMaxLength) {
+      if (length == kFieldMaxLength) {
         return false;
       }
-      amount.text[amount.length++] = *p;
-      plain.take(*p);
+      text[length++] = ch;
+      plain.take(ch);
     } else if (kind != kDroppedChar) {
       if (kind != kFieldEndChar) {
         return false;
       }
       break;
-    } else if (*p == ',' && plain.fractionDigits >= 0) {
+    } else if (ch == ',' && plain.fractionDigits >= 0) {
       plain.plain = false;  // a comma after the point: finishDonation judges it
     }
   }
   // Every character the full scan reads must lie within its limit: the field end, or, when the
   // line ends, the last character (where the full scan sees the field complete).
   const char* lastRead = (*p == '\0') ? p - 1 : p;
-  if (lastRead - scan.text >= kFieldScanLimit || amount.length == 0) {
+  if (lastRead - scan.text >= kFieldScanLimit || length == 0) {
     return false;
   }
-  amount.text[amount.length] = '\0';
+  text[length] = '\0';
+  scan.amount.length = length;
   return true;
 }
 
