@@ -189,23 +189,44 @@ int createDonor(const char* name, long line) {
   return static_cast<int>(used);
 }
 
-// findOrCreateDonor for a name of a known length (at most kStoredNameLength).
-int findOrCreateOfLength(const char* name, std::size_t length, long line) {
-  if (isNameEmpty(name)) {
-    message(MessageKind::bug, line, "Donor name must not be blank in findOrCreateDonor");
-    return -1;
-  }
-  const bool indexHoldsAll = syncDonorIndex() && donorIndex.slots != nullptr;
-  int found = indexHoldsAll ? indexedEntry(name, keyOfLength(name, length)) : -1;
-  if (found < 0) {
-    found = scanForDonor(name, line, indexHoldsAll);
-  }
+void reportFound(int found) {
+  message(MessageKind::plain, 0, "   FOUND donor[%d] '%s'", found,
+          donorTable[static_cast<std::size_t>(found)].name.data());
+}
+
+// The entry of name by the scan, or a new one: a name the index does not hold. Kept out of
+// line, with the messages, so that the lookup through the index stays small where it is inlined.
+[[gnu::noinline]] int findOrCreateUnindexed(const char* name, long line, bool indexHoldsAll) {
+  const int found = scanForDonor(name, line, indexHoldsAll);
   if (found < 0) {
     return createDonor(name, line);
   }
   if (verbosityLevel >= 4) {
-    message(MessageKind::plain, 0, "   FOUND donor[%d] '%s'", found,
-            donorTable[static_cast<std::size_t>(found)].name.data());
+    reportFound(found);
+  }
+  return found;
+}
+
+[[gnu::noinline]] int reportBlankName(long line) {
+  message(MessageKind::bug, line, "Donor name must not be blank in findOrCreateDonor");
+  return -1;
+}
+
+// findOrCreateDonor for a name of a known length (at most kStoredNameLength). Inlined where
+// donations are booked: nearly every line finds its name through the index, and the call would
+// cost a good part of the lookup.
+[[gnu::always_inline]] inline int findOrCreateOfLength(const char* name, std::size_t length,
+                                                       long line) {
+  if (isNameEmpty(name)) {
+    return reportBlankName(line);
+  }
+  const bool indexHoldsAll = syncDonorIndex() && donorIndex.slots != nullptr;
+  const int found = indexHoldsAll ? indexedEntry(name, keyOfLength(name, length)) : -1;
+  if (found < 0) {
+    return findOrCreateUnindexed(name, line, indexHoldsAll);
+  }
+  if (verbosityLevel >= 4) {
+    reportFound(found);
   }
   return found;
 }
