@@ -379,6 +379,14 @@ std::time_t parseDate(const char* text, long line) {
 }
 
 std::time_t dateOfParts(const DateParts& parts, const char* field, long line) {
+  // Nearly every date: a year of four digits in range, on the calendar, converted on an earlier
+  // line. Such a date has no message, so its cached time is all the rules give it.
+  if (parts.year >= kFirstYear && parts.year <= kLastYear && isCalendarDay(parts)) {
+    const std::int32_t* cached = conversionSlot(parts.year, parts.monthIndex, parts.day);
+    if (cached != nullptr && *cached != 0) {
+      return *cached;
+    }
+  }
   bool reported = false;
   return dateOfFields(parts, field, line, reported);
 }
