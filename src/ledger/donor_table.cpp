@@ -134,7 +134,7 @@ bool storeName(DonorRecord& entry, const char* name) {
 // past it, it is passed over, as it would cost a compare with every entry for every new name.
 // An untrusted index leaves every lookup to the scan. Kept apart from the lookup through the
 // index, which runs for nearly every line.
-int scanForDonor(const char* name, long line, bool indexHoldsAll) {
+[[gnu::noinline]] int scanForDonor(const char* name, long line, bool indexHoldsAll) {
   const std::size_t used = countedDonorEntries();
   const bool scan = !indexHoldsAll || used <= kDonorTableSize;
   for (std::size_t i = 0; scan && i < used; ++i) {
@@ -167,7 +167,7 @@ bool makeEntry(std::size_t used, const char* name, long line) {
 
 // Creates the entry of a name the table does not hold, or says why there is none: a full table,
 // or no memory left, which is said as for a full table.
-int createDonor(const char* name, long line) {
+[[gnu::noinline]] int createDonor(const char* name, long line) {
   const std::size_t used = countedDonorEntries();
   const bool full = used >= donorTable.limit;
   if (full || !makeEntry(used, name, line)) {
@@ -189,22 +189,9 @@ int createDonor(const char* name, long line) {
   return static_cast<int>(used);
 }
 
-void reportFound(int found) {
+[[gnu::noinline]] void reportFound(int found) {
   message(MessageKind::plain, 0, "   FOUND donor[%d] '%s'", found,
           donorTable[static_cast<std::size_t>(found)].name.data());
-}
-
-// The entry of name by the scan, or a new one: a name the index does not hold. Kept out of
-// line, with the messages, so that the lookup through the index stays small where it is inlined.
-[[gnu::noinline]] int findOrCreateUnindexed(const char* name, long line, bool indexHoldsAll) {
-  const int found = scanForDonor(name, line, indexHoldsAll);
-  if (found < 0) {
-    return createDonor(name, line);
-  }
-  if (verbosityLevel >= 4) {
-    reportFound(found);
-  }
-  return found;
 }
 
 [[gnu::noinline]] int reportBlankName(long line) {
@@ -214,16 +201,19 @@ void reportFound(int found) {
 
 // findOrCreateDonor for a name of a known length (at most kStoredNameLength). Inlined where
 // donations are booked: nearly every line finds its name through the index, and the call would
-// cost a good part of the lookup.
+// cost a good part of the lookup. The scan, the creation and the messages stay out of line.
 [[gnu::always_inline]] inline int findOrCreateOfLength(const char* name, std::size_t length,
                                                        long line) {
   if (isNameEmpty(name)) {
     return reportBlankName(line);
   }
   const bool indexHoldsAll = syncDonorIndex() && donorIndex.slots != nullptr;
-  const int found = indexHoldsAll ? indexedEntry(name, keyOfLength(name, length)) : -1;
+  int found = indexHoldsAll ? indexedEntry(name, keyOfLength(name, length)) : -1;
   if (found < 0) {
-    return findOrCreateUnindexed(name, line, indexHoldsAll);
+    found = scanForDonor(name, line, indexHoldsAll);
+    if (found < 0) {
+      return createDonor(name, line);
+    }
   }
   if (verbosityLevel >= 4) {
     reportFound(found);
