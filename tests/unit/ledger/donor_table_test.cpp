@@ -163,6 +163,16 @@ TEST_F(DonorTableTest, EachNameKeepsOnlyTheYearsItGaveInInYearOrder) {
   EXPECT_FALSE(addYearAmount(-1, 120, 5));
   EXPECT_FALSE(addYearAmount(0, kYearCount, 5));
   EXPECT_FALSE(addYearAmount(0, -1, 5));
+  // Years with a gap inside the window, given again: not where a donor of every year keeps them.
+  for (const int year : { 2019, 2021, 2022, 2021, 2022, 2019 }) {
+    addDonation("Gaps", localTime(year, 3, 1), year, 6);
+  }
+  const DonorYears& gaps =
+      donorTable[static_cast<std::size_t>(findOrCreateDonor("Gaps", 7))].yearAmounts;
+  ASSERT_EQ(gaps.count, 3u);
+  EXPECT_EQ(gaps[119], 2 * 2019);
+  EXPECT_EQ(gaps[121], 2 * 2021);
+  EXPECT_EQ(gaps[122], 2 * 2022);
   EXPECT_EQ(output(), "");
 }
 
