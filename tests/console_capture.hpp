@@ -8,6 +8,22 @@
 
 #include "output/message_channel.hpp"
 
+// What was written to a scratch stream since the last call; the stream is emptied for the next.
+inline std::string takeWritten(std::FILE* stream) {
+  std::string text;
+  if (stream == nullptr) {
+    return text;
+  }
+  std::fflush(stream);
+  std::rewind(stream);
+  for (int ch = std::fgetc(stream); ch != EOF; ch = std::fgetc(stream)) {
+    text.push_back(static_cast<char>(ch));
+  }
+  std::rewind(stream);
+  [[maybe_unused]] const int emptied = ftruncate(fileno(stream), 0);
+  return text;
+}
+
 // Holds what the program writes to the console while it lives, through the channel's sink.
 class ConsoleCapture {
  public:
@@ -22,20 +38,7 @@ class ConsoleCapture {
   ConsoleCapture& operator=(const ConsoleCapture&) = delete;
 
   // What was written since the last call; the capture starts empty again.
-  std::string take() {
-    std::string text;
-    if (file_ == nullptr) {
-      return text;
-    }
-    std::fflush(file_);
-    std::rewind(file_);
-    for (int ch = std::fgetc(file_); ch != EOF; ch = std::fgetc(file_)) {
-      text.push_back(static_cast<char>(ch));
-    }
-    std::rewind(file_);
-    [[maybe_unused]] const int emptied = ftruncate(fileno(file_), 0);
-    return text;
-  }
+  std::string take() { return takeWritten(file_); }
 
  private:
   std::FILE* file_;

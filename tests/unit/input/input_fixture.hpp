@@ -2,11 +2,11 @@
 #define QUORVA_TESTS_UNIT_INPUT_INPUT_FIXTURE_HPP
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <string>
 
+#include "console_capture.hpp"
 #include "input/date_parser.hpp"
 #include "input/list_reader.hpp"
 #include "ledger/donor_table.hpp"
@@ -16,15 +16,8 @@
 /// the console written to a scratch file that printed() reads.
 class InputTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    console = std::tmpfile();
-    ASSERT_NE(console, nullptr);
-    setConsoleSink(console);
-    resetInput();
-  }
+  void SetUp() override { resetInput(); }
   void TearDown() override {
-    setConsoleSink(nullptr);
-    std::fclose(console);
     resetMessageChannel();
     resetDonorTable();
     resetDateCache();
@@ -38,17 +31,7 @@ class InputTest : public ::testing::Test {
     setInputFileName(listName);
   }
   /// What the console received since the last call; the scratch file is emptied for the next.
-  std::string printed() {
-    std::fflush(console);
-    std::rewind(console);
-    std::string text;
-    for (int ch = std::fgetc(console); ch != EOF; ch = std::fgetc(console)) {
-      text.push_back(static_cast<char>(ch));
-    }
-    std::rewind(console);
-    [[maybe_unused]] const int cleared = ftruncate(fileno(console), 0);
-    return text;
-  }
+  std::string printed() { return console.take(); }
   /// Reads a list with the given content and returns what the reading printed.
   std::string read(const std::string& content) {
     std::FILE* file = std::tmpfile();
@@ -67,7 +50,7 @@ class InputTest : public ::testing::Test {
     }
     return sum;
   }
-  std::FILE* console = nullptr;
+  ConsoleCapture console;
 };
 
 #endif

@@ -1,10 +1,11 @@
 #include "output/message_channel.hpp"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <string>
+
+#include "console_capture.hpp"
 
 namespace {
 
@@ -15,34 +16,17 @@ class MessageChannelTest : public ::testing::Test {
     resetMessageChannel();
     reportFile = nullptr;
     scratch = std::tmpfile();
-    console = std::tmpfile();
     ASSERT_NE(scratch, nullptr);
-    ASSERT_NE(console, nullptr);
-    setConsoleSink(console);
   }
   void TearDown() override {
     reportFile = nullptr;
-    setConsoleSink(nullptr);
     std::fclose(scratch);
-    std::fclose(console);
     resetMessageChannel();
   }
-  // What a stream holds since the last call; the stream is emptied for the next.
-  static std::string takeText(std::FILE* stream) {
-    std::fflush(stream);
-    std::rewind(stream);
-    std::string text;
-    for (int ch = std::fgetc(stream); ch != EOF; ch = std::fgetc(stream)) {
-      text.push_back(static_cast<char>(ch));
-    }
-    std::rewind(stream);
-    [[maybe_unused]] const int cleared = ftruncate(fileno(stream), 0);
-    return text;
-  }
-  std::string scratchText() { return takeText(scratch); }
-  std::string consoleText() { return takeText(console); }
+  std::string scratchText() { return takeWritten(scratch); }
+  std::string consoleText() { return console.take(); }
   std::FILE* scratch = nullptr;
-  std::FILE* console = nullptr;
+  ConsoleCapture console;
 };
 
 TEST_F(MessageChannelTest, CodesOutsideTheKindsHaveNoPrefix) {

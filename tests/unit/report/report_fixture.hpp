@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "console_capture.hpp"
 #include "ledger/donor_table.hpp"
 #include "ledger/source_type.hpp"
 #include "ledger/totals.hpp"
@@ -16,19 +16,7 @@
 /// and verbosity 0, with the console written to a temporary file that capture reads back.
 class ReportTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    console = std::tmpfile();
-    ASSERT_NE(console, nullptr);
-    setConsoleSink(console);
-    resetLedger();
-  }
-
-  void TearDown() override {
-    setConsoleSink(nullptr);
-    if (console != nullptr) {
-      std::fclose(console);
-    }
-  }
+  void SetUp() override { resetLedger(); }
 
   /// An empty ledger and a fresh channel, as at the start of a run: for each case of a table.
   static void resetLedger() {
@@ -55,21 +43,13 @@ class ReportTest : public ::testing::Test {
   /// What a section printed to the console (no report file is open in these tests).
   template <typename Section>
   std::string capture(Section section) {
-    std::fflush(console);
-    const long start = std::ftell(console);
+    console.take();
     section();
-    std::fflush(console);
-    std::fseek(console, start, SEEK_SET);
-    std::string text;
-    for (int c = std::fgetc(console); c != EOF; c = std::fgetc(console)) {
-      text += static_cast<char>(c);
-    }
-    std::fseek(console, 0, SEEK_END);  // a stream that was read must be positioned before a write
-    return text;
+    return console.take();
   }
 
  private:
-  std::FILE* console = nullptr;
+  ConsoleCapture console;
 };
 
 #endif
