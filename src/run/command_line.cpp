@@ -86,40 +86,31 @@ const char* listNameAt(int index) {
   return argument != nullptr ? listNameOf(argument) : nullptr;
 }
 
-// Whether an argument before the current one named the file now open as a list. That one was
-// read (it opened then as this one opens now), or was itself refused as a repeat of one read.
-bool isListReadEarlier(std::FILE* file) {
-  struct stat current {};
-  if (fstat(fileno(file), &current) != 0) {
-    return false;
-  }
-  for (int i = 1; i < runArguments.current; ++i) {
+// Whether a list named by the arguments before index end is the file of status.
+bool isListBefore(int end, const struct stat& status) {
+  for (int i = 1; i < end; ++i) {
     const char* list = listNameAt(i);
     struct stat other {};
-    if (list != nullptr && stat(list, &other) == 0 && other.st_dev == current.st_dev &&
-        other.st_ino == current.st_ino) {
+    if (list != nullptr && stat(list, &other) == 0 && other.st_dev == status.st_dev &&
+        other.st_ino == status.st_ino) {
       return true;
     }
   }
   return false;
 }
 
+// Whether an argument before the current one named the file now open as a list. That one was
+// read (it opened then as this one opens now), or was itself refused as a repeat of one read.
+bool isListReadEarlier(std::FILE* file) {
+  struct stat current {};
+  return fstat(fileno(file), &current) == 0 && isListBefore(runArguments.current, current);
+}
+
 // Opening a report file empties it: a donation list named as the report file by mistake would be
-// erased, before it is read or after.
+// erased, before it is read or after. A file that does not exist yet is no list.
 bool isListOfThisRun(const char* name) {
   struct stat report {};
-  if (stat(name, &report) != 0) {
-    return false;  // a file that does not exist yet is no list
-  }
-  for (int i = 1; i < runArguments.count; ++i) {
-    const char* list = listNameAt(i);
-    struct stat other {};
-    if (list != nullptr && stat(list, &other) == 0 && other.st_dev == report.st_dev &&
-        other.st_ino == report.st_ino) {
-      return true;
-    }
-  }
-  return false;
+  return stat(name, &report) == 0 && isListBefore(runArguments.count, report);
 }
 
 // A list or report file that cannot be used, or a refused -r year, is an error rather than an
