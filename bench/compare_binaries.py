@@ -5,10 +5,10 @@ Meant for changes that must not alter behaviour (speed work): the lists hold eve
 the grammar knows and many it refuses (bad and carried-over dates, dates around daylight saving
 changes at midnight, amounts in every form, quotation marks, long and cut lines, NUL bytes, CR
 LF ends, a full donor table, names in other letter case), and each is run under several time
-zones and option sets. Standard output, the exit status and the report file must be byte-for-byte
-the same.
+zones and option sets. Standard output, the exit status and the report file (with --worksheets
+also both forms of the worksheet) must be byte-for-byte the same.
 
-    compare_binaries.py REFERENCE_BINARY NEW_BINARY [--lists 40] [--seed 1]
+    compare_binaries.py REFERENCE_BINARY NEW_BINARY [--lists 40] [--seed 1] [--worksheets]
 """
 
 import argparse
@@ -147,14 +147,21 @@ def make_list(rng, distinct, nul=True):
     return text.encode("latin-1")
 
 
+# Every file a run may write: the report and the two forms of the worksheet.
+WRITTEN = ["report.txt", "sheet.csv", "sheet.html"]
+
+
 def run(binary, args, zone, folder):
-    report = os.path.join(folder, "report.txt")
-    if os.path.exists(report):
-        os.remove(report)
+    for name in WRITTEN:
+        if os.path.exists(os.path.join(folder, name)):
+            os.remove(os.path.join(folder, name))
     env = {"TZ": zone, "LC_ALL": "C", "PATH": "/usr/bin:/bin"}
     done = subprocess.run([binary] + args, cwd=folder, env=env, stdout=subprocess.PIPE,
                           stderr=subprocess.PIPE, timeout=120, check=False)
-    written = open(report, "rb").read() if os.path.exists(report) else None
+    written = []
+    for name in WRITTEN:
+        path = os.path.join(folder, name)
+        written.append(open(path, "rb").read() if os.path.exists(path) else None)
     return done.returncode, done.stdout, done.stderr, written
 
 
@@ -164,6 +171,9 @@ def main():
     parser.add_argument("candidate")
     parser.add_argument("--lists", type=int, default=40)
     parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--worksheets", action="store_true",
+                        help="also run with -w= and compare the worksheets (both binaries "
+                             "must know -w=)")
     parser.add_argument("--no-nul", action="store_true",
                         help="no NUL bytes in the lists (for a reference that cuts lines at one)")
     args = parser.parse_args()
@@ -181,6 +191,10 @@ def main():
                 out.write(make_list(rng, distinct, not args.no_nul))
             option_sets = [["a.txt"], ["-d=4", "a.txt", "b.txt"],
                            ["-o=report.txt", "-d=3", "-r=2016", "a.txt", "-i=b.txt"]]
+            if args.worksheets:
+                option_sets += [["-w=sheet.csv", "-d=2", "a.txt", "b.txt"],
+                                ["-w=sheet.html", "-o=report.txt", "-r=%d" % rng.choice(
+                                    [2014, 2018, 2020, 2024]), "a.txt"]]
             for zone in rng.sample(ZONES, 3):
                 for options in option_sets:
                     runs += 1
