@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "ledger/totals.hpp"
+#include "ledger/form_year_row.hpp"
 
 namespace {
 
