@@ -10,6 +10,11 @@
 #   expected.status  exit status (0 when absent)
 #   expected.report  exact content of report.txt written by the run (optional)
 #   expected.file.N  exact content of the file N written by the run (optional)
+#
+# With UPDATE_GOLDEN=1 the run's own output is written beside the expected files for review
+# (actual.out, actual.status, actual.report, actual.file.N; ignored by git), and a missing
+# expected.out is written from it. The case still fails until a person has read the new files
+# and made them the expected ones: an expectation is never taken on trust from the program.
 set -u
 binary=$1
 case_dir=$2
@@ -45,9 +50,26 @@ if [ "$status" != "$expected_status" ]; then
   failed=1
 fi
 
+if [ "${UPDATE_GOLDEN:-0}" = 1 ]; then
+  cp actual.out "$case_dir/actual.out"
+  echo "$status" > "$case_dir/actual.status"
+  [ -f report.txt ] && cp report.txt "$case_dir/actual.report"
+  for f in expected.file.*; do
+    [ -f "$f" ] && [ -f "${f#expected.file.}" ] && cp "${f#expected.file.}" "$case_dir/actual.file.${f#expected.file.}"
+  done
+  if [ ! -f expected.out ]; then
+    cp actual.out "$case_dir/expected.out"
+    echo "golden/$name: expected.out was missing; written from this run for review"
+    failed=1
+  fi
+fi
+
 compare() {  # expected-file actual-file label
   if [ ! -f "$2" ]; then
     echo "golden/$name: $3 was not written"
+    failed=1
+  elif [ ! -f "$1" ]; then
+    echo "golden/$name: $1 is missing"
     failed=1
   elif ! cmp -s "$1" "$2"; then
     echo "golden/$name: $3 differs (--- expected, +++ actual):"
