@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ledger/donor_table.hpp"
+#include "ledger/schedule_a_figures.hpp"
 #include "output/message_channel.hpp"
 #include "report/worksheet.hpp"
 
@@ -60,7 +62,7 @@ bool setWorksheetFile(const char* name, bool isList) {
   return true;
 }
 
-void writeWorksheetFile() {
+void writeWorksheetFile(const ScheduleAFigures& figures, const DonorTable& donors) {
   if (worksheetName == nullptr) {
     return;
   }
@@ -81,7 +83,7 @@ void writeWorksheetFile() {
     reportWriteFailure();
     return;
   }
-  bool written = writeWorksheet(file, worksheetForm);
+  bool written = writeWorksheet(file, worksheetForm, figures, donors);
   if (std::fflush(file) != 0) {
     written = false;
   }
