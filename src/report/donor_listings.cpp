@@ -13,7 +13,19 @@
 
 namespace {
 
-long calendarYear(std::size_t yearIndex) { return static_cast<long>(yearIndex) + kBaseYear; }
+// One line per year the donor gave in, with its share of the year's total; a year whose amounts
+// cancel out is no year of giving. indent: the blanks after the "!".
+void printYearsOf(const DonorRecord& donor, const LedgerTotals& totals, int indent) {
+  for (std::size_t k = 0; k < donor.yearAmounts.count; ++k) {
+    const Amount amount = donor.yearAmounts.amountAt(k);
+    if (amount == 0) {
+      continue;
+    }
+    const auto y = static_cast<std::size_t>(donor.yearAmounts.yearAt(k));
+    reportText("!%*s%ld %s %s\n", indent, "", static_cast<long>(y) + kBaseYear,
+               formatPercent(amount, totals.yearTotals[y], 8).text, formatMoney(amount, 12).text);
+  }
+}
 
 }  // namespace
 
@@ -34,15 +46,7 @@ void printExcludedGivers(const DonorTable& donors, const LedgerTotals& totals,
                sourceTypeName(sourceTypeOf(donor)),
                formatPercent(donor.totalAmount, totals.grandTotal, 0).text,
                formatMoney(donor.totalAmount, 12).text);
-    for (std::size_t k = 0; k < donor.yearAmounts.count; ++k) {
-      const Amount amount = donor.yearAmounts.amountAt(k);
-      if (amount == 0) {
-        continue;
-      }
-      const auto y = static_cast<std::size_t>(donor.yearAmounts.yearAt(k));
-      reportText("!      %ld %s %s\n", calendarYear(y),
-                 formatPercent(amount, totals.yearTotals[y], 8).text, formatMoney(amount, 12).text);
-    }
+    printYearsOf(donor, totals, 6);
     sum += donor.totalAmount;
   }
   reportText("!  All officers gave: %s\n", formatMoney(sum, 0).text);
@@ -70,16 +74,7 @@ void printDonors(const DonorTable& donors, const LedgerTotals& totals,
       }
     }
     if (options.verbosity >= 2) {
-      for (std::size_t k = 0; k < donor.yearAmounts.count; ++k) {
-        const Amount amount = donor.yearAmounts.amountAt(k);
-        if (amount == 0) {
-          continue;
-        }
-        const auto y = static_cast<std::size_t>(donor.yearAmounts.yearAt(k));
-        reportText("!     %ld %s %s\n", calendarYear(y),
-                   formatPercent(amount, totals.yearTotals[y], 8).text,
-                   formatMoney(amount, 12).text);
-      }
+      printYearsOf(donor, totals, 5);
     }
   }
 }
