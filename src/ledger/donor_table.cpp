@@ -281,10 +281,13 @@ void bookDonation(DonorRecord& entry, int yearIndex, Amount amount, const char* 
 
 }  // namespace
 
+std::size_t usedDonorEntries() { return usedEntriesOf(donorTable); }
+
 // Walks stop at the first unused entry: the table guarantees nothing after it is in use.
-std::size_t usedDonorEntries() {
+std::size_t usedEntriesOf(const DonorTable& table) {
+  const std::size_t counted = table.count < table.capacity ? table.count : table.capacity;
   std::size_t count = 0;
-  while (isDonorEntryInUse(count)) {
+  while (count < counted && table[count].name[0] != '\0') {
     ++count;
   }
   return count;

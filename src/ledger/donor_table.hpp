@@ -105,6 +105,8 @@ inline bool isDonorEntryInUse(std::size_t index) {
 
 /// Number of entries every walk over the table visits: those before the first entry not in use.
 std::size_t usedDonorEntries();
+/// usedDonorEntries of the given table.
+std::size_t usedEntriesOf(const DonorTable& table);
 
 /// Sets how many names the table holds, for the names created from now on; false (size
 /// unchanged) unless size is kDonorTableSize to kLargestDonorTable.

@@ -2,8 +2,9 @@
 
 #include <cstddef>
 
-#include "ledger/donor_table.hpp"
+#include "ledger/form_year_row.hpp"
 #include "ledger/totals.hpp"
+#include "ledger/year_amounts.hpp"
 #include "output/amount.hpp"
 #include "output/message_channel.hpp"
 #include "output/money_format.hpp"
@@ -15,7 +16,7 @@ constexpr Amount kEarlyYearAmount = 5000000;
 constexpr long kEarlyYearCount = 3;
 
 // One year's line; each of the first three years says how it stands against $50K.
-void printYearLine(long index, Amount total, bool earlyYear) {
+void printYearLine(long index, Amount total, Amount grandTotal, bool earlyYear) {
   const long year = index + kBaseYear;
   const FieldText share = formatPercent(total, grandTotal, 10);
   const FieldText amount = formatMoney(total, 12);
@@ -32,7 +33,7 @@ void printYearLine(long index, Amount total, bool earlyYear) {
 
 }  // namespace
 
-void printDonationsByYear() {
+void printDonationsByYear(const LedgerTotals& totals) {
   writeReport("! Donations by year\n");
   writeReport("!           Percent of all years\n");
   writeReport("!            !        Total for year\n");
@@ -40,8 +41,8 @@ void printDonationsByYear() {
   writeReport("!            !         !           !\n");
 
   long firstIndex = -1;
-  for (std::size_t y = 0; y < yearTotals.size(); ++y) {
-    const Amount total = yearTotals[y];
+  for (std::size_t y = 0; y < totals.yearTotals.size(); ++y) {
+    const Amount total = totals.yearTotals[y];
     if (total == 0) {
       continue;
     }
@@ -49,21 +50,21 @@ void printDonationsByYear() {
     if (firstIndex == -1) {
       firstIndex = index;
     }
-    printYearLine(index, total, index < firstIndex + kEarlyYearCount);
+    printYearLine(index, total, totals.grandTotal, index < firstIndex + kEarlyYearCount);
   }
 
   writeReport("!\n");
-  reportText("! Total of all years %s\n", formatMoney(grandTotal, 0).text);
+  reportText("! Total of all years %s\n", formatMoney(totals.grandTotal, 0).text);
 }
 
-void printContributionSummary() {
+void printContributionSummary(const LedgerTotals& totals) {
   writeReport("! CONTRIBUTION SUMMARY\n");
   writeReport("!\n");
   writeReport("! Year     this year        last 5 years          Sum of only the form 990 years\n");
 
-  const long newest = latestFormYear - kBaseYear;
+  const long newest = totals.latestFormYear - kBaseYear;
   if (newest >= kYearCount) {
-    message(MessageKind::error, 0, "%ld is too large for table of years", latestFormYear);
+    message(MessageKind::error, 0, "%ld is too large for table of years", totals.latestFormYear);
     return;
   }
 
@@ -72,12 +73,12 @@ void printContributionSummary() {
     // Index 0 and below add nothing to the five-year sum.
     Amount fiveYearSum = 0;
     for (long k = i; k > i - kFormYears && k > 0; --k) {
-      fiveYearSum += yearTotals[static_cast<std::size_t>(k)];
+      fiveYearSum += totals.yearTotals[static_cast<std::size_t>(k)];
     }
     const std::size_t at = static_cast<std::size_t>(i);
     reportText("! %ld  %s        %s        %s\n", i + kBaseYear,
-               formatMoney(yearTotals[at], 12).text, formatMoney(fiveYearSum, 12).text,
-               formatMoney(cumulativeTotals[at], 12).text);
+               formatMoney(totals.yearTotals[at], 12).text, formatMoney(fiveYearSum, 12).text,
+               formatMoney(totals.cumulativeTotals[at], 12).text);
   }
   writeReport("!\n");
 }

@@ -3,151 +3,112 @@
 #include <cstddef>
 
 #include "ledger/donor_table.hpp"
+#include "ledger/form_year_row.hpp"
+#include "ledger/schedule_a_figures.hpp"
 #include "ledger/source_type.hpp"
 #include "ledger/totals.hpp"
+#include "ledger/year_amounts.hpp"
 #include "output/amount.hpp"
 #include "output/message_channel.hpp"
 #include "output/money_format.hpp"
-
-namespace {
-
-Amount gifts(const FormYearRow& row) { return row.gifts; }
-Amount taxRevenues(const FormYearRow& row) { return row.taxRevenues; }
-Amount governmentServices(const FormYearRow& row) { return row.governmentServices; }
-Amount admissionsAndSales(const FormYearRow& row) { return row.admissionsAndSales; }
-Amount relatedBusiness(const FormYearRow& row) { return row.relatedBusiness; }
-Amount investmentIncome(const FormYearRow& row) { return row.investmentIncome; }
-Amount unrelatedIncome(const FormYearRow& row) { return row.unrelatedIncome; }
-Amount oldBusinessIncome(const FormYearRow& row) { return row.oldBusinessIncome; }
-Amount otherIncome(const FormYearRow& row) { return row.otherIncome; }
-
-Amount partTwoLine4(const FormYearRow& row) { return row.partIITotal; }
-Amount partTwoLine5(const FormYearRow& row) { return row.twoPercentExcess; }
-Amount partTwoLine6(const FormYearRow& row) { return row.partIITotal - row.twoPercentExcess; }
-Amount partTwoLine7(const FormYearRow& row) { return row.partIILine7; }
-// The form's line 9 takes net income from every unrelated business activity, whether or not it
-// is regularly carried on: businesses acquired before July 1975 included.
-Amount partTwoLine9(const FormYearRow& row) { return row.unrelatedIncome + row.oldBusinessIncome; }
-Amount partTwoLine11(const FormYearRow& row) {
-  return row.partIITotal + row.investmentIncome + partTwoLine9(row) + row.otherIncome;
-}
-
-// Receipts from related activities: what Part III has on its lines 2 and 3.
-Amount partTwoLine12(const FormYearRow& row) {
-  return row.admissionsAndSales + row.relatedBusiness;
-}
-
-Amount partThreeLine6(const FormYearRow& row) { return row.partIIITotal; }
-Amount partThreeLine7a(const FormYearRow& row) { return row.disqualifiedGifts; }
-Amount partThreeLine7b(const FormYearRow& row) { return row.largeNonDonations; }
-Amount partThreeLine7c(const FormYearRow& row) { return row.notPublicSum; }
-Amount partThreeLine8(const FormYearRow& row) { return row.partIIITotal - row.notPublicSum; }
-Amount partThreeLine9(const FormYearRow& row) { return row.partIIILine9; }
-Amount partThreeLine10c(const FormYearRow& row) { return row.investmentAndUnrelated; }
-Amount partThreeLine13(const FormYearRow& row) { return row.totalSupport; }
-
-}  // namespace
+#include "report/report_options.hpp"
 
 // clang-format off
 const std::array<ScheduleLine, 12> kPartTwoLines = { {
-  { "1", "Gifts, grants, contributions, and membership fees received", true, gifts,
+  { "1", "Gifts, grants, contributions, and membership fees received", true, &FormYearRow::gifts,
     { "!            Part II line 1 column", "", Shown::ifNonZero }, false,
     { "!       Part II line  1 column f", "", Shown::always } },
-  { "2", "Tax revenues levied for the organization's benefit", true, taxRevenues,
+  { "2", "Tax revenues levied for the organization's benefit", true, &FormYearRow::taxRevenues,
     { "!            Part II line 2 column", "", Shown::ifNonZero }, false,
     { "!       Part II line  2 column f", "", Shown::ifNonZero } },
-  { "3", "Services or facilities furnished free by a governmental unit", true, governmentServices,
+  { "3", "Services or facilities furnished free by a governmental unit", true, &FormYearRow::governmentServices,
     { "!            Part II line 3 column", "", Shown::ifNonZero }, false,
     { "!       Part II line  3 column f", "", Shown::ifNonZero } },
-  { "4", "Total (lines 1 through 3)", true, partTwoLine4,
+  { "4", "Total (lines 1 through 3)", true, &FormYearRow::partIITotal,
     { "!            Part II line 4 column", "", Shown::always }, false,
     { "!       Part II line  4 column f", "", Shown::always } },
-  { "5", "Contributions of each person over 2% of line 11 column (f)", false, partTwoLine5,
+  { "5", "Contributions of each person over 2% of line 11 column (f)", false, &FormYearRow::twoPercentExcess,
     { nullptr, "", Shown::never }, false,
     { "!       Part II line  5 column f", " (exceeds 2 percent)", Shown::ifNonZero } },
-  { "6", "Public support (line 4 minus line 5)", false, partTwoLine6,
+  { "6", "Public support (line 4 minus line 5)", false, &FormYearRow::partIIPublicSupport,
     { nullptr, "", Shown::never }, false,
     { "!       Part II line  6 column f", " (public support)", Shown::always } },
-  { "7", "Amounts from line 4", true, partTwoLine7,
+  { "7", "Amounts from line 4", true, &FormYearRow::partIILine7,
     { "!            Part II line 7 column", " (from line 4)", Shown::ifNonZero }, false,
     { "!       Part II line  7 column f", " (from line 4)", Shown::always } },
-  { "8", "Interest, dividends, rents, royalties and similar income", true, investmentIncome,
+  { "8", "Interest, dividends, rents, royalties and similar income", true, &FormYearRow::investmentIncome,
     { "!            Part II line 8 column", "", Shown::ifNonZero }, true,
     { "!            Part II line  8 column f", "", Shown::ifNonZero } },
-  { "9", "Net income from unrelated business activities", true, partTwoLine9,
+  { "9", "Net income from unrelated business activities", true, &FormYearRow::partIILine9,
     { "!            Part II line 9 column", "", Shown::ifNonZero }, true,
     { "!            Part II line  9 column f", "", Shown::ifNonZero } },
-  { "10", "Other income", true, otherIncome,
+  { "10", "Other income", true, &FormYearRow::otherIncome,
     { "!            Part II line 10 column", "", Shown::ifNonZero }, true,
     { "!            Part II line 10 column f", "", Shown::ifNonZero } },
-  { "11", "Total support (lines 7 through 10)", true, partTwoLine11,
+  { "11", "Total support (lines 7 through 10)", true, &FormYearRow::partIITotalSupport,
     { nullptr, "", Shown::never }, false,
     { "!       Part II line 11 column f", " (total support)", Shown::always } },
-  { "12", "Gross receipts from related activities", false, partTwoLine12,
+  { "12", "Gross receipts from related activities", false, &FormYearRow::partIIRelatedReceipts,
     { nullptr, "", Shown::never }, false,
     { nullptr, "", Shown::never } },
 } };
 
 const std::array<ScheduleLine, 17> kPartThreeLines = { {
-  { "1", "Gifts, grants, contributions, and membership fees received", true, gifts,
+  { "1", "Gifts, grants, contributions, and membership fees received", true, &FormYearRow::gifts,
     { "!           Part III line  1 column", "", Shown::always }, false,
     { "!       Part III line  1 column f", " (Gifts, Grants etc.)", Shown::always } },
-  { "2", "Admissions, merchandise, services, facilities (related activities)", true, admissionsAndSales,
+  { "2", "Admissions, merchandise, services, facilities (related activities)", true, &FormYearRow::admissionsAndSales,
     { "!           Part III line  2 column", "", Shown::ifNonZero }, false,
     { "!       Part III line  2 column f", " (Admissions and Sales)", Shown::ifNonZero } },
-  { "3", "Receipts from activities not an unrelated trade or business", true, relatedBusiness,
+  { "3", "Receipts from activities not an unrelated trade or business", true, &FormYearRow::relatedBusiness,
     { "!           Part III line  3 column", "", Shown::ifNonZero }, false,
     { "!       Part III line  3 column f", " (Related Business)", Shown::ifNonZero } },
-  { "4", "Tax revenues levied for the organization's benefit", true, taxRevenues,
+  { "4", "Tax revenues levied for the organization's benefit", true, &FormYearRow::taxRevenues,
     { "!           Part III line  4 column", "", Shown::ifNonZero }, false,
     { "!       Part III line  4 column f", " (Tax revenues)", Shown::ifNonZero } },
-  { "5", "Services or facilities furnished free by a governmental unit", true, governmentServices,
+  { "5", "Services or facilities furnished free by a governmental unit", true, &FormYearRow::governmentServices,
     { "!           Part III line  5 column", "", Shown::ifNonZero }, false,
     { "!       Part III line  5 column f", " (Government Services)", Shown::ifNonZero } },
-  { "6", "Total (lines 1 through 5)", true, partThreeLine6,
+  { "6", "Total (lines 1 through 5)", true, &FormYearRow::partIIITotal,
     { "!           Part III line  6 column", "", Shown::ifNonZero }, false,
     { "!       Part III line  6 column f", " (Total Support)", Shown::ifNonZero } },
-  { "7a", "Amounts on lines 1 to 3 from disqualified persons", true, partThreeLine7a,
+  { "7a", "Amounts on lines 1 to 3 from disqualified persons", true, &FormYearRow::disqualifiedGifts,
     { "!           Part III line 7a column", "", Shown::ifNonZero }, false,
     { "!       Part III line 7a column f", " (Officer disqualified)", Shown::ifNonZero } },
-  { "7b", "Lines 2 and 3 from others over the greater of $5,000 or 1% of line 13", true, partThreeLine7b,
+  { "7b", "Lines 2 and 3 from others over the greater of $5,000 or 1% of line 13", true, &FormYearRow::largeNonDonations,
     { "!           Part III line 7b column", "", Shown::ifNonZero }, false,
     { "!       Part III line 7b column f", " (large non-donation)", Shown::ifNonZero } },
-  { "7c", "Add lines 7a and 7b", true, partThreeLine7c,
+  { "7c", "Add lines 7a and 7b", true, &FormYearRow::notPublicSum,
     { "!           Part III line 7c column", "", Shown::ifNonZero }, false,
     { "!       Part III line 7c column f", " (not public sum 7a+7b)", Shown::ifNonZero } },
-  { "8", "Public support (line 6 minus line 7c)", false, partThreeLine8,
+  { "8", "Public support (line 6 minus line 7c)", false, &FormYearRow::partIIIPublicSupport,
     { nullptr, "", Shown::never }, false,
     { "!       Part III line  8 column f", " (public support)", Shown::always } },
-  { "9", "Amounts from line 6", true, partThreeLine9,
+  { "9", "Amounts from line 6", true, &FormYearRow::partIIILine9,
     { "!           Part III line  9 column", " (copy of line 6)", Shown::ifNonZero }, false,
     { "!       Part III line  9 column f", " (copy line 6)", Shown::ifPositive } },
-  { "10a", "Interest, dividends, rents, royalties and similar income", true, investmentIncome,
+  { "10a", "Interest, dividends, rents, royalties and similar income", true, &FormYearRow::investmentIncome,
     { "!           Part III line 10a column", "", Shown::ifNonZero }, false,
     { "!       Part III line 10a column f", " (Investment income)", Shown::ifPositive } },
-  { "10b", "Unrelated business taxable income, businesses acquired after June 30, 1975", true, unrelatedIncome,
+  { "10b", "Unrelated business taxable income, businesses acquired after June 30, 1975", true, &FormYearRow::unrelatedIncome,
     { "!           Part III line 10b column", "", Shown::ifNonZero }, false,
     { "!       Part III line 10b column f", " (Unrelated Income)", Shown::ifPositive } },
-  { "10c", "Add lines 10a and 10b", true, partThreeLine10c,
+  { "10c", "Add lines 10a and 10b", true, &FormYearRow::investmentAndUnrelated,
     { "!           Part III line 10c column", "", Shown::ifNonZero }, false,
     { "!       Part III line 10c column f", " (sum 10a + 10b)", Shown::ifPositive } },
-  { "11", "Net income from unrelated business activities not on line 10b", true, oldBusinessIncome,
+  { "11", "Net income from unrelated business activities not on line 10b", true, &FormYearRow::oldBusinessIncome,
     { "!           Part III line 11 column", "", Shown::ifNonZero }, false,
     { "!       Part III line  11 column f", "", Shown::ifPositive } },
-  { "12", "Other income", true, otherIncome,
+  { "12", "Other income", true, &FormYearRow::otherIncome,
     { "!           Part III line 12 column", "", Shown::ifNonZero }, false,
     { "!       Part III line  12 column f", " (other income)", Shown::ifPositive } },
-  { "13", "Total support (lines 9, 10c, 11 and 12)", true, partThreeLine13,
+  { "13", "Total support (lines 9, 10c, 11 and 12)", true, &FormYearRow::totalSupport,
     { "!           Part III line 13 column", "", Shown::ifNonZero }, false,
     { "!       Part III line 13 column f", " (total support)", Shown::ifPositive } },
 } };
 // clang-format on
 
 namespace {
-
-// A period that starts at most five years after the first donation is the organisation's
-// first five years.
-constexpr long kYoungOrganisationYears = 5;
 
 // Column e is the newest year (row 0), column a the oldest.
 char columnLetter(std::size_t row) { return static_cast<char>('e' - static_cast<int>(row)); }
@@ -169,7 +130,7 @@ bool isShown(Shown shown, Amount value) {
 // Part II puts a blank between the column letter and the figure; Part III does not.
 void printYearLine(const ScheduleLine& line, const FormYearRow& row, std::size_t r,
                    bool blankBeforeFigure) {
-  const Amount value = line.value(row);
+  const Amount value = row.*line.field;
   if (line.year.label == nullptr || !isShown(line.year.shown, value)) {
     return;
   }
@@ -178,9 +139,10 @@ void printYearLine(const ScheduleLine& line, const FormYearRow& row, std::size_t
 }
 
 template <std::size_t N>
-void printYearBlocks(const std::array<ScheduleLine, N>& lines, bool blankBeforeFigure) {
-  for (std::size_t r = 0; r < formYearTable.size(); ++r) {
-    const FormYearRow& row = formYearTable[r];
+void printYearBlocks(const std::array<ScheduleLine, N>& lines,
+                     const std::array<FormYearRow, kFormYears>& rows, bool blankBeforeFigure) {
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const FormYearRow& row = rows[r];
     reportText("!       %ld\n", row.yearIndex + kBaseYear);
     for (const ScheduleLine& line : lines) {
       if (!line.afterYearBlocks) {
@@ -190,8 +152,8 @@ void printYearBlocks(const std::array<ScheduleLine, N>& lines, bool blankBeforeF
   }
   for (const ScheduleLine& line : lines) {
     if (line.afterYearBlocks) {
-      for (std::size_t r = 0; r < formYearTable.size(); ++r) {
-        printYearLine(line, formYearTable[r], r, blankBeforeFigure);
+      for (std::size_t r = 0; r < rows.size(); ++r) {
+        printYearLine(line, rows[r], r, blankBeforeFigure);
       }
     }
   }
@@ -202,7 +164,7 @@ void printColumnF(const std::array<ScheduleLine, N>& lines, const FormYearRow& c
   writeReport("!\n");
   writeReport("!   COLUMN F contains sums for all 5 years\n");
   for (const ScheduleLine& line : lines) {
-    const Amount value = line.value(columnF);
+    const Amount value = columnF.*line.field;
     if (isShown(line.total.shown, value)) {
       reportText("%s %s%s\n", line.total.label, formatMoney(value, 12).text, line.total.note);
     }
@@ -220,47 +182,47 @@ void warnDafGroup(std::size_t index, const char* name) {
           index, name);
 }
 
-void reportGiverOverLimit(std::size_t index, const DonorRecord& donor, Amount total,
-                          Amount excess) {
+void reportGiverOverLimit(const GiverOverLimit& giver, const DonorTable& donors,
+                          const ReportOptions& options) {
+  const DonorRecord& donor = donors[giver.index];
   if (sourceTypeOf(donor) == DAF) {
-    warnDafGroup(index, donor.name.data());
+    warnDafGroup(giver.index, donor.name.data());
   }
-  if (verbosityLevel >= 2) {
-    reportText("!         Donor[%zu] %s has total donations %s\n", index, donor.name.data(),
-               formatMoney(total, 0).text);
+  if (options.verbosity >= 2) {
+    reportText("!         Donor[%zu] %s has total donations %s\n", giver.index, donor.name.data(),
+               formatMoney(giver.fiveYearTotal, 0).text);
     reportText("!         %s of which exceeds the 5 year two percent limit\n",
-               formatMoney(excess, 12).text);
+               formatMoney(giver.excess, 12).text);
   }
 }
 
-void printPartTwo() {
-  printYearBlocks(kPartTwoLines, true);
-  FormYearRow columnF = sumOfRows(formYearTable);
-  const Amount line11 = partTwoLine11(columnF);
-  const Amount twoPercentLimit = twoPercentLimitOf(line11);
-  if (verbosityLevel >= 1) {
+void printPartTwo(const ScheduleAFigures& figures, const DonorTable& donors,
+                  const ReportOptions& options) {
+  printYearBlocks(kPartTwoLines, figures.rows, true);
+  if (options.verbosity >= 1) {
     writeReport("!\n");
     writeReport("!   TWO PERCENT LIMIT calculation \n");
-    reportText("!     %s is two percent of all donations\n", formatMoney(twoPercentLimit, 0).text);
+    reportText("!     %s is two percent of all donations\n",
+               formatMoney(figures.twoPercentLimit, 0).text);
   }
-  columnF.twoPercentExcess =
-      sumExcessOverTwoPercent(twoPercentLimit, latestFormYear, reportGiverOverLimit);
-  const Amount line6 = partTwoLine6(columnF);
-  printColumnF(kPartTwoLines, columnF);
+  for (const GiverOverLimit& giver : figures.giversOverLimit) {
+    reportGiverOverLimit(giver, donors, options);
+  }
+  printColumnF(kPartTwoLines, figures.columnF);
 
-  if (isInFirstFiveYears()) {
+  if (figures.firstFiveYears) {
     writeReport("!       Part II line 13            check the box (first 5 years)\n");
     writeReport("!         The remainder of Part II is for reference only.\n");
     writeReport("!         The organization is less than 6 years old\n");
   }
   reportText("!       Part II line 14            %s (public support percentage)\n",
-             formatPercent(line6, line11, 8).text);
+             formatPercent(figures.partTwoLine14.part, figures.partTwoLine14.whole, 8).text);
 
-  if (isOneThirdOrMore(line6, line11)) {
+  if (figures.current.partTwoOneThird) {
     writeReport("!       Part II line 16a support         OK (check the box)\n");
   } else {
     writeReport("!       Part II line 16a (33.3% support) FAILED (do not check the box)\n");
-    if (isOneTenthOrMore(line6, line11)) {
+    if (figures.current.partTwoOneTenth) {
       writeReport("!       Part II line 17a (10% support) OK (check the box)\n");
     } else {
       writeReport("!       Part II line 17a (10% support) FAILED (do not check the box)\n");
@@ -270,32 +232,30 @@ void printPartTwo() {
   writeReport("!\n");
 }
 
-void printPartThree() {
+void printPartThree(const ScheduleAFigures& figures) {
   writeReport("! FORM 990 INFORMATION Part III 509(a)(2)\n");
-  printYearBlocks(kPartThreeLines, false);
-  const FormYearRow columnF = sumOfRows(formYearTable);
-  printColumnF(kPartThreeLines, columnF);
-  const Amount line8 = partThreeLine8(columnF);
-  const Amount line10c = partThreeLine10c(columnF);
-  const Amount line13 = partThreeLine13(columnF);
+  printYearBlocks(kPartThreeLines, figures.rows, false);
+  printColumnF(kPartThreeLines, figures.columnF);
 
-  if (isInFirstFiveYears()) {
+  if (figures.firstFiveYears) {
     writeReport("!       Part III line 14             check the box (first 5 years)\n");
     writeReport("!         The remainder of Part III is for reference only.\n");
     writeReport("!         The organization is less than 6 years old\n");
   }
+  const Fraction& support = figures.partThreeLine15;
+  const Fraction& investment = figures.partThreeLine17;
   reportText("!       Part III line 15 column f %s (public support percentage)\n",
-             formatPercent(line8, line13, 12).text);
+             formatPercent(support.part, support.whole, 12).text);
   reportText("!       Part III line 17 column f %s (investment income percentage)\n",
-             formatPercent(line10c, line13, 12).text);
+             formatPercent(investment.part, investment.whole, 12).text);
 
-  // 509(a)(2) needs both: public support above one third and investment income at most a third.
-  const bool supportAboveThird = isMoreThanOneThird(line8, line13);
-  if (supportAboveThird && !isMoreThanOneThird(line10c, line13)) {
+  const SupportTests& tests = figures.current;
+  if (tests.partThree19a) {
     writeReport("!       Part III line 19a 33% support        OK (check the box)\n");
   } else {
     writeReport("!       Part III line 19a support       FAILED (do not check the box)\n");
-    if (supportAboveThird) {
+    // With the support test passed, investment income is what failed.
+    if (tests.partThreeSupport) {
       writeReport("!         Investment income is more than 33 1/3% of total support (line 17)\n");
     }
   }
@@ -303,33 +263,13 @@ void printPartThree() {
 
 }  // namespace
 
-FormYearRow columnFOf(const std::array<FormYearRow, kFormYears>& rows, long lastYear,
-                      ExcessVisitor visit) {
-  FormYearRow columnF = sumOfRows(rows);
-  columnF.twoPercentExcess =
-      sumExcessOverTwoPercent(twoPercentLimitOf(partTwoLine11(columnF)), lastYear, visit);
-  return columnF;
-}
-
-Amount partTwoPublicSupport(const FormYearRow& row) { return partTwoLine6(row); }
-Amount partTwoTotalSupport(const FormYearRow& row) { return partTwoLine11(row); }
-Amount partThreePublicSupport(const FormYearRow& row) { return partThreeLine8(row); }
-Amount partThreeInvestmentIncome(const FormYearRow& row) { return partThreeLine10c(row); }
-Amount partThreeTotalSupport(const FormYearRow& row) { return partThreeLine13(row); }
-
-// The ledger keeps every amount below 10^15 cents, so ten times one cannot overflow.
-bool isOneThirdOrMore(Amount part, Amount whole) { return whole > 0 && 3 * part >= whole; }
-bool isMoreThanOneThird(Amount part, Amount whole) { return whole > 0 && 3 * part > whole; }
-bool isOneTenthOrMore(Amount part, Amount whole) { return whole > 0 && 10 * part >= whole; }
-
-bool isInFirstFiveYears() { return numberOfYears <= kYoungOrganisationYears; }
-
-void printScheduleA() {
+void printScheduleA(const ScheduleAFigures& figures, const DonorTable& donors,
+                    const ReportOptions& options) {
   writeReport("! FORM 990 INFORMATION Part II 509(a)(1)\n");
-  if (firstDonationYear == -1) {
+  if (!figures.anyDonations) {
     writeReport("!   no donations at all\n");
     return;
   }
-  printPartTwo();
-  printPartThree();
+  printPartTwo(figures, donors, options);
+  printPartThree(figures);
 }

@@ -5,10 +5,12 @@
 #include <cstring>
 
 #include "ledger/donor_table.hpp"
+#include "ledger/schedule_a_figures.hpp"
 #include "ledger/totals.hpp"
 #include "output/message_channel.hpp"
 #include "report/donations_by_year.hpp"
 #include "report/donor_listings.hpp"
+#include "report/report_options.hpp"
 #include "report/schedule_a.hpp"
 #include "run/banner.hpp"
 #include "run/command_line.hpp"
@@ -76,23 +78,31 @@ void runAnalysis() {
   writeSeparator();
   checkDonorTable("start compute totals");
   computeTotals();
+  ScheduleAFigures figures = scheduleAFigures(ledgerTotals, donorTable);
+  if (figures.listsCut) {
+    message(MessageKind::error, 0,
+            "No memory left for the Schedule A detail lists; they are cut short");
+  }
+  const ReportOptions options{ verbosityLevel };
   checkDonorTable("totals computed");
   writeSeparator();
-  printDonationsByYear();
+  printDonationsByYear(ledgerTotals);
   checkDonorTable("years printed");
   writeSeparator();
-  printExcludedGivers();
+  checkDonorTable("excludedGivers");
+  printExcludedGivers(donorTable, ledgerTotals, options);
   writeSeparator();
-  printScheduleA();
+  printScheduleA(figures, donorTable, options);
   writeSeparator();
-  printDonors();
+  printDonors(donorTable, ledgerTotals, options);
   writeSeparator();
-  printContributionSummary();
+  printContributionSummary(ledgerTotals);
   writeSeparator();
-  printSupportBySource();
+  printSupportBySource(donorTable, ledgerTotals, options);
   writeSeparator();
   writeSeparator();
-  writeWorksheetFile();
+  writeWorksheetFile(figures, donorTable);
+  releaseScheduleAFigures(figures);
   printClosingTallies();
 }
 

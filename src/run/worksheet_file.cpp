@@ -5,14 +5,22 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ledger/donor_table.hpp"
+#include "ledger/schedule_a_figures.hpp"
+#include "output/ascii.hpp"
 #include "output/message_channel.hpp"
 #include "report/worksheet.hpp"
 
 namespace {
 
-const char* worksheetName = nullptr;
-bool worksheetIsList = false;
-WorksheetForm worksheetForm = WorksheetForm::csv;
+// The worksheet the command line named last; the initialisers are the start state.
+struct WorksheetChoice {
+  const char* name = nullptr;
+  bool isList = false;
+  WorksheetForm form = WorksheetForm::csv;
+};
+
+WorksheetChoice worksheet;
 
 bool endsWith(const char* name, const char* ending) {
   const std::size_t length = std::strlen(name);
@@ -22,9 +30,7 @@ bool endsWith(const char* name, const char* ending) {
   }
   const char* tail = name + length - endingLength;
   for (std::size_t i = 0; i < endingLength; ++i) {
-    const char c =
-        tail[i] >= 'A' && tail[i] <= 'Z' ? static_cast<char>(tail[i] - 'A' + 'a') : tail[i];
-    if (c != ending[i]) {
+    if (asciiLower(tail[i]) != ending[i]) {
       return false;
     }
   }
@@ -34,54 +40,52 @@ bool endsWith(const char* name, const char* ending) {
 // The report file is still open while the worksheet is written: writing over it would mix
 // the two.
 bool isReportFile(const char* name) {
-  struct stat worksheet {};
+  struct stat sheet {};
   struct stat report {};
-  return reportFile != nullptr && stat(name, &worksheet) == 0 &&
-         fstat(fileno(reportFile), &report) == 0 && worksheet.st_dev == report.st_dev &&
-         worksheet.st_ino == report.st_ino;
+  return reportFile != nullptr && stat(name, &sheet) == 0 &&
+         fstat(fileno(reportFile), &report) == 0 && sheet.st_dev == report.st_dev &&
+         sheet.st_ino == report.st_ino;
 }
 
 void reportWriteFailure() {
-  message(MessageKind::error, 0, "Writing worksheet file %s failed", worksheetName);
+  message(MessageKind::error, 0, "Writing worksheet file %s failed", worksheet.name);
 }
 
 }  // namespace
 
 bool setWorksheetFile(const char* name, bool isList) {
-  if (endsWith(name, ".csv")) {
-    worksheetForm = WorksheetForm::csv;
-  } else if (endsWith(name, ".html") || endsWith(name, ".htm")) {
-    worksheetForm = WorksheetForm::html;
-  } else {
+  WorksheetForm form = WorksheetForm::csv;
+  if (endsWith(name, ".html") || endsWith(name, ".htm")) {
+    form = WorksheetForm::html;
+  } else if (!endsWith(name, ".csv")) {
     return false;
   }
-  worksheetName = name;
-  worksheetIsList = isList;
+  worksheet = WorksheetChoice{ name, isList, form };
   return true;
 }
 
-void writeWorksheetFile() {
-  if (worksheetName == nullptr) {
+void writeWorksheetFile(const ScheduleAFigures& figures, const DonorTable& donors) {
+  if (worksheet.name == nullptr) {
     return;
   }
-  if (worksheetIsList) {
+  if (worksheet.isList) {
     message(MessageKind::error, 0,
             "Worksheet file %s is also a donation list of this run; it is not written",
-            worksheetName);
+            worksheet.name);
     return;
   }
-  if (isReportFile(worksheetName)) {
+  if (isReportFile(worksheet.name)) {
     message(MessageKind::error, 0,
             "Worksheet file %s is also the report file of this run; it is not written",
-            worksheetName);
+            worksheet.name);
     return;
   }
-  std::FILE* file = std::fopen(worksheetName, "w");
+  std::FILE* file = std::fopen(worksheet.name, "w");
   if (file == nullptr) {
     reportWriteFailure();
     return;
   }
-  bool written = writeWorksheet(file, worksheetForm);
+  bool written = writeWorksheet(file, worksheet.form, figures, donors);
   if (std::fflush(file) != 0) {
     written = false;
   }
@@ -93,8 +97,4 @@ void writeWorksheetFile() {
   }
 }
 
-void resetWorksheetFile() {
-  worksheetName = nullptr;
-  worksheetIsList = false;
-  worksheetForm = WorksheetForm::csv;
-}
+void resetWorksheetFile() { worksheet = WorksheetChoice{}; }

@@ -1,14 +1,17 @@
 #ifndef QUORVA_RUN_WORKSHEET_FILE_HPP
 #define QUORVA_RUN_WORKSHEET_FILE_HPP
 
+#include "ledger/donor_table.hpp"
+#include "ledger/schedule_a_figures.hpp"
+
 /// Takes name (kept, not copied: it must live through the run) as the worksheet file when it
 /// ends in .csv, .html or .htm in any letter case; false, and the earlier name kept, otherwise.
 /// isList says that the file is also a donation list of the run.
 bool setWorksheetFile(const char* name, bool isList);
 
-/// Writes the worksheet named last, if any: an error when it is a donation list or the report
-/// file of the run, or cannot be created or written.
-void writeWorksheetFile();
+/// Writes the worksheet of figures (names from donors) to the file named last, if any: an error
+/// when it is a donation list or the report file of the run, or cannot be created or written.
+void writeWorksheetFile(const ScheduleAFigures& figures, const DonorTable& donors);
 
 /// Forgets the worksheet file (for tests and in-process reruns).
 void resetWorksheetFile();

@@ -67,18 +67,18 @@ void checkLedgerAndTotals() {
     invariantFailed("donorCount is past the table");
   }
   Amount sumOfYears = 0;
-  for (Amount total : yearTotals) {
+  for (Amount total : ledgerTotals.yearTotals) {
     sumOfYears += total;
   }
-  if (sumOfYears != grandTotal) {
+  if (sumOfYears != ledgerTotals.grandTotal) {
     invariantFailed("grandTotal is not the sum of the year totals");
   }
   Amount sumOfTypes = 0;
-  for (Amount total : typeTotals) {
+  for (Amount total : ledgerTotals.typeTotals) {
     sumOfTypes += total;
   }
   // Every accepted date has a year inside the table, so no amount is outside the years.
-  if (sumOfTypes != grandTotal) {
+  if (sumOfTypes != ledgerTotals.grandTotal) {
     invariantFailed("the type totals do not add up to grandTotal");
   }
   for (std::size_t i = 0; i < donorTable.capacity; ++i) {

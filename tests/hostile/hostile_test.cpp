@@ -71,7 +71,7 @@ TEST(Rerun, ASecondRunInTheSameProcessPrintsWhatTheFirstPrinted) {
   EXPECT_EQ(afterOthers, fresh);
   EXPECT_EQ(plainStatus, freshStatus);
   EXPECT_NE(afterOthers.find("Using the most recent year 2021 for form 990"), std::string::npos);
-  EXPECT_EQ(latestFormYear, 2021);
+  EXPECT_EQ(ledgerTotals.latestFormYear, 2021);
   std::remove("rerun-gifts.txt");
 }
 

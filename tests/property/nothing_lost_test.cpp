@@ -718,19 +718,19 @@ TEST_P(NothingLostTest, EveryLineIsAccountedForAndEveryAmountBooked) {
     computeTotals();
   }
   std::int64_t sumOfYears = 0;
-  for (std::size_t y = 0; y < yearTotals.size(); ++y) {
-    sumOfYears += yearTotals[y];
+  for (std::size_t y = 0; y < ledgerTotals.yearTotals.size(); ++y) {
+    sumOfYears += ledgerTotals.yearTotals[y];
     const auto expected = list.yearTotals.find(static_cast<long>(y) + kBaseYear);
-    EXPECT_EQ(yearTotals[y], expected == list.yearTotals.end() ? 0 : expected->second)
+    EXPECT_EQ(ledgerTotals.yearTotals[y], expected == list.yearTotals.end() ? 0 : expected->second)
         << "year " << y + kBaseYear;
   }
-  EXPECT_EQ(grandTotal, sumOfYears);
-  EXPECT_EQ(grandTotal, list.bookedSum);
+  EXPECT_EQ(ledgerTotals.grandTotal, sumOfYears);
+  EXPECT_EQ(ledgerTotals.grandTotal, list.bookedSum);
   std::int64_t sumOfTypes = 0;
-  for (const std::int64_t total : typeTotals) {
+  for (const std::int64_t total : ledgerTotals.typeTotals) {
     sumOfTypes += total;
   }
-  EXPECT_EQ(sumOfTypes, grandTotal);
+  EXPECT_EQ(sumOfTypes, ledgerTotals.grandTotal);
 }
 
 std::vector<std::uint32_t> seeds() {

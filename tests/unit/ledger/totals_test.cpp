@@ -6,6 +6,8 @@
 #include <string>
 
 #include "ledger/donor_table.hpp"
+#include "ledger/form_year_row.hpp"
+#include "ledger/schedule_a_figures.hpp"
 #include "ledger/source_type.hpp"
 #include "output/message_channel.hpp"
 #include "unit/report/report_fixture.hpp"
@@ -14,64 +16,6 @@ namespace {
 
 // The report sections' fixture: an empty ledger and entries written straight into the table.
 using TotalsTest = ReportTest;
-
-// The raw line fields a source of each type feeds, checked on one row.
-struct Routing {
-  SourceType type;
-  Amount FormYearRow::*fields[2];
-};
-
-TEST_F(TotalsTest, EachSourceTypeFeedsItsScheduleLines) {
-  const Routing routes[] = {
-    { DONOR, { &FormYearRow::gifts, nullptr } },
-    { GOVERNMENT, { &FormYearRow::gifts, nullptr } },
-    { CHARITY, { &FormYearRow::gifts, nullptr } },
-    { DAF, { &FormYearRow::gifts, nullptr } },
-    { DAFDONOR, { &FormYearRow::gifts, nullptr } },
-    { OFFICER, { &FormYearRow::gifts, &FormYearRow::disqualifiedGifts } },
-    { DIRECTOR, { &FormYearRow::gifts, &FormYearRow::disqualifiedGifts } },
-    { TRUSTEE, { &FormYearRow::gifts, &FormYearRow::disqualifiedGifts } },
-    { TAX, { &FormYearRow::taxRevenues, nullptr } },
-    { FREE_USE, { &FormYearRow::governmentServices, nullptr } },
-    { UNRELATED, { &FormYearRow::unrelatedIncome, nullptr } },
-    { NOT_UNRELATED, { &FormYearRow::relatedBusiness, nullptr } },
-    { OLD_BUSINESS, { &FormYearRow::oldBusinessIncome, nullptr } },
-    { OTHER_INCOME, { &FormYearRow::otherIncome, nullptr } },
-    { ADMISSIONS, { &FormYearRow::admissionsAndSales, nullptr } },
-    { SALES, { &FormYearRow::admissionsAndSales, nullptr } },
-    { FAMILY, { &FormYearRow::gifts, &FormYearRow::disqualifiedGifts } },
-    { REVENUE, { &FormYearRow::admissionsAndSales, nullptr } },
-    { INVESTMENT, { &FormYearRow::investmentIncome, nullptr } },
-  };
-  Amount FormYearRow::*const rawFields[] = {
-    &FormYearRow::gifts,
-    &FormYearRow::admissionsAndSales,
-    &FormYearRow::relatedBusiness,
-    &FormYearRow::taxRevenues,
-    &FormYearRow::governmentServices,
-    &FormYearRow::disqualifiedGifts,
-    &FormYearRow::investmentIncome,
-    &FormYearRow::unrelatedIncome,
-    &FormYearRow::oldBusinessIncome,
-    &FormYearRow::otherIncome,
-  };
-  ASSERT_EQ(std::size(routes), static_cast<std::size_t>(kSourceTypeCount));
-  for (const Routing& route : routes) {
-    SCOPED_TRACE(sourceTypeName(route.type));
-    resetLedger();
-    latestFormYear = 2020;
-    book(addSource("Source", route.type), 2020, 100000);
-    computeQuietly();
-    const FormYearRow& row = formYearTable[0];
-    for (Amount FormYearRow::*field : rawFields) {
-      const bool fed = field == route.fields[0] || field == route.fields[1];
-      EXPECT_EQ(row.*field, fed ? 100000 : 0);
-    }
-    EXPECT_EQ(typeTotals[static_cast<std::size_t>(route.type)], 100000);
-    EXPECT_EQ(donorTable[0].fiveYearTotal, 100000);
-    EXPECT_EQ(row.largeNonDonations, 0);  // 1,000.00 is far below the 5,000.00 floor
-  }
-}
 
 TEST(SourceTypeTest, NamesAndRoles) {
   EXPECT_STREQ(sourceTypeName(DONOR), "DONOR");
@@ -95,90 +39,6 @@ TEST(SourceTypeTest, NamesAndRoles) {
   EXPECT_EQ(largeReceipts, "11 14 15 17 ");
 }
 
-TEST_F(TotalsTest, DerivedLinesFollowTheFormsSums) {
-  latestFormYear = 2020;
-  book(addSource("Ann", DONOR), 2020, 100);
-  book(addSource("Fair", ADMISSIONS), 2020, 200);
-  book(addSource("Shop", NOT_UNRELATED), 2020, 400);
-  book(addSource("County", TAX), 2020, 800);
-  book(addSource("Hall", FREE_USE), 2020, 1600);
-  book(addSource("Bank", INVESTMENT), 2020, 3200);
-  book(addSource("Cafe", UNRELATED), 2020, 6400);
-  book(addSource("Mill", OLD_BUSINESS), 2020, 12800);
-  book(addSource("Misc", OTHER_INCOME), 2020, 25600);
-  book(addSource("Bob", TRUSTEE), 2020, 51200);
-  computeQuietly();
-  const FormYearRow& row = formYearTable[0];
-  EXPECT_EQ(row.yearIndex, 120);
-  EXPECT_EQ(row.gifts, 51300);
-  EXPECT_EQ(row.partIITotal, 51300 + 800 + 1600);
-  EXPECT_EQ(row.partIILine7, row.partIITotal);
-  EXPECT_EQ(row.partIIITotal, 51300 + 200 + 400 + 800 + 1600);
-  EXPECT_EQ(row.partIIILine9, row.partIIITotal);
-  EXPECT_EQ(row.investmentAndUnrelated, 3200 + 6400);
-  EXPECT_EQ(row.totalSupport, 54300 + 9600 + 12800 + 25600);
-  EXPECT_EQ(row.disqualifiedGifts, 51200);
-  EXPECT_EQ(row.notPublicSum, 51200);
-  EXPECT_EQ(row.largeNonDonationLimit, 500000);
-}
-
-TEST_F(TotalsTest, WorkedRowUsesTheFiveThousandDollarFloor) {
-  latestFormYear = 2020;
-  book(addSource("Donor", DONOR), 2020, 100000);
-  book(addSource("Officer", OFFICER), 2020, 20000);
-  book(addSource("Store", SALES), 2020, 6000000);
-  computeQuietly();
-  const FormYearRow& row = formYearTable[0];
-  EXPECT_EQ(row.gifts, 120000);
-  EXPECT_EQ(row.admissionsAndSales, 6000000);
-  EXPECT_EQ(row.partIITotal, 120000);
-  EXPECT_EQ(row.partIIITotal, 6120000);
-  EXPECT_EQ(row.totalSupport, 6120000);
-  EXPECT_EQ(row.disqualifiedGifts, 20000);
-  EXPECT_EQ(row.largeNonDonationLimit, 500000);
-  EXPECT_EQ(row.largeNonDonations, 5500000);
-  EXPECT_EQ(row.notPublicSum, 5520000);
-}
-
-TEST_F(TotalsTest, LargeReceiptLimitIsTheGreaterOfFloorAndOnePercent) {
-  struct Case {
-    Amount support;
-    Amount limit;
-  } cases[] = {
-    { 49999999, 500000 },   { 50000000, 500000 }, { 50000099, 500000 }, { 50000100, 500001 },
-    { 123456789, 1234567 }, { -100, 500000 },     { 0, 500000 },
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.support);
-    resetLedger();
-    latestFormYear = 2020;
-    book(addSource("Gift", DONOR), 2019, 100);  // keeps a donation year when 2020 nets to 0
-    book(addSource("Other", OTHER_INCOME), 2020, c.support);
-    computeQuietly();
-    EXPECT_EQ(formYearTable[0].totalSupport, c.support);
-    EXPECT_EQ(formYearTable[0].largeNonDonationLimit, c.limit);
-  }
-}
-
-TEST_F(TotalsTest, LargeReceiptsAreTestedPerSourceAndPerYear) {
-  latestFormYear = 2020;
-  // 2020: total support 100,000.00 + 10,000.00 + 5,000.01 + 5,000.00 = 120,000.01, limit 5,000.00.
-  book(addSource("Gala", ADMISSIONS), 2020, 1000000);
-  book(addSource("Shop", SALES), 2020, 500001);
-  book(addSource("Fees", REVENUE), 2020, 500000);
-  book(addSource("Rich", DONOR), 2020, 10000000);
-  // 2019: total support 1,000,000.00, limit 10,000.00; the related business is over by 0.01.
-  book(addSource("Clinic", NOT_UNRELATED), 2019, 1000001);
-  book(addSource("Estate", DONOR), 2019, 98999999);
-  computeQuietly();
-  EXPECT_EQ(formYearTable[0].largeNonDonationLimit, 500000);
-  EXPECT_EQ(formYearTable[0].largeNonDonations, 500000 + 1);
-  EXPECT_EQ(formYearTable[0].notPublicSum, 500001);
-  EXPECT_EQ(formYearTable[1].totalSupport, 100000000);
-  EXPECT_EQ(formYearTable[1].largeNonDonationLimit, 1000000);
-  EXPECT_EQ(formYearTable[1].largeNonDonations, 1);
-}
-
 TEST_F(TotalsTest, DefaultPeriodEndsWithTheLastYearOfDonations) {
   const int ann = addSource("Ann", DONOR);
   for (long year = 2015; year <= 2020; ++year) {
@@ -189,29 +49,31 @@ TEST_F(TotalsTest, DefaultPeriodEndsWithTheLastYearOfDonations) {
             "!\n"
             "! Using the most recent year 2020 for form 990\n"
             "! Form 990 Schedule A Report is for year 2020\n");
-  EXPECT_EQ(firstDonationYear, 2015);
-  EXPECT_EQ(latestFormYear, 2020);
-  EXPECT_EQ(numberOfYears, 6);
-  for (std::size_t r = 0; r < formYearTable.size(); ++r) {
-    EXPECT_EQ(formYearTable[r].yearIndex, 120 - static_cast<long>(r));
-    EXPECT_EQ(formYearTable[r].gifts, 1000 * (6 - static_cast<Amount>(r)));
+  EXPECT_EQ(ledgerTotals.firstDonationYear, 2015);
+  EXPECT_EQ(ledgerTotals.latestFormYear, 2020);
+  EXPECT_EQ(ledgerTotals.numberOfYears, 6);
+  const ScheduleAFigures& f = figures();
+  for (std::size_t r = 0; r < f.rows.size(); ++r) {
+    EXPECT_EQ(f.rows[r].yearIndex, 120 - static_cast<long>(r));
+    EXPECT_EQ(f.rows[r].gifts, 1000 * (6 - static_cast<Amount>(r)));
   }
   // 2015's 10.00 is in the aggregates but outside the period.
   EXPECT_EQ(donorTable[0].fiveYearTotal, 2000 + 3000 + 4000 + 5000 + 6000);
-  EXPECT_EQ(grandTotal, 21000);
-  EXPECT_EQ(cumulativeTotals[115], 1000);
-  EXPECT_EQ(cumulativeTotals[120], 21000);
+  EXPECT_EQ(ledgerTotals.grandTotal, 21000);
+  EXPECT_EQ(ledgerTotals.cumulativeTotals[115], 1000);
+  EXPECT_EQ(ledgerTotals.cumulativeTotals[120], 21000);
 }
 
 TEST_F(TotalsTest, GivenYearStandsEvenAfterTheLastDonation) {
-  latestFormYear = 2025;
+  ledgerTotals.latestFormYear = 2025;
   book(addSource("Ann", DONOR), 2020, 5000);
   const std::string out = capture(computeTotals);
   EXPECT_EQ(out, "!\n! Form 990 Schedule A Report is for year 2025\n");
-  EXPECT_EQ(numberOfYears, 6);
-  EXPECT_EQ(formYearTable[0].yearIndex, 125);
-  EXPECT_EQ(formYearTable[4].yearIndex, 121);
-  for (const FormYearRow& row : formYearTable) {
+  EXPECT_EQ(ledgerTotals.numberOfYears, 6);
+  const ScheduleAFigures& f = figures();
+  EXPECT_EQ(f.rows[0].yearIndex, 125);
+  EXPECT_EQ(f.rows[4].yearIndex, 121);
+  for (const FormYearRow& row : f.rows) {
     EXPECT_EQ(row.gifts, 0);
     EXPECT_EQ(row.largeNonDonationLimit, 500000);
   }
@@ -225,14 +87,16 @@ TEST_F(TotalsTest, NoDonationsAtAll) {
             "! Using the most recent year 1900 for form 990\n"
             "! Form 990 Schedule A Report is for year 1900\n"
             "! No donations at all\n");
-  EXPECT_EQ(firstDonationYear, -1);
-  EXPECT_EQ(numberOfYears, 0);
-  EXPECT_EQ(formYearTable[0].yearIndex, 0);
-  EXPECT_EQ(officerCount, 1);  // bound by keyword without any amount
-  EXPECT_EQ(officerTotal, 0);
+  EXPECT_EQ(ledgerTotals.firstDonationYear, -1);
+  EXPECT_EQ(ledgerTotals.numberOfYears, 0);
+  EXPECT_FALSE(figures().anyDonations);
+  EXPECT_FALSE(figures().periodComputed);
+  EXPECT_EQ(figures().rows[0].yearIndex, 0);
+  EXPECT_EQ(ledgerTotals.officerCount, 1);  // bound by keyword without any amount
+  EXPECT_EQ(ledgerTotals.officerTotal, 0);
 
   resetLedger();
-  latestFormYear = 2020;
+  ledgerTotals.latestFormYear = 2020;
   EXPECT_EQ(capture(computeTotals),
             "!\n"
             "! Form 990 Schedule A Report is for year 2020\n"
@@ -247,25 +111,25 @@ TEST_F(TotalsTest, YearThatCancelsOutHasNoDonations) {
   book(ann, 2017, 100);
   book(ann, 2017, -100);
   computeQuietly();
-  EXPECT_EQ(firstDonationYear, 2018);
-  EXPECT_EQ(latestFormYear, 2018);
-  EXPECT_EQ(cumulativeTotals[119], 0);
-  EXPECT_EQ(cumulativeTotals[118], 5000);
+  EXPECT_EQ(ledgerTotals.firstDonationYear, 2018);
+  EXPECT_EQ(ledgerTotals.latestFormYear, 2018);
+  EXPECT_EQ(ledgerTotals.cumulativeTotals[119], 0);
+  EXPECT_EQ(ledgerTotals.cumulativeTotals[118], 5000);
 }
 
 TEST_F(TotalsTest, OfficerGroupLeavesFamilyOut) {
-  latestFormYear = 2020;
+  ledgerTotals.latestFormYear = 2020;
   book(addSource("Father", FAMILY), 2020, 100000);
   const int chair = addSource("Chair", OFFICER);
   book(chair, 2020, 3000);
   book(chair, 2018, 2000);
   addSource("Silent", TRUSTEE);
   computeQuietly();
-  EXPECT_EQ(officerCount, 2);  // the chair and the silent trustee
-  EXPECT_EQ(officerTotal, 5000);
-  EXPECT_EQ(formYearTable[0].disqualifiedGifts, 103000);
-  EXPECT_EQ(formYearTable[0].gifts, 103000);
-  EXPECT_EQ(typeTotals[FAMILY], 100000);
+  EXPECT_EQ(ledgerTotals.officerCount, 2);  // the chair and the silent trustee
+  EXPECT_EQ(ledgerTotals.officerTotal, 5000);
+  EXPECT_EQ(figures().rows[0].disqualifiedGifts, 103000);
+  EXPECT_EQ(figures().rows[0].gifts, 103000);
+  EXPECT_EQ(ledgerTotals.typeTotals[FAMILY], 100000);
 }
 
 TEST_F(TotalsTest, PeriodMustEndAfter1904) {
@@ -277,43 +141,46 @@ TEST_F(TotalsTest, PeriodMustEndAfter1904) {
             "? ERROR in calculations: Donations must start in a year after 1905\n"
             "    Can not print 990 information\n");
   EXPECT_EQ(errorCount, 1);
-  EXPECT_EQ(numberOfYears, 1);
-  EXPECT_EQ(formYearTable[0].yearIndex, 0);
-  EXPECT_EQ(formYearTable[0].gifts, 0);
+  EXPECT_EQ(ledgerTotals.numberOfYears, 1);
+  EXPECT_FALSE(figures().periodComputed);
+  EXPECT_EQ(figures().rows[0].yearIndex, 0);
+  EXPECT_EQ(figures().rows[0].gifts, 0);
   EXPECT_EQ(donorTable[0].fiveYearTotal, 0);
 
   resetLedger();
   book(addSource("Old", DONOR), 1905, 100);
   computeQuietly();
   EXPECT_EQ(errorCount, 0);
-  EXPECT_EQ(formYearTable[0].yearIndex, 5);
-  EXPECT_EQ(formYearTable[4].yearIndex, 1);
-  EXPECT_EQ(formYearTable[0].gifts, 100);
+  const ScheduleAFigures& f = figures();
+  EXPECT_EQ(f.rows[0].yearIndex, 5);
+  EXPECT_EQ(f.rows[4].yearIndex, 1);
+  EXPECT_EQ(f.rows[0].gifts, 100);
 }
 
 TEST_F(TotalsTest, PeriodMustEndInsideTheYearTable) {
   book(addSource("Late", DONOR), 2155, 300);
   book(addSource("Late2", SALES), 2151, 900000);
-  latestFormYear = 2155;
+  ledgerTotals.latestFormYear = 2155;
   computeQuietly();
   EXPECT_EQ(errorCount, 0);
-  EXPECT_EQ(formYearTable[0].yearIndex, 255);
-  EXPECT_EQ(formYearTable[0].gifts, 300);
-  EXPECT_EQ(formYearTable[4].largeNonDonations, 400000);
+  const ScheduleAFigures& f = figures();
+  EXPECT_EQ(f.rows[0].yearIndex, 255);
+  EXPECT_EQ(f.rows[0].gifts, 300);
+  EXPECT_EQ(f.rows[4].largeNonDonations, 400000);
 
   for (long year : { 2156L, 2147483647L }) {
     SCOPED_TRACE(year);
     resetLedger();
     book(addSource("Late", DONOR), 2155, 300);
-    latestFormYear = year;
+    ledgerTotals.latestFormYear = year;
     const std::string out = capture(computeTotals);
     EXPECT_EQ(out, "!\n! Form 990 Schedule A Report is for year " + std::to_string(year) +
                        "\n? ERROR in calculations: " + std::to_string(year) +
                        " is too large for table of years\n    Can not print 990 information\n");
     EXPECT_EQ(errorCount, 1);
-    EXPECT_EQ(numberOfYears, year - 2155 + 1);
-    EXPECT_EQ(formYearTable[0].yearIndex, 0);
-    EXPECT_EQ(formYearTable[0].gifts, 0);
+    EXPECT_EQ(ledgerTotals.numberOfYears, year - 2155 + 1);
+    EXPECT_EQ(figures().rows[0].yearIndex, 0);
+    EXPECT_EQ(figures().rows[0].gifts, 0);
     EXPECT_EQ(donorTable[0].fiveYearTotal, 0);
   }
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "ledger/donor_table.hpp"
+#include "ledger/totals.hpp"
+#include "report/report_options.hpp"
 #include "unit/report/report_fixture.hpp"
 
 namespace {
@@ -12,11 +15,11 @@ using DonorListingsTest = ReportTest;
 // still print every fixed line, with "--" for shares of nothing.
 TEST_F(DonorListingsTest, EmptyTablePrintsOnlyFixedLines) {
   computeQuietly();
-  verbosityLevel = 3;
-  EXPECT_EQ(capture([] {
-              printExcludedGivers();
-              printDonors();
-              printSupportBySource();
+  const ReportOptions options{ 3 };
+  EXPECT_EQ(capture([&options] {
+              printExcludedGivers(donorTable, ledgerTotals, options);
+              printDonors(donorTable, ledgerTotals, options);
+              printSupportBySource(donorTable, ledgerTotals, options);
             }),
             "! Excluded givers: OFFICERS, DIRECTORS, TRUSTEES and FAMILY\n"
             "!  All officers gave: $0.00\n"
@@ -42,18 +45,20 @@ TEST_F(DonorListingsTest, ZeroTotalOfficerAndFamilyGiver) {
   book(mom, 2018, -3000);
   book(mom, 2020, 20000);
   computeQuietly();
-  verbosityLevel = 2;
-  EXPECT_EQ(capture(printExcludedGivers),
+  const ReportOptions options{ 2 };
+  EXPECT_EQ(capture([&options] { printExcludedGivers(donorTable, ledgerTotals, options); }),
             "! Excluded givers: OFFICERS, DIRECTORS, TRUSTEES and FAMILY\n"
             "!    Donor[1] 'Mom' type FAMILY gave a total of 100.0%      $200.00\n"
             "!      2020   133.3%      $200.00\n"
             "!  All officers gave: $200.00\n");
-  const std::string bySource = capture(printSupportBySource);
+  const std::string bySource =
+      capture([&options] { printSupportBySource(donorTable, ledgerTotals, options); });
   EXPECT_NE(bySource.find("!    Chair is a OFFICER and gave or provided 0.0% $0.00 over all years\n"
                           "! A total of 1 directors, officers or trustees\n"),
             std::string::npos)
       << bySource;
-  const std::string donors = capture(printDonors);
+  const std::string donors =
+      capture([&options] { printDonors(donorTable, ledgerTotals, options); });
   EXPECT_EQ(donors.find("2018"), std::string::npos) << donors;
   EXPECT_NE(donors.find("!     2020   133.3%      $200.00\n"), std::string::npos) << donors;
 }

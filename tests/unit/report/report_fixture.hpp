@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <deque>
 #include <string>
 
 #include "console_capture.hpp"
 #include "ledger/donor_table.hpp"
+#include "ledger/schedule_a_figures.hpp"
 #include "ledger/source_type.hpp"
 #include "ledger/totals.hpp"
 #include "output/message_channel.hpp"
@@ -37,8 +39,32 @@ class ReportTest : public ::testing::Test {
     EXPECT_TRUE(addYearAmount(index, static_cast<int>(year - kBaseYear), cents));
   }
 
+  /// A city's 1,000.00 in every year from 2014 to 2020 and one giver's 10,000.00 in 2015: the
+  /// period ending 2020 has the city alone, the one ending a year earlier the large gift too.
+  static void bookLargeGiftBeforeThePeriod() {
+    const int city = addSource("City", GOVERNMENT);
+    for (long year = 2014; year <= 2020; ++year) {
+      book(city, year, 100000);
+    }
+    book(addSource("Big Giver", DONOR), 2015, 1000000);
+  }
+
   /// Computes the totals; what they print is never read, so it stays out of the next capture.
   static void computeQuietly() { computeTotals(); }
+
+  void TearDown() override {
+    for (ScheduleAFigures& kept : kept_) {
+      releaseScheduleAFigures(kept);
+    }
+  }
+
+  /// The Schedule A figures of the ledger as it stands, kept until the test ends.
+  const ScheduleAFigures& figures() { return keep(scheduleAFigures(ledgerTotals, donorTable)); }
+  /// Keeps figures until the test ends, when their lists are freed.
+  const ScheduleAFigures& keep(const ScheduleAFigures& computed) {
+    kept_.push_back(computed);
+    return kept_.back();
+  }
 
   /// What a section printed to the console (no report file is open in these tests).
   template <typename Section>
@@ -50,6 +76,7 @@ class ReportTest : public ::testing::Test {
 
  private:
   ConsoleCapture console;
+  std::deque<ScheduleAFigures> kept_;
 };
 
 #endif

@@ -4,12 +4,22 @@
 
 #include <string>
 
+#include "ledger/schedule_a_figures.hpp"
 #include "ledger/source_type.hpp"
+#include "ledger/totals.hpp"
+#include "report/report_options.hpp"
 #include "unit/report/report_fixture.hpp"
 
 namespace {
 
-using ScheduleATest = ReportTest;
+class ScheduleATest : public ReportTest {
+ protected:
+  // The section printed from the ledger's figures.
+  std::string scheduleA(int verbosity = 0) {
+    const ScheduleAFigures& f = figures();
+    return capture([&f, verbosity] { printScheduleA(f, donorTable, ReportOptions{ verbosity }); });
+  }
+};
 
 bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -17,7 +27,7 @@ bool contains(const std::string& text, const std::string& part) {
 
 TEST_F(ScheduleATest, NoDonationsEndsAfterTheHeading) {
   computeQuietly();
-  EXPECT_EQ(capture(printScheduleA),
+  EXPECT_EQ(scheduleA(),
             "! FORM 990 INFORMATION Part II 509(a)(1)\n"
             "!   no donations at all\n");
 }
@@ -43,7 +53,7 @@ TEST_F(ScheduleATest, PartTwoTestsCompareExactFractions) {
     book(addSource("City", GOVERNMENT), 2020, c.gifts);
     book(addSource("Bank", INVESTMENT), 2020, c.investment);
     computeQuietly();
-    const std::string out = capture(printScheduleA);
+    const std::string out = scheduleA();
     EXPECT_TRUE(contains(out, std::string("!       Part II line 14            ") + c.percent +
                                   " (public support percentage)\n"));
     EXPECT_EQ(contains(out, "!       Part II line 16a support         OK (check the box)\n"),
@@ -62,7 +72,7 @@ TEST_F(ScheduleATest, PartTwoLineNineIncludesOldBusinessIncome) {
   book(addSource("Shop", UNRELATED), 2020, 30000);
   book(addSource("Old Mill", OLD_BUSINESS), 2019, 70000);
   computeQuietly();
-  const std::string out = capture(printScheduleA);
+  const std::string out = scheduleA();
   EXPECT_TRUE(contains(out, "!            Part II line 9 column e      $300.00\n"));
   EXPECT_TRUE(contains(out, "!            Part II line 9 column d      $700.00\n"));
   EXPECT_TRUE(contains(out, "!            Part II line  9 column f     $1000.00\n"));
@@ -91,7 +101,7 @@ TEST_F(ScheduleATest, PartThreeNeedsMoreThanAThirdAndLimitedInvestment) {
     book(addSource("City", GOVERNMENT), 2020, c.gifts);
     book(addSource("Other", c.otherType), 2020, c.other);
     computeQuietly();
-    const std::string out = capture(printScheduleA);
+    const std::string out = scheduleA();
     EXPECT_TRUE(contains(out, std::string("!       Part III line 17 column f ") + c.line17 +
                                   " (investment income percentage)\n"))
         << out;
@@ -108,10 +118,10 @@ TEST_F(ScheduleATest, PartThreeNeedsMoreThanAThirdAndLimitedInvestment) {
 }
 
 TEST_F(ScheduleATest, ZeroTotalSupportFailsEveryTest) {
-  latestFormYear = 2010;  // a period that ends before the first donation
+  ledgerTotals.latestFormYear = 2010;  // a period that ends before the first donation
   book(addSource("Ann", DONOR), 2020, 10000);
   computeQuietly();
-  const std::string out = capture(printScheduleA);
+  const std::string out = scheduleA();
   EXPECT_TRUE(contains(out, "!       Part II line 14                  -- (public support"));
   EXPECT_TRUE(contains(out, "!       Part II line 17a (10% support) FAILED"));
   EXPECT_TRUE(contains(out, "!       Part III line 15 column f           -- (public support"));
@@ -128,8 +138,7 @@ TEST_F(ScheduleATest, TwoPercentLimitCountsOnlyTheExcessOfTestedGivers) {
   book(addSource("State", GOVERNMENT), 2020, 5000000);
   book(addSource("Foundation", CHARITY), 2019, 90999999);
   computeQuietly();
-  verbosityLevel = 2;
-  const std::string out = capture(printScheduleA);
+  const std::string out = scheduleA(2);
   EXPECT_TRUE(contains(out,
                        "!\n"
                        "!   TWO PERCENT LIMIT calculation \n"
@@ -142,8 +151,7 @@ TEST_F(ScheduleATest, TwoPercentLimitCountsOnlyTheExcessOfTestedGivers) {
   EXPECT_TRUE(contains(out, "!       Part II line  5 column f        $0.01 (exceeds 2 percent)\n"));
   EXPECT_TRUE(contains(out, "!       Part II line  6 column f   $999999.99 (public support)\n"));
 
-  verbosityLevel = 0;
-  const std::string quiet = capture(printScheduleA);
+  const std::string quiet = scheduleA();
   EXPECT_FALSE(contains(quiet, "TWO PERCENT"));
   EXPECT_TRUE(
       contains(quiet, "!       Part II line  5 column f        $0.01 (exceeds 2 percent)\n"));
@@ -156,7 +164,7 @@ TEST_F(ScheduleATest, DafGroupOverTheLimitIsWarnedInFull) {
   book(addSource(name.c_str(), DAF), 2020, 100000);
   book(addSource("State", GOVERNMENT), 2020, 100000);
   computeQuietly();
-  const std::string out = capture(printScheduleA);
+  const std::string out = scheduleA();
   EXPECT_TRUE(contains(
       out, "% WARNING: !         DAF donor group [0] " + name +
                " exceeded the two percent limit.\n"
@@ -174,7 +182,7 @@ TEST_F(ScheduleATest, IncomeLinesFollowTheYearBlocks) {
   book(addSource("Cafe", UNRELATED), 2018, 700);
   book(addSource("Misc", OTHER_INCOME), 2020, -300);
   computeQuietly();
-  const std::string out = capture(printScheduleA);
+  const std::string out = scheduleA();
   EXPECT_TRUE(contains(out,
                        "!       2016\n"
                        "!            Part II line 4 column a        $0.00\n"

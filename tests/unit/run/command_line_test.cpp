@@ -92,7 +92,7 @@ TEST(HandleArgumentTest, RefusedYearsKeepTheLastAcceptedOne) {
     handleArgument(argument);
   }
   console.take();
-  EXPECT_EQ(latestFormYear, 2024);
+  EXPECT_EQ(ledgerTotals.latestFormYear, 2024);
   EXPECT_EQ(infoCount, 2);
   // A refused year is an error (the period is not the one asked for); -r24 is only a typo.
   EXPECT_EQ(errorCount, 3);

@@ -1,0 +1,104 @@
+#ifndef QUORVA_LEDGER_SCHEDULE_A_FIGURES_HPP
+#define QUORVA_LEDGER_SCHEDULE_A_FIGURES_HPP
+
+#include <array>
+#include <cstddef>
+
+#include "ledger/donor_table.hpp"
+#include "ledger/form_year_row.hpp"
+#include "ledger/growing_list.hpp"
+#include "ledger/totals.hpp"
+#include "output/amount.hpp"
+
+/// The one box of Part II that the form's cascade checks.
+enum class PartTwoBox { line13, line16a, line16b, line17a, line17b, line18 };
+/// The one box of Part III that the form's cascade checks.
+enum class PartThreeBox { line14, line19a, line19b, line20 };
+
+/// A percentage line as the exact fraction part / whole (cents over cents); a whole of 0 has
+/// no percentage.
+struct Fraction {
+  Amount part;
+  Amount whole;
+};
+
+/// The support tests of one period's column f, each on its own; all false without total support.
+struct SupportTests {
+  bool partTwoOneThird;      ///< Part II line 14 (or 15) is 33 1/3% or more: 16a (16b)
+  bool partTwoOneTenth;      ///< Part II line 14 (or 15) is 10% or more: 17a (17b)
+  bool partThreeSupport;     ///< Part III line 15 (or 16) is more than 33 1/3%
+  bool partThreeInvestment;  ///< Part III line 17 (or 18) is more than 33 1/3%
+  bool partThree19a;         ///< partThreeSupport and not partThreeInvestment: 19a (19b)
+};
+
+/// A tested giver whose five-year total is over the two percent limit (Part II line 5).
+struct GiverOverLimit {
+  std::size_t index;     ///< the giver's index in the donor table
+  Amount fiveYearTotal;  ///< its amounts over the period (cents)
+  Amount excess;         ///< what it gives over the limit (cents, above 0)
+};
+
+/// One name of the Part III line 7a or 7b detail, its figures by column: [0] is column (a), the
+/// oldest year. A year is listed when its counted figure is not 0.
+struct DetailName {
+  std::size_t index;                       ///< the source's index in the donor table
+  std::array<Amount, kFormYears> amount;   ///< the year's amount (cents)
+  std::array<Amount, kFormYears> counted;  ///< 7a: the amount; 7b: its excess over the year's
+                                           ///< limit (cents)
+  Amount total;                            ///< the sum of counted
+};
+
+/// Every Schedule A figure of a run: both Parts' lines by year and in column f, the
+/// percentages, the tests, the box each Part checks and the rows of the detail lists. The
+/// givers over the limit and the detail lists come from the donors' amounts whenever the
+/// period's years lie in the table, even when a given last year has no donations to fill the
+/// rows with.
+struct ScheduleAFigures {
+  long lastYear;        ///< calendar year of column (e): the period's last year
+  bool anyDonations;    ///< some year has a non-zero total
+  bool periodComputed;  ///< the rows hold a period: donations and a last year inside the table
+  bool firstFiveYears;  ///< Part II line 13 and Part III line 14: the period ends within five
+                        ///< years of the first donation (or before it)
+  /// The five rows, newest year (column e) first; all zero unless periodComputed.
+  std::array<FormYearRow, kFormYears> rows;
+  FormYearRow columnF;     ///< column f: the rows' sum, with Part II lines 5 and 6
+  Amount twoPercentLimit;  ///< two percent of Part II line 11, column f
+  /// The tested givers over twoPercentLimit (DAF groups included), in table order.
+  GrowingList<GiverOverLimit> giversOverLimit;
+  Fraction partTwoLine14;    ///< line 6 / line 11, column f
+  Fraction partThreeLine15;  ///< line 8 / line 13, column f
+  Fraction partThreeLine17;  ///< line 10c / line 13, column f
+  SupportTests current;      ///< the tests of this year's lines 14, 15 and 17
+  /// The prior year's figures are shown: not the first five years, and periodComputed.
+  bool priorShown;
+  /// Column f of the five years ending a year earlier, with its own line 5; all zero unless
+  /// priorShown, and when that period starts before the table.
+  FormYearRow priorColumnF;
+  Fraction partTwoLine15;     ///< the prior year's line 14
+  Fraction partThreeLine16;   ///< the prior year's line 15
+  Fraction partThreeLine18;   ///< the prior year's line 17
+  SupportTests prior;         ///< the tests of the prior year's lines
+  PartTwoBox partTwoBox;      ///< 13, 16a, 16b, 17a, 17b, 18: the first that holds
+  PartThreeBox partThreeBox;  ///< 14, 19a, 19b, 20: the first that holds
+  /// Part III line 7a: each excluded giver with an amount in the period, in table order.
+  GrowingList<DetailName> lineSevenA;
+  /// Part III line 7b: each tested source with a receipt over its year's limit, in table order.
+  GrowingList<DetailName> lineSevenB;
+  /// Memory ran out: a list above misses names (the lines' figures are whole all the same).
+  bool listsCut;
+};
+
+/// The row of a column of the form: column 0 is (a), the oldest year, in rows[4].
+inline const FormYearRow& rowOfColumn(const ScheduleAFigures& figures, std::size_t column) {
+  return figures.rows[kFormYears - 1 - column];
+}
+
+/// Every Schedule A figure of the period totals chose (lastYear is totals.latestFormYear), from
+/// the donors' amounts by year. Reads only its parameters and writes nothing else; the lists
+/// are freed by releaseScheduleAFigures.
+ScheduleAFigures scheduleAFigures(const LedgerTotals& totals, const DonorTable& donors);
+
+/// Frees the lists of figures and empties them.
+void releaseScheduleAFigures(ScheduleAFigures& figures);
+
+#endif

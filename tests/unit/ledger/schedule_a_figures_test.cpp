@@ -1,0 +1,354 @@
+#include "ledger/schedule_a_figures.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <iterator>
+#include <utility>
+
+#include "ledger/donor_table.hpp"
+#include "ledger/form_year_row.hpp"
+#include "ledger/growing_list.hpp"
+#include "ledger/source_type.hpp"
+#include "ledger/totals.hpp"
+#include "unit/report/report_fixture.hpp"
+
+namespace {
+
+// The report sections' fixture: an empty ledger and entries written straight into the table.
+using FiguresTest = ReportTest;
+
+// The raw line fields a source of each type feeds, checked on one row.
+struct Routing {
+  SourceType type;
+  Amount FormYearRow::*fields[2];
+};
+
+TEST_F(FiguresTest, EachSourceTypeFeedsItsScheduleLines) {
+  const Routing routes[] = {
+    { DONOR, { &FormYearRow::gifts, nullptr } },
+    { GOVERNMENT, { &FormYearRow::gifts, nullptr } },
+    { CHARITY, { &FormYearRow::gifts, nullptr } },
+    { DAF, { &FormYearRow::gifts, nullptr } },
+    { DAFDONOR, { &FormYearRow::gifts, nullptr } },
+    { OFFICER, { &FormYearRow::gifts, &FormYearRow::disqualifiedGifts } },
+    { DIRECTOR, { &FormYearRow::gifts, &FormYearRow::disqualifiedGifts } },
+    { TRUSTEE, { &FormYearRow::gifts, &FormYearRow::disqualifiedGifts } },
+    { TAX, { &FormYearRow::taxRevenues, nullptr } },
+    { FREE_USE, { &FormYearRow::governmentServices, nullptr } },
+    { UNRELATED, { &FormYearRow::unrelatedIncome, nullptr } },
+    { NOT_UNRELATED, { &FormYearRow::relatedBusiness, nullptr } },
+    { OLD_BUSINESS, { &FormYearRow::oldBusinessIncome, nullptr } },
+    { OTHER_INCOME, { &FormYearRow::otherIncome, nullptr } },
+    { ADMISSIONS, { &FormYearRow::admissionsAndSales, nullptr } },
+    { SALES, { &FormYearRow::admissionsAndSales, nullptr } },
+    { FAMILY, { &FormYearRow::gifts, &FormYearRow::disqualifiedGifts } },
+    { REVENUE, { &FormYearRow::admissionsAndSales, nullptr } },
+    { INVESTMENT, { &FormYearRow::investmentIncome, nullptr } },
+    { static_cast<SourceType>(kSourceTypeCount), { nullptr, nullptr } },  // a corrupted code
+  };
+  Amount FormYearRow::*const rawFields[] = {
+    &FormYearRow::gifts,
+    &FormYearRow::admissionsAndSales,
+    &FormYearRow::relatedBusiness,
+    &FormYearRow::taxRevenues,
+    &FormYearRow::governmentServices,
+    &FormYearRow::disqualifiedGifts,
+    &FormYearRow::investmentIncome,
+    &FormYearRow::unrelatedIncome,
+    &FormYearRow::oldBusinessIncome,
+    &FormYearRow::otherIncome,
+  };
+  ASSERT_EQ(std::size(routes), static_cast<std::size_t>(kSourceTypeCount) + 1);
+  for (const Routing& route : routes) {
+    SCOPED_TRACE(sourceTypeName(route.type));
+    resetLedger();
+    ledgerTotals.latestFormYear = 2020;
+    book(addSource("Source", route.type), 2020, 100000);
+    computeQuietly();
+    const ScheduleAFigures& f = figures();
+    for (Amount FormYearRow::*field : rawFields) {
+      const bool fed = field == route.fields[0] || field == route.fields[1];
+      EXPECT_EQ(f.rows[0].*field, fed ? 100000 : 0);
+      EXPECT_EQ(f.columnF.*field, fed ? 100000 : 0);
+    }
+    EXPECT_EQ(donorTable[0].fiveYearTotal, 100000);
+    EXPECT_EQ(f.rows[0].largeNonDonations, 0);  // 1,000.00 is far below the 5,000.00 floor
+  }
+}
+
+TEST_F(FiguresTest, DerivedLinesFollowTheFormsSums) {
+  ledgerTotals.latestFormYear = 2020;
+  book(addSource("Ann", DONOR), 2020, 100);
+  book(addSource("Fair", ADMISSIONS), 2020, 200);
+  book(addSource("Shop", NOT_UNRELATED), 2020, 400);
+  book(addSource("County", TAX), 2020, 800);
+  book(addSource("Hall", FREE_USE), 2020, 1600);
+  book(addSource("Bank", INVESTMENT), 2020, 3200);
+  book(addSource("Cafe", UNRELATED), 2020, 6400);
+  book(addSource("Mill", OLD_BUSINESS), 2020, 12800);
+  book(addSource("Misc", OTHER_INCOME), 2020, 25600);
+  book(addSource("Bob", TRUSTEE), 2020, 51200);
+  computeQuietly();
+  const ScheduleAFigures& f = figures();
+  const FormYearRow& row = f.rows[0];
+  EXPECT_EQ(row.yearIndex, 120);
+  EXPECT_EQ(row.gifts, 51300);
+  EXPECT_EQ(row.partIITotal, 51300 + 800 + 1600);
+  EXPECT_EQ(row.twoPercentExcess, 0);  // column f only
+  EXPECT_EQ(row.partIIPublicSupport, 0);
+  EXPECT_EQ(row.partIILine7, row.partIITotal);
+  EXPECT_EQ(row.partIILine9, 6400 + 12800);  // old businesses too
+  EXPECT_EQ(row.partIITotalSupport, 53700 + 3200 + 19200 + 25600);
+  EXPECT_EQ(row.partIIRelatedReceipts, 200 + 400);
+  EXPECT_EQ(row.partIIITotal, 51300 + 200 + 400 + 800 + 1600);
+  EXPECT_EQ(row.partIIILine9, row.partIIITotal);
+  EXPECT_EQ(row.investmentAndUnrelated, 3200 + 6400);
+  EXPECT_EQ(row.totalSupport, 54300 + 9600 + 12800 + 25600);
+  EXPECT_EQ(row.disqualifiedGifts, 51200);
+  EXPECT_EQ(row.notPublicSum, 51200);
+  EXPECT_EQ(row.partIIIPublicSupport, 54300 - 51200);
+  EXPECT_EQ(row.largeNonDonationLimit, 500000);
+  // The limit is 2% of 1,017.00, 20.34: the trustee's 512.00 is over it by 491.66, Ann's 1.00 is
+  // not, and column f's line 6 is line 4 less that.
+  EXPECT_EQ(f.twoPercentLimit, 101700 / 50);
+  EXPECT_EQ(f.columnF.twoPercentExcess, 51200 - 2034);
+  EXPECT_EQ(f.columnF.partIIPublicSupport, 53700 - (51200 - 2034));
+  ASSERT_EQ(f.giversOverLimit.count, 1u);
+  EXPECT_EQ(f.giversOverLimit.items[0].index, 9u);
+  EXPECT_EQ(f.giversOverLimit.items[0].fiveYearTotal, 51200);
+  EXPECT_EQ(f.giversOverLimit.items[0].excess, 51200 - 2034);
+  EXPECT_EQ(f.partTwoLine14.part, f.columnF.partIIPublicSupport);
+  EXPECT_EQ(f.partTwoLine14.whole, 101700);
+  EXPECT_EQ(f.partThreeLine15.part, 3100);
+  EXPECT_EQ(f.partThreeLine17.part, 9600);
+  EXPECT_EQ(f.partThreeLine17.whole, 102300);
+  ASSERT_EQ(f.lineSevenA.count, 1u);
+  EXPECT_EQ(f.lineSevenA.items[0].index, 9u);
+  EXPECT_EQ(f.lineSevenA.items[0].counted[4], 51200);  // column (e)
+  EXPECT_EQ(f.lineSevenA.items[0].total, 51200);
+}
+
+TEST_F(FiguresTest, WorkedRowUsesTheFiveThousandDollarFloor) {
+  ledgerTotals.latestFormYear = 2020;
+  book(addSource("Donor", DONOR), 2020, 100000);
+  book(addSource("Officer", OFFICER), 2020, 20000);
+  book(addSource("Store", SALES), 2020, 6000000);
+  computeQuietly();
+  const ScheduleAFigures& f = figures();
+  const FormYearRow& row = f.rows[0];
+  EXPECT_EQ(row.gifts, 120000);
+  EXPECT_EQ(row.admissionsAndSales, 6000000);
+  EXPECT_EQ(row.partIITotal, 120000);
+  EXPECT_EQ(row.partIIITotal, 6120000);
+  EXPECT_EQ(row.totalSupport, 6120000);
+  EXPECT_EQ(row.disqualifiedGifts, 20000);
+  EXPECT_EQ(row.largeNonDonationLimit, 500000);
+  EXPECT_EQ(row.largeNonDonations, 5500000);
+  EXPECT_EQ(row.notPublicSum, 5520000);
+}
+
+TEST_F(FiguresTest, LargeReceiptLimitIsTheGreaterOfFloorAndOnePercent) {
+  struct Case {
+    Amount support;
+    Amount limit;
+  } cases[] = {
+    { 49999999, 500000 },   { 50000000, 500000 }, { 50000099, 500000 }, { 50000100, 500001 },
+    { 123456789, 1234567 }, { -100, 500000 },     { 0, 500000 },
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.support);
+    resetLedger();
+    ledgerTotals.latestFormYear = 2020;
+    book(addSource("Gift", DONOR), 2019, 100);  // keeps a donation year when 2020 nets to 0
+    book(addSource("Other", OTHER_INCOME), 2020, c.support);
+    computeQuietly();
+    const ScheduleAFigures& f = figures();
+    EXPECT_EQ(f.rows[0].totalSupport, c.support);
+    EXPECT_EQ(f.rows[0].largeNonDonationLimit, c.limit);
+  }
+}
+
+TEST_F(FiguresTest, LargeReceiptsAreTestedPerSourceAndPerYear) {
+  ledgerTotals.latestFormYear = 2020;
+  // 2020: total support 100,000.00 + 10,000.00 + 5,000.01 + 5,000.00 = 120,000.01, limit 5,000.00.
+  book(addSource("Gala", ADMISSIONS), 2020, 1000000);
+  book(addSource("Shop", SALES), 2020, 500001);
+  book(addSource("Fees", REVENUE), 2020, 500000);
+  book(addSource("Rich", DONOR), 2020, 10000000);
+  // 2019: total support 1,000,000.00, limit 10,000.00; the related business is over by 0.01.
+  const int clinic = addSource("Clinic", NOT_UNRELATED);
+  book(clinic, 2019, 1000001);
+  book(clinic, 2020, 500002);
+  book(addSource("Estate", DONOR), 2019, 98999999);
+  computeQuietly();
+  const ScheduleAFigures& f = figures();
+  EXPECT_EQ(f.rows[0].largeNonDonationLimit, 500000);
+  EXPECT_EQ(f.rows[0].largeNonDonations, 500000 + 1 + 2);
+  EXPECT_EQ(f.rows[0].notPublicSum, 500003);
+  EXPECT_EQ(f.rows[1].totalSupport, 100000000);
+  EXPECT_EQ(f.rows[1].largeNonDonationLimit, 1000000);
+  EXPECT_EQ(f.rows[1].largeNonDonations, 1);
+  // The detail: one name per source over a limit, its excess in each year's column.
+  ASSERT_EQ(f.lineSevenB.count, 3u);
+  EXPECT_EQ(f.lineSevenB.items[0].index, 0u);
+  EXPECT_EQ(f.lineSevenB.items[1].index, 1u);
+  const DetailName& detail = f.lineSevenB.items[2];
+  EXPECT_EQ(detail.index, static_cast<std::size_t>(clinic));
+  EXPECT_EQ(detail.amount[3], 1000001);  // column (d): 2019
+  EXPECT_EQ(detail.counted[3], 1);
+  EXPECT_EQ(detail.amount[4], 500002);
+  EXPECT_EQ(detail.counted[4], 2);
+  EXPECT_EQ(detail.total, 3);
+}
+
+// One period's figures: government gifts are public support in both Parts and never limited;
+// investment income and other income only add to total support.
+struct PeriodAmounts {
+  Amount gifts;
+  Amount investment;
+  Amount other;
+};
+
+// The current period is 2016 to 2020, the prior one 2015 to 2019: what differs is booked in 2020
+// and in 2015. The first donation year is set, not booked, so a case may leave 2015 empty.
+class FiguresCascadeTest : public ReportTest {
+ protected:
+  const ScheduleAFigures& figuresOf(bool firstFiveYears, PeriodAmounts now, PeriodAmounts prior) {
+    resetLedger();
+    const int city = addSource("City", GOVERNMENT);
+    const int bank = addSource("Bank", INVESTMENT);
+    const int misc = addSource("Misc", OTHER_INCOME);
+    for (const auto& [year, amounts] : { std::pair{ 2020L, now }, std::pair{ 2015L, prior } }) {
+      book(city, year, amounts.gifts);
+      book(bank, year, amounts.investment);
+      book(misc, year, amounts.other);
+    }
+    LedgerTotals totals{};
+    totals.latestFormYear = 2020;
+    totals.firstDonationYear = 2015;
+    totals.numberOfYears = firstFiveYears ? 5 : 6;
+    return keep(scheduleAFigures(totals, donorTable));
+  }
+};
+
+TEST_F(FiguresCascadeTest, PartTwoChecksOneBoxAtExactBoundaries) {
+  struct Case {
+    bool firstFiveYears;
+    Amount line6, line11, priorLine6, priorLine11;
+    PartTwoBox box;
+  } cases[] = {
+    { true, 1, 3, 1, 3, PartTwoBox::line13 },
+    { false, 1, 3, 0, 0, PartTwoBox::line16a },                 // exactly one third
+    { false, 9999, 30000, 1, 3, PartTwoBox::line16b },          // a cent short; prior a third
+    { false, 9999, 30000, 9999, 30000, PartTwoBox::line17a },   // short both years, over 10%
+    { false, 1, 10, 0, 0, PartTwoBox::line17a },                // exactly one tenth
+    { false, 9999, 100000, 1, 10, PartTwoBox::line17b },        // a cent short; prior a tenth
+    { false, 9999, 100000, 9999, 100000, PartTwoBox::line18 },  // short of a tenth both years
+    { false, 0, 0, 0, 0, PartTwoBox::line18 },                  // no total support
+    { false, -1, 3, 5, -3, PartTwoBox::line18 },                // negative figures pass nothing
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.line6 << "/" << c.line11 << " prior " << c.priorLine6
+                                    << "/" << c.priorLine11);
+    const ScheduleAFigures& f = figuresOf(c.firstFiveYears, { c.line6, c.line11 - c.line6, 0 },
+                                          { c.priorLine6, c.priorLine11 - c.priorLine6, 0 });
+    EXPECT_EQ(f.partTwoBox, c.box);
+    EXPECT_EQ(f.partTwoLine14.part, c.line6);
+    EXPECT_EQ(f.partTwoLine14.whole, c.line11);
+    EXPECT_EQ(f.priorShown, !c.firstFiveYears);
+    EXPECT_EQ(f.partTwoLine15.part, c.firstFiveYears ? 0 : c.priorLine6);
+    EXPECT_EQ(f.partTwoLine15.whole, c.firstFiveYears ? 0 : c.priorLine11);
+  }
+}
+
+TEST_F(FiguresCascadeTest, PartThreeNeedsSupportOverAThirdAndInvestmentAtMostAThird) {
+  struct Case {
+    bool firstFiveYears;
+    Amount line8, line10c, line13, priorLine8, priorLine10c, priorLine13;
+    PartThreeBox box;
+    bool investmentOverThird;
+  } cases[] = {
+    { true, 10001, 0, 30000, 10001, 0, 30000, PartThreeBox::line14, false },
+    { false, 10001, 10000, 30000, 0, 0, 0, PartThreeBox::line19a, false },  // investment 1/3
+    { false, 10001, 10001, 30000, 0, 0, 0, PartThreeBox::line20, true },    // a cent over
+    { false, 10000, 0, 30000, 0, 0, 0, PartThreeBox::line20, false },       // support exactly 1/3
+    { false, 10000, 0, 30000, 10001, 10000, 30000, PartThreeBox::line19b, false },
+    { false, 10001, 10001, 30000, 10001, 10001, 30000, PartThreeBox::line20, true },
+    { false, 0, 0, 0, 0, 0, 0, PartThreeBox::line20, false },
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.line8 << " " << c.line10c << " " << c.line13);
+    const ScheduleAFigures& f =
+        figuresOf(c.firstFiveYears, { c.line8, c.line10c, c.line13 - c.line8 - c.line10c },
+                  { c.priorLine8, c.priorLine10c, c.priorLine13 - c.priorLine8 - c.priorLine10c });
+    EXPECT_EQ(f.partThreeBox, c.box);
+    EXPECT_EQ(f.current.partThreeInvestment, c.investmentOverThird);
+    EXPECT_EQ(f.partThreeLine17.part, c.line10c);
+    EXPECT_EQ(f.partThreeLine18.part, c.firstFiveYears ? 0 : c.priorLine10c);
+  }
+}
+
+// The prior year is the same computation over the five years ending a year earlier: its own
+// rows and its own two percent limit.
+TEST_F(FiguresTest, PriorYearIsThePeriodEndingOneYearEarlier) {
+  bookLargeGiftBeforeThePeriod();
+  computeQuietly();
+  const ScheduleAFigures& f = figures();
+  ASSERT_TRUE(f.priorShown);
+  EXPECT_EQ(f.lastYear, 2020);
+  // 2016 to 2020: the city alone. 2015 to 2019: the city and the large gift, of which all but
+  // two percent of 15,000.00 is over the limit.
+  EXPECT_EQ(f.columnF.partIITotalSupport, 500000);
+  EXPECT_EQ(f.columnF.twoPercentExcess, 0);
+  EXPECT_TRUE(f.giversOverLimit.empty());
+  EXPECT_EQ(f.priorColumnF.partIITotalSupport, 1500000);
+  EXPECT_EQ(f.priorColumnF.twoPercentExcess, 1000000 - 30000);
+  EXPECT_EQ(f.priorColumnF.partIIPublicSupport, 530000);
+  EXPECT_EQ(f.partTwoBox, PartTwoBox::line16a);
+  // The report's own period is untouched by the prior year's computation.
+  EXPECT_EQ(donorTable[1].fiveYearTotal, 0);
+  EXPECT_EQ(f.rows[0].yearIndex, 120);
+}
+
+// A period ending in 1905 is in the table; the one ending a year earlier is not, so its figures
+// stay empty although they are shown.
+TEST_F(FiguresTest, PriorPeriodBeforeTheTableIsEmpty) {
+  book(addSource("Early", GOVERNMENT), 1900, 100);
+  book(addSource("Later", GOVERNMENT), 1905, 300);
+  computeQuietly();
+  const ScheduleAFigures& f = figures();
+  EXPECT_TRUE(f.periodComputed);
+  EXPECT_TRUE(f.priorShown);
+  EXPECT_EQ(f.columnF.gifts, 300);
+  EXPECT_EQ(f.priorColumnF.gifts, 0);
+  EXPECT_EQ(f.partTwoLine15.whole, 0);
+  EXPECT_EQ(f.partTwoBox, PartTwoBox::line16a);
+}
+
+// The figures' lists keep every item in order past their first block; a list whose next size
+// would overflow is refused and left as it was.
+TEST(GrowingListTest, GrowsInOrderAndRefusesASizeThatWouldOverflow) {
+  GrowingList<int> list;
+  for (int i = 0; i < 40; ++i) {
+    EXPECT_TRUE(pushItem(list, i));
+  }
+  ASSERT_EQ(list.count, 40u);
+  for (int i = 0; i < 40; ++i) {
+    EXPECT_EQ(list.items[i], i);
+  }
+  EXPECT_FALSE(list.cut);
+  releaseItems(list);
+  EXPECT_TRUE(list.empty());
+
+  struct Huge {
+    unsigned char bytes[SIZE_MAX / 8];
+  };
+  GrowingList<Huge> huge;
+  EXPECT_FALSE(makeRoom(huge));
+  EXPECT_TRUE(huge.cut);
+  EXPECT_EQ(huge.items, nullptr);
+  EXPECT_EQ(huge.room, 0u);
+}
+
+}  // namespace
