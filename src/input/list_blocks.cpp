@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ledger/donor_index.hpp"
+#include "ledger/donor_table.hpp"
 
 std::array<char, kReadBlockSize + kLineLength> listBlock;
 
@@ -27,7 +28,7 @@ void prefetchNameOf(const char* line, const char* lineFeed) {
     --nameEnd;
   }
   if (nameEnd > name) {
-    prefetchDonor(name, static_cast<std::size_t>(nameEnd - name));
+    prefetchDonor(donorTable, name, static_cast<std::size_t>(nameEnd - name));
   }
 }
 

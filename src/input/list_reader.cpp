@@ -6,6 +6,7 @@
 #include "input/line_parser.hpp"
 #include "input/list_blocks.hpp"
 #include "ledger/donor_index.hpp"
+#include "ledger/donor_table.hpp"
 #include "output/message_channel.hpp"
 
 namespace {
@@ -91,7 +92,7 @@ void readLines(ListBlocks& blocks, ListCounts& counts) {
   LookAhead lookAhead{ 0, 0, 0 };
   while (char* piece = blocks.nextPiece()) {
     ++counts.lines;
-    if (donorLookupsMayMiss()) {
+    if (donorLookupsMayMiss(donorTable)) {
       prepareLinesAhead(lookAhead, blocks.start, blocks.start + blocks.pieceLength, blocks.end,
                         blocks.refills);
     }

@@ -167,7 +167,7 @@ bool sameNameIgnoringCase(const char* stored, const char* written, int length) {
 
 Amount ledgerSum() {
   Amount sum = 0;
-  for (std::size_t i = 0; i < donorCount; ++i) {
+  for (std::size_t i = 0; i < donorTable.count; ++i) {
     sum += donorTable[i].totalAmount;
   }
   return sum;
@@ -175,7 +175,7 @@ Amount ledgerSum() {
 
 Amount yearSum(long year) {
   Amount sum = 0;
-  for (std::size_t i = 0; i < donorCount; ++i) {
+  for (std::size_t i = 0; i < donorTable.count; ++i) {
     sum += donorTable[i].yearAmounts[static_cast<std::size_t>(year - kBaseYear)];
   }
   return sum;
@@ -200,7 +200,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool plain = readPlainDonation(text.data(), expected);
   const Amount before = ledgerSum();
   const Amount yearBefore = plain ? yearSum(expected.year) : 0;
-  const std::uint32_t countBefore = donorCount;
+  const std::uint32_t countBefore = donorTable.count;
   const int warningsBefore = warningCount;
   const auto result = static_cast<int>(parseDonationLine(text.data(), line));
 
@@ -213,7 +213,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (result != static_cast<int>(LineResult::donationBooked) && after != before) {
     invariantFailed("an amount was booked by a line that did not book one");
   }
-  if (donorCount > countBefore + 1) {
+  if (donorTable.count > countBefore + 1) {
     invariantFailed("one line created more than one entry");
   }
   if (plain && expected.refused) {
@@ -231,7 +231,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       invariantFailed("a date carried into another year was booked without a warning");
     }
     bool found = false;
-    for (std::uint32_t i = 0; i < donorCount; ++i) {
+    for (std::uint32_t i = 0; i < donorTable.count; ++i) {
       found = found ||
               sameNameIgnoringCase(donorTable[i].name.data(), text.data(), expected.nameLength);
     }

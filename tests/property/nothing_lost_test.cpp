@@ -585,7 +585,7 @@ std::string readThroughReader(const std::string& bytes) {
 }
 
 const DonorRecord* findEntry(const std::string& key) {
-  for (std::size_t i = 0; i < donorCount; ++i) {
+  for (std::size_t i = 0; i < donorTable.count; ++i) {
     if (asciiLower(donorTable[i].name.data()) == key) {
       return &donorTable[i];
     }
@@ -695,12 +695,12 @@ TEST_P(NothingLostTest, EveryLineIsAccountedForAndEveryAmountBooked) {
 
   // The amounts booked, name by name and in all, are those of the list.
   std::int64_t tableSum = 0;
-  for (std::size_t i = 0; i < donorCount; ++i) {
+  for (std::size_t i = 0; i < donorTable.count; ++i) {
     tableSum += donorTable[i].totalAmount;
   }
   EXPECT_EQ(tableSum, list.bookedSum);
   if (largeTable) {
-    EXPECT_GT(donorCount, kDonorTableSize);
+    EXPECT_GT(donorTable.count, kDonorTableSize);
   }
   for (const auto& [key, source] : list.sources) {
     const DonorRecord* entry = findEntry(key);

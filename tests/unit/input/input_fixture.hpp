@@ -45,7 +45,7 @@ class InputTest : public ::testing::Test {
   /// Every amount the ledger holds, in cents.
   static Amount bookedCents() {
     Amount sum = 0;
-    for (std::size_t i = 0; i < donorCount; ++i) {
+    for (std::size_t i = 0; i < donorTable.count; ++i) {
       sum += donorTable[i].totalAmount;
     }
     return sum;

@@ -217,7 +217,7 @@ TEST_F(LineParserTest, BlanksAfterANameOrAKeywordMakeNoOtherName) {
             kAt +
                 "? ERROR: Name field has an ignored quotation mark BUT not a quote at both ends: "
                 "'Baker, Susan'\n");
-  ASSERT_EQ(donorCount, 2u);
+  ASSERT_EQ(donorTable.count, 2u);
   EXPECT_STREQ(donorTable[0].name.data(), "County of Riverside");
   EXPECT_EQ(donorTable[0].sourceType, GOVERNMENT);
   EXPECT_EQ(donorTable[0].totalAmount, 2000000);
@@ -276,7 +276,7 @@ TEST_F(LineParserTest, EveryKeywordNamesItsType) {
     LineResult result = LineResult::blankLine;
     parse(std::string("Source ") + k.keyword + "|" + k.keyword, result);
     EXPECT_EQ(result, LineResult::keywordBound) << k.keyword;
-    EXPECT_EQ(donorTable[donorCount - 1].sourceType, k.type) << k.keyword;
+    EXPECT_EQ(donorTable[donorTable.count - 1].sourceType, k.type) << k.keyword;
   }
 }
 

@@ -31,7 +31,7 @@ class PlainLineTest : public InputTest {
     printed();
     const LineResult result = parseDonationLine(line.c_str(), 2);
     Outcome outcome{ result, printed(), "" };
-    for (std::uint32_t i = 0; i < donorCount; ++i) {
+    for (std::uint32_t i = 0; i < donorTable.count; ++i) {
       const DonorRecord& entry = donorTable[i];
       outcome.booked += std::string(entry.name.data()) + " " + std::to_string(entry.totalAmount);
       for (int y = 0; y < kYearCount; ++y) {
