@@ -18,33 +18,6 @@ namespace {
 
 constexpr long kFirstLine = 1;
 
-struct Keyword {
-  const char* text;
-  SourceType type;
-};
-
-// Tried in this order against the whole second field.
-constexpr std::array<Keyword, 18> kKeywords = { {
-    { "Government", GOVERNMENT },
-    { "Charity", CHARITY },
-    { "DAF", DAF },
-    { "DAFDONOR", DAFDONOR },
-    { "Officer", OFFICER },
-    { "Director", DIRECTOR },
-    { "Trustee", TRUSTEE },
-    { "Family", FAMILY },
-    { "Revenue", REVENUE },
-    { "Investment", INVESTMENT },
-    { "TAX", TAX },
-    { "OTHER_INCOME", OTHER_INCOME },
-    { "FREE_USE", FREE_USE },
-    { "UNRELATED", UNRELATED },
-    { "NOT_UNRELATED", NOT_UNRELATED },
-    { "OLD_BUSINESS", OLD_BUSINESS },
-    { "ADMISSIONS", ADMISSIONS },
-    { "SALES", SALES },
-} };
-
 // Whole dollars above this cannot make an amount within kMaxLineAmount cents.
 constexpr long long kMaxLineDollars = kMaxLineAmount / 100;
 
@@ -60,13 +33,16 @@ bool sameIgnoringCase(const char* field, std::size_t length, const char* word) {
   return word[length] == '\0';
 }
 
-const Keyword* findKeyword(const char* field, std::size_t length) {
-  for (const Keyword& keyword : kKeywords) {
-    if (sameIgnoringCase(field, length, keyword.text)) {
-      return &keyword;
+// The type whose keyword is the whole field (letter case aside), or -1. Keywords differ in more
+// than case, so at most one matches.
+int typeOfKeyword(const char* field, std::size_t length) {
+  for (int type = 0; type < kSourceTypeCount; ++type) {
+    const char* keyword = kSourceTypes[type].keyword;
+    if (keyword != nullptr && sameIgnoringCase(field, length, keyword)) {
+      return type;
     }
   }
-  return nullptr;
+  return -1;
 }
 
 // True when a digit stands in text before its end (a NUL) or before the first stop character.
@@ -152,7 +128,7 @@ const char* firstNonNumeric(const char* field) {
   return nullptr;
 }
 
-LineResult handleKeyword(LineScan& scan, const Keyword& keyword) {
+LineResult handleKeyword(LineScan& scan, SourceType type) {
   // A line without a name cannot bind anything; its error is already reported.
   if (scan.nameBlank) {
     return LineResult::lineRejected;
@@ -163,7 +139,7 @@ LineResult handleKeyword(LineScan& scan, const Keyword& keyword) {
   if (index < 0) {
     return LineResult::lineRejected;
   }
-  if (!bindSourceType(index, scan.line, keyword.type)) {
+  if (!bindSourceType(index, scan.line, type)) {
     return LineResult::lineRejected;
   }
   const DonorRecord& entry = donorTable[static_cast<std::size_t>(index)];
@@ -241,7 +217,7 @@ bool handleSecondField(LineScan& scan, LineResult& result) {
     return false;
   }
   // Every keyword and "date" start with a letter; a field that starts with a digit (every
-  // date) can match none of them, and is spared nineteen comparisons. A word is compared
+  // date) can match none of them, and is spared the comparisons. A word is compared
   // without the spaces after it, which a hand-typed cell often has.
   const bool mayBeWord = !isDigit(scan.second.text[0]);
   std::size_t wordLength = scan.second.length;
@@ -249,8 +225,9 @@ bool handleSecondField(LineScan& scan, LineResult& result) {
     --wordLength;
   }
   const char* word = scan.second.data();
-  if (const Keyword* keyword = mayBeWord ? findKeyword(word, wordLength) : nullptr) {
-    result = handleKeyword(scan, *keyword);
+  const int type = mayBeWord ? typeOfKeyword(word, wordLength) : -1;
+  if (type >= 0) {
+    result = handleKeyword(scan, static_cast<SourceType>(type));
     return false;
   }
   if (mayBeWord && sameIgnoringCase(word, wordLength, "date")) {
