@@ -1,4 +1,5 @@
-// Fuzz target: arbitrary bytes handed to the line parser as one line of a list.
+// Fuzz target: arbitrary bytes handed to the line parser as one line of a list, and what it read
+// booked as the reader books it.
 //
 // The first byte picks the line number (line 1 takes a bad date for a header, later lines
 // report it); the rest is the line. Before every input the ledger holds a donor with an amount
@@ -11,6 +12,7 @@
 #include <cstdio>
 
 #include "fuzz/fuzz_support.hpp"
+#include "input/line_booking.hpp"
 #include "input/line_parser.hpp"
 #include "ledger/donor_table.hpp"
 #include "ledger/source_type.hpp"
@@ -22,6 +24,9 @@ constexpr long kLineChoices = 8;
 constexpr std::time_t kJanuary2020 = 1579064401;  // 15 January 2020 00:00:01 in New York
 
 constexpr int kLargeTableNames = 600;
+
+// Reused for every input, as the reader reuses its own.
+ParsedLine parsed;
 
 void prepareLedger(bool largeTable) {
   resetMessageChannel();
@@ -202,7 +207,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Amount yearBefore = plain ? yearSum(expected.year) : 0;
   const std::uint32_t countBefore = donorTable.count;
   const int warningsBefore = warningCount;
-  const auto result = static_cast<int>(parseDonationLine(text.data(), line));
+  parseDonationLine(text.data(), line, parsed);
+  const auto result = static_cast<int>(bookParsedLine(parsed));
 
   if (result < static_cast<int>(LineResult::blankLine) ||
       result > static_cast<int>(LineResult::lineRejected)) {

@@ -32,7 +32,7 @@ class LineParserTest : public InputTest {
   std::string parse(const std::string& text, LineResult& result, long line = kLine) {
     const std::string tabbed = withTabs(text);
     printed();
-    result = parseDonationLine(tabbed.c_str(), line);
+    result = readLine(tabbed.c_str(), line);
     return printed();
   }
 };
@@ -182,7 +182,30 @@ const LineCase kLineCases[] = {
 INSTANTIATE_TEST_SUITE_P(Lines, LineTableTest, ::testing::ValuesIn(kLineCases));
 
 TEST_F(LineParserTest, NoTextIsABlankLineWithoutAMessage) {
-  EXPECT_EQ(parseDonationLine(nullptr, kLine), LineResult::blankLine);
+  EXPECT_EQ(readLine(nullptr, kLine), LineResult::blankLine);
+  EXPECT_EQ(printed(), "");
+}
+
+TEST_F(LineParserTest, ParsingTellsWhatALineSaysAndTouchesNeitherLedgerNorConsole) {
+  parseDonationLine("\"Baker, Susan \"\t12/32/2020\t$1,250.5", 7, parsed);
+  EXPECT_EQ(parsed.kind, LineKind::donation);
+  EXPECT_EQ(parsed.line, 7);
+  EXPECT_STREQ(parsed.name.data(), "Baker, Susan");
+  EXPECT_EQ(parsed.cents, 125050);
+  EXPECT_EQ(parsed.date, 1609477201);  // 1 January 2021 00:00:01 in New York
+  ASSERT_EQ(parsed.messages.count, 2u);
+  EXPECT_EQ(parsed.messages.entries[0].kind, MessageKind::warning);
+  EXPECT_STREQ(parsed.messages.text(0),
+               "Date '12/32/2020' is not on the calendar; it is read as a date in 2021");
+  EXPECT_EQ(parsed.messages.entries[1].kind, MessageKind::warning);
+  EXPECT_STREQ(parsed.messages.text(1),
+               "Ignoring quotation marks around the name field: 'Baker, Susan'");
+  parseDonationLine("City\tgovernment ", 8, parsed);
+  EXPECT_EQ(parsed.kind, LineKind::keyword);
+  EXPECT_EQ(parsed.type, GOVERNMENT);
+  EXPECT_STREQ(parsed.second.data(), "government ");
+  EXPECT_TRUE(parsed.messages.empty());
+  EXPECT_EQ(donorTable.count, 0u);
   EXPECT_EQ(printed(), "");
 }
 
