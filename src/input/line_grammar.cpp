@@ -146,6 +146,8 @@ bool takeAmountChar(LineScan& scan, ScanPlace& at) {
 }  // namespace
 
 void readByGrammar(LineScan& scan, GrammarField field, int separator, bool atLineEnd) {
+  // The amount field starts empty here whatever a shortcut stored in it.
+  scan.amount.clear();
   ScanPlace at{ field, atLineEnd, separator, '\0', '\0' };
   for (++at.p;; ++at.p) {
     if (at.p >= kFieldScanLimit && !at.atLineEnd) {

@@ -68,7 +68,7 @@ const char* readPlainDateOf(const LineScan& scan, const char* second, DateParts&
   if (!isDigit(*second)) {
     return nullptr;
   }
-  const char* end = readPlainDateField(second, parts);
+  const char* end = readPlainDate(second, '\t', parts);
   if (end == nullptr || end - scan.text >= kFieldScanLimit ||
       static_cast<std::size_t>(end - second) > kFieldMaxLength || !isCalendarDay(parts)) {
     return nullptr;
@@ -133,17 +133,19 @@ bool readPlainFields(LineScan& scan, int nameTab) {
   }
   PlainAmount plain{ 0, 0, 0, -1, true };
   if (!readPlainAmount(scan, dateEnd + 1, plain)) {
-    scan.amount.clear();
     readByGrammar(scan, GrammarField::amount, static_cast<int>(dateEnd - scan.text), false);
     return true;
   }
-  // A quoted name has its message before the amount's: finishDonation notes both.
+  // A plain amount leaves finishDonation nothing to note but the name's quotation marks.
   Amount cents = 0;
-  if (scan.quotes.count == 0 && plain.cents(cents)) {
-    finishAmount(scan, cents);
-  } else {
+  if (!plain.cents(cents)) {
     finishDonation(scan);
+    return true;
   }
+  if (scan.quotes.count != 0) {
+    noteNameQuotes(scan);
+  }
+  finishAmount(scan, cents);
   return true;
 }
 
@@ -231,7 +233,6 @@ bool isPassedOver(const char* text, ParsedLine& parsed) {
   scan.text = text;
   scan.line = line;
   scan.parsed = &parsed;
-  scan.amount.clear();
   scan.amountText = "";
   scan.nameBlank = false;
   const NameRead name = readNameField(text, parsed.name, scan.quotes);

@@ -85,18 +85,6 @@ const char* firstNonNumeric(const char* field) {
   return nullptr;
 }
 
-void noteQuotes(LineScan& scan) {
-  const NameQuotes& quotes = scan.quotes;
-  if (quotes.count == 2 && quotes.atLineStart && quotes.beforeTab) {
-    note(scan, MessageKind::warning, "Ignoring quotation marks around the name field: '%s'",
-         scan.parsed->name.data());
-  } else {
-    note(scan, MessageKind::error,
-         "Name field has an ignored quotation mark BUT not a quote at both ends: '%s'",
-         scan.parsed->name.data());
-  }
-}
-
 }  // namespace
 
 bool isBlankLine(const char* text) {
@@ -199,9 +187,21 @@ void reportNoDate(LineScan& scan) {
   scan.parsed->kind = LineKind::notDonation;
 }
 
+void noteNameQuotes(LineScan& scan) {
+  const NameQuotes& quotes = scan.quotes;
+  if (quotes.count == 2 && quotes.atLineStart && quotes.beforeTab) {
+    note(scan, MessageKind::warning, "Ignoring quotation marks around the name field: '%s'",
+         scan.parsed->name.data());
+  } else {
+    note(scan, MessageKind::error,
+         "Name field has an ignored quotation mark BUT not a quote at both ends: '%s'",
+         scan.parsed->name.data());
+  }
+}
+
 void finishDonation(LineScan& scan) {
   if (scan.quotes.count != 0) {
-    noteQuotes(scan);
+    noteNameQuotes(scan);
   }
   const char* amountText = scan.amount.data();
   if (firstNonNumeric(amountText) != nullptr) {

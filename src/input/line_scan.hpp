@@ -133,7 +133,7 @@ struct LineScan {
   const char* text;
   long line;
   ParsedLine* parsed;
-  Field amount;
+  Field amount;            ///< filled by the amount's shortcut or by the full grammar
   const char* amountText;  ///< the amount field as written: the line after the second field
   NameQuotes quotes;
   bool nameBlank;
@@ -150,6 +150,9 @@ void refuseAtScanLimit(LineScan& scan);
 /// A second field that is neither blank, nor a keyword, nor a column name, nor a date: noted as
 /// information on a first line that looks like a header, an error otherwise.
 void reportNoDate(LineScan& scan);
+/// Notes the quotation marks of a donation's name: a warning when they stand around it, an
+/// error otherwise.
+void noteNameQuotes(LineScan& scan);
 /// The valid amount of a dated line, in cents: a zero amount is warned about, a line without a
 /// name is refused (its error is already noted), anything else is a donation. Inline: nearly
 /// every line ends here.

@@ -95,12 +95,12 @@ enum class LineKind : int {
 };
 
 /// What parseDonationLine read from one line: its kind, its fields, and the messages it raised,
-/// in order. The reader owns one and reuses it for every line.
+/// in order. The reader owns one and reuses it for every line (releaseLineMessages at the end).
 struct ParsedLine {
   LineKind kind;
   long line;         ///< the line number the messages carry
   Field name;        ///< the first field, as it is looked up
-  Field second;      ///< the second field (a keyword or a date) as written
+  Field second;      ///< the second field as written; empty when a plain date was read in place
   std::time_t date;  ///< of a donation: the calendar time it is booked at
   Amount cents;      ///< of a donation
   SourceType type;   ///< of a keyword line: the type it binds

@@ -102,7 +102,7 @@ TEST_F(PlainDateTest, AFieldOfAPlainFormIsReadUpToItsTab) {
   };
   for (const FieldCase& c : cases) {
     DateParts parts{ 0, 0, 0 };
-    const char* end = readPlainDateField(c.line, parts);
+    const char* end = readPlainDate(c.line, '\t', parts);
     if (c.length < 0) {
       EXPECT_EQ(end, nullptr) << c.line;
       continue;
@@ -114,8 +114,6 @@ TEST_F(PlainDateTest, AFieldOfAPlainFormIsReadUpToItsTab) {
     EXPECT_EQ(dateOfParts(parts, c.line, 7, messages), readDate(field.c_str(), 7)) << c.line;
     EXPECT_TRUE(messages.empty()) << c.line;
   }
-  DateParts parts{ 0, 0, 0 };
-  EXPECT_EQ(readPlainDateField(nullptr, parts), nullptr);
 }
 
 TEST_F(PlainDateTest, ForgottenDatesFollowANewTimeZone) {
