@@ -1,5 +1,6 @@
 #include "input/line_messages.hpp"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -11,8 +12,11 @@ bool reserve(Item*& array, std::size_t& room, std::size_t needed, std::size_t fi
   if (needed <= room) {
     return true;
   }
-  std::size_t grown = room == 0 ? first : 2 * room;
+  std::size_t grown = room == 0 ? first : room;
   while (grown < needed) {
+    if (grown > SIZE_MAX / 2 / sizeof(Item)) {
+      return false;
+    }
     grown *= 2;
   }
   void* moved = std::realloc(static_cast<void*>(array), grown * sizeof(Item));
