@@ -1,6 +1,7 @@
 #include "input/line_booking.hpp"
 
 #include <cstddef>
+#include <iterator>
 
 #include "output/message_channel.hpp"
 
@@ -30,27 +31,22 @@ LineResult bindKeyword(const ParsedLine& parsed) {
 
 LineResult bookUnusualLine(const ParsedLine& parsed) {
   emitLineMessages(parsed.messages);
-  switch (parsed.kind) {
-    case LineKind::blankLine:
-      return LineResult::blankLine;
-    case LineKind::commentLine:
-      return LineResult::commentLine;
-    case LineKind::notDonation:
-      return LineResult::notDonation;
-    case LineKind::emptyFirstField:
-      return LineResult::emptyFirstField;
-    case LineKind::blankDate:
-      return LineResult::blankDate;
-    case LineKind::keyword:
-      return bindKeyword(parsed);
-    case LineKind::badAmount:
-      return LineResult::badAmount;
-    case LineKind::zeroAmount:
-      return LineResult::zeroAmount;
-    case LineKind::donation:
-      return bookDonationLine(parsed);
-    case LineKind::lineRejected:
-      break;
+  if (parsed.kind == LineKind::keyword) {
+    return bindKeyword(parsed);
   }
-  return LineResult::lineRejected;
+  if (parsed.kind == LineKind::donation) {
+    return bookDonationLine(parsed);
+  }
+  // Every other kind of line comes to what it says, with nothing booked; by LineKind.
+  static constexpr LineResult kUnbooked[] = {
+    LineResult::blankLine,       LineResult::commentLine, LineResult::notDonation,
+    LineResult::emptyFirstField, LineResult::blankDate,
+    LineResult::lineRejected,  // a keyword line, bound above
+    LineResult::badAmount,       LineResult::zeroAmount,
+    LineResult::lineRejected,  // a donation, booked above
+    LineResult::lineRejected,
+  };
+  static_assert(std::size(kUnbooked) == static_cast<std::size_t>(LineKind::lineRejected) + 1,
+                "one result for every kind of line");
+  return kUnbooked[static_cast<std::size_t>(parsed.kind)];
 }

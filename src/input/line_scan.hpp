@@ -85,25 +85,31 @@ struct PlainName {
 
 /// The plain name that starts text, if it has one; reads no further than its end.
 [[gnu::always_inline]] inline PlainName plainNameOf(const char* text) {
-  const int start = text[0] == '"' ? 1 : 0;
-  if (text[start] == ' ') {
+  const bool quoted = text[0] == '"';
+  const char* name = quoted ? text + 1 : text;
+  if (*name == ' ') {
     return PlainName{ 0, 0, 0 };
   }
-  const int end = start + static_cast<int>(std::strcspn(text + start, kNameRunStops));
-  int tab = end;
-  if (start != 0) {
-    tab += text[end] == '"' ? 1 : kFieldScanLimit;  // the closing mark, or no plain name
+  const char* end = name + std::strcspn(name, kNameRunStops);
+  const char* tab = end;
+  if (quoted) {
+    if (*end != '"') {
+      return PlainName{ 0, 0, 0 };
+    }
+    ++tab;
   }
-  if (end == start || tab >= kFieldScanLimit || text[tab] != '\t' || text[tab + 1] == '\0') {
+  if (end == name || *tab != '\t' || tab[1] == '\0' || tab - text >= kFieldScanLimit) {
     return PlainName{ 0, 0, 0 };
   }
-  return trimmedName(text, start, end, tab);
+  return trimmedName(text, quoted ? 1 : 0, static_cast<int>(end - text),
+                     static_cast<int>(tab - text));
 }
 
 /// The name before the TAB at tab as a plain line holds it, without checking that the line is
-/// plain: for a hint, which on another line only misses.
+/// plain: for a hint, which on another line only misses. Its length is below 1 when there is
+/// no name.
 inline PlainName nameBeforeTab(const char* text, int tab) {
-  const bool quoted = text[0] == '"' && tab > 1 && text[tab - 1] == '"';
+  const bool quoted = text[0] == '"' && text[tab - 1] == '"';
   return quoted ? trimmedName(text, 1, tab - 1, tab) : trimmedName(text, 0, tab, tab);
 }
 

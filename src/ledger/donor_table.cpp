@@ -128,7 +128,7 @@ bool storeName(DonorRecord& entry, const char* name) {
               static_cast<int>(i));
       continue;
     }
-    if (entryHasName(entry, name, length)) {
+    if (firstCharactersMayMatch(entry.name.data(), name) && entryHasName(entry, name, length)) {
       return static_cast<int>(i);
     }
   }

@@ -39,14 +39,18 @@ TEST(LineMessagesTest, AMessageWithoutRoomIsReportedRatherThanLost) {
   noteMessage(messages, MessageKind::warning, 5, "kept");
   messages.used = SIZE_MAX / 2;  // as if the texts had taken more room than there is
   noteMessage(messages, MessageKind::warning, 5, "lost");
-  EXPECT_EQ(messages.count, 1u);
-  EXPECT_FALSE(messages.empty());
   messages.used = 0;
+  const std::size_t kept = messages.count;
+  messages.count = SIZE_MAX / 2;  // as if the entries had taken more room than there is
+  noteMessage(messages, MessageKind::warning, 6, "lost too");
+  messages.count = kept;
+  EXPECT_EQ(messages.count, 1u);
+  EXPECT_EQ(messages.raised, 3u);
   ConsoleCapture console;
   emitLineMessages(messages);
   EXPECT_EQ(console.take(),
             "gifts.txt:5 % WARNING: kept\n"
-            "gifts.txt:5 ? ERROR: Not every message of this line could be kept: no memory was "
+            "gifts.txt:6 ? ERROR: Not every message of this line could be kept: no memory was "
             "left\n");
   EXPECT_EQ(errorCount, 1);
   releaseLineMessages(messages);

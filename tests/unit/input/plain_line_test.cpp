@@ -109,8 +109,17 @@ const char* const kLines[] = {
   "Smith\t0/15/2020\t12a",
   "Smith\t32 Sept, 2020\t12a",
   "Smith\t32-Dec-2020\t5",
-  // Names that are not plain.
+  // Names that are not plain, and lines without one.
   "Smith\"\t1/15/2020\t5",
+  " Smith\t1/15/2020\t5",
+  "Smith\r1/15/2020\t5",
+  "\"  \t1/15/2020\t5",
+  "Smith",
+  "",
+  "   ",
+  "  ! note\t1/15/2020\t5",
+  "\t1/15/2020\t5",
+  "\rSmith\t1/15/2020\t5",
 };
 
 // Quoted names, by what they print and book (they are compared with the full grammar too).
@@ -157,6 +166,8 @@ TEST_F(PlainLineTest, PlainLinesComeToWhatTheFullScanComesTo) {
   lines.push_back(std::string(128, 'x') + "   \t1/15/2020\t5");
   lines.push_back("A\t1/1/2020\t" + std::string(126, '0') + "5");
   lines.push_back("A\t1/1/2020\t" + std::string(127, '0') + "5");
+  lines.push_back(std::string(127, 'x') + "\t000000001/000000015/000002020\t5");  // past 150
+  lines.push_back(std::string(151, 'x') + "\t1/15/2020\t5");
   for (const QuotedCase& c : kQuotedLines) {
     lines.push_back(c.line);
     lines.push_back(std::string(" ") + c.line);
@@ -189,6 +200,7 @@ TEST(PlainNameTest, APlainNameIsReadAsTheLoopReadsIt) {
     "\"",
     "x\"\t5",
   };
+  texts.push_back(std::string(130, 'n') + "\"nn\t5");  // characters past the 127 kept
   for (const int length : { 126, 127, 128, 148, 149, 150 }) {
     texts.push_back(std::string(static_cast<std::size_t>(length), 'n') + "\t5");
     texts.push_back(std::string(static_cast<std::size_t>(length - 3), 'n') + "   \t5");
