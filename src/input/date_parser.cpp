@@ -8,7 +8,6 @@
 
 #include "input/plain_date.hpp"
 #include "output/ascii.hpp"
-#include "output/message_channel.hpp"
 
 namespace {
 
@@ -214,10 +213,11 @@ const char* rewriteDateSeparators(const char* text, char separator) {
 
 namespace {
 
-std::time_t dateOfFields(const DateParts& parts, const char* field, long line, bool& reported);
+std::time_t dateOfFields(const DateParts& parts, const char* field, long line,
+                         LineMessages& messages);
 
 // The calendar time of a date text, without remembering texts.
-std::time_t convertDateText(const char* text, long line, bool& reported) {
+std::time_t convertDateText(const char* text, long line, LineMessages& messages) {
   // A rewrite gives a text only for exactly two separators; counting them first spares the
   // numeric form, which has none, both rewrites.
   int blanks = 0;
@@ -246,7 +246,7 @@ std::time_t convertDateText(const char* text, long line, bool& reported) {
   if (isAsciiLetter(after)) {
     return 0;
   }
-  return dateOfFields(parts, text, line, reported);
+  return dateOfFields(parts, text, line, messages);
 }
 
 // The year as written, after the two-digit rule. Its callers have no negative years: the date
@@ -261,50 +261,21 @@ int writtenYear(int year) {
 bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 // A date whose year the conversion may move: its local-time year is the one it is booked in.
-void reportMovedYear(std::time_t when, int year, const char* field, long line, bool& reported) {
+void reportMovedYear(std::time_t when, int year, const char* field, long line,
+                     LineMessages& messages) {
   std::tm local{};
   if (localtime_r(&when, &local) == nullptr || local.tm_year + 1900 == year) {
     return;
   }
   const int fieldLength = static_cast<int>(std::strcspn(field, "\t"));
-  message(MessageKind::warning, line,
-          "Date '%.*s' is not on the calendar; it is read as a date in %d", fieldLength, field,
-          local.tm_year + 1900);
-  reported = true;
+  noteMessage(messages, MessageKind::warning, line,
+              "Date '%.*s' is not on the calendar; it is read as a date in %d", fieldLength, field,
+              local.tm_year + 1900);
 }
 
-// The calendar time of a date as read: the year rules, then the platform's conversion.
-std::time_t dateOfFields(const DateParts& parts, const char* field, long line, bool& reported) {
-  const int monthIndex = parts.monthIndex;
-  const int day = parts.day;
-  int year = parts.year;
-  // A negative year is no date at all, not a two-digit year.
-  if (year < 0) {
-    return 0;
-  }
-  if (year < 100) {
-    year = writtenYear(year);
-  } else if (year < 1900) {
-    message(MessageKind::error, line,
-            "Year '%d' is not allowed, 0-99 or greater than 1900 required", year);
-    reported = true;
-    return 0;
-  }
-  // The platform converts far more than a signed 32-bit count holds; the years are judged as
-  // written, before any day or month carries into the next year.
-  if (year < kFirstYear || year > kLastYear) {
-    return 0;
-  }
-
-  const bool onCalendar = isCalendarDay(parts);
-  std::int32_t* cached = conversionSlot(year, monthIndex, day);
-  if (cached != nullptr && *cached != 0) {
-    if (!onCalendar) {
-      reportMovedYear(*cached, year, field, line, reported);
-    }
-    return *cached;
-  }
-
+// The platform's conversion of a day at 00:00:01 local time, the month and day as read (they
+// carry into later months and years); 0 when the result does not fit a signed 32-bit count.
+std::time_t convertLocalDay(int year, int monthIndex, int day) {
   std::tm broken{};
   broken.tm_sec = 1;
   broken.tm_min = 0;
@@ -322,30 +293,64 @@ std::time_t dateOfFields(const DateParts& parts, const char* field, long line, b
   if (when > INT32_MAX || when < INT32_MIN) {
     return 0;
   }
-  if (cached != nullptr) {
-    *cached = static_cast<std::int32_t>(when);
-    dateCache.conversionsUsed = true;
+  return when;
+}
+
+// The calendar time of a date as read: the year rules, then the platform's conversion.
+std::time_t dateOfFields(const DateParts& parts, const char* field, long line,
+                         LineMessages& messages) {
+  int year = parts.year;
+  // A negative year is no date at all, not a two-digit year.
+  if (year < 0) {
+    return 0;
+  }
+  if (year < 100) {
+    year = writtenYear(year);
+  } else if (year < 1900) {
+    noteMessage(messages, MessageKind::error, line,
+                "Year '%d' is not allowed, 0-99 or greater than 1900 required", year);
+    return 0;
+  }
+  // The platform converts far more than a signed 32-bit count holds; the years are judged as
+  // written, before any day or month carries into the next year.
+  if (year < kFirstYear || year > kLastYear) {
+    return 0;
+  }
+
+  const bool onCalendar = isCalendarDay(parts);
+  std::int32_t* cached = conversionSlot(year, parts.monthIndex, parts.day);
+  std::time_t when = 0;
+  if (cached != nullptr && *cached != 0) {
+    when = *cached;
+  } else {
+    when = convertLocalDay(year, parts.monthIndex, parts.day);
+    if (when == 0) {
+      return 0;
+    }
+    if (cached != nullptr) {
+      *cached = static_cast<std::int32_t>(when);
+      dateCache.conversionsUsed = true;
+    }
   }
   if (!onCalendar) {
-    reportMovedYear(when, year, field, line, reported);
+    reportMovedYear(when, year, field, line, messages);
   }
   return when;
 }
 
 }  // namespace
 
-std::time_t parseDate(const char* text, long line) {
+std::time_t parseDate(const char* text, long line, LineMessages& messages) {
   if (text == nullptr || text[0] == '\0') {
     return 0;
   }
   DateParts parts{ 0, 0, 0 };
   if (readPlainDate(text, '\0', parts) != nullptr) {
-    return dateOfParts(parts, text, line);
+    return dateOfParts(parts, text, line, messages);
   }
-  bool reported = false;
   const std::size_t length = strnlen(text, kCachedTextLength + 1);
   if (length > kCachedTextLength) {
-    return convertDateText(text, line, reported);  // too long to remember
+    return convertDateText(text, line, messages);  // too long to remember
   }
   TextSlot key{};
   std::memcpy(key.text.data(), text, length);
@@ -369,8 +374,9 @@ std::time_t parseDate(const char* text, long line) {
   }
   // Only dates read without a message are remembered: a text that reported its year, or a date
   // off the calendar, must report it again on every line.
-  const std::time_t when = convertDateText(text, line, reported);
-  if (when != 0 && !reported) {
+  const std::size_t messagesBefore = messages.raised;
+  const std::time_t when = convertDateText(text, line, messages);
+  if (when != 0 && messages.raised == messagesBefore) {
     key.when = when;
     dateCache.texts[freeSlot] = key;
     dateCache.textsUsed = true;
@@ -378,7 +384,8 @@ std::time_t parseDate(const char* text, long line) {
   return when;
 }
 
-std::time_t dateOfParts(const DateParts& parts, const char* field, long line) {
+std::time_t dateOfParts(const DateParts& parts, const char* field, long line,
+                        LineMessages& messages) {
   // Nearly every date: a year of four digits in range, on the calendar, converted on an earlier
   // line. Such a date has no message, so its cached time is all the rules give it.
   if (parts.year >= kFirstYear && parts.year <= kLastYear && isCalendarDay(parts)) {
@@ -387,8 +394,7 @@ std::time_t dateOfParts(const DateParts& parts, const char* field, long line) {
       return *cached;
     }
   }
-  bool reported = false;
-  return dateOfFields(parts, field, line, reported);
+  return dateOfFields(parts, field, line, messages);
 }
 
 bool isLateCalendarDay(const DateParts& parts) {

@@ -3,105 +3,178 @@
 
 #include <array>
 #include <cstddef>
-#include <ctime>
+#include <cstring>
 
-#include "input/line_parser.hpp"
-#include "ledger/donor_table.hpp"
+#include "input/parsed_line.hpp"
 #include "output/amount.hpp"
 #include "output/message_channel.hpp"
 
-/// Room for a field of kFieldMaxLength characters and its terminator.
-constexpr std::size_t kFieldSize = kFieldMaxLength + 1;
+// What the shortcuts for plain fields and the full grammar share: the state of one line, the
+// name field, the characters of an amount, and the judging of a dated line's amount.
 
-/// One field of a line: the first kFieldMaxLength characters are kept; the ones beyond are only
-/// counted, so that a field too long to keep whole is refused rather than cut (cutting would merge
-/// distinct names).
-struct Field {
-  std::array<char, kFieldSize> text;
-  std::size_t length;  ///< characters seen for the field, kept or not
-  std::size_t kept;    ///< characters up to the last one that is not a space
+/// True for NUL, TAB, LF and CR.
+constexpr bool isFieldEnd(char ch) { return ch == '\0' || ch == '\t' || ch == '\n' || ch == '\r'; }
+/// True when every character before the first NUL, LF or CR is a space or a TAB.
+bool isBlankLine(const char* text);
+/// True when a digit stands in text before its end (a NUL) or before the first stop character.
+bool hasDigitBefore(const char* text, const char* stops);
 
-  void append(char ch) {
-    if (length < kFieldMaxLength) {
-      text[length] = ch;
-      text[length + 1] = '\0';
-    }
-    ++length;
-    if (ch != ' ') {
-      kept = length;
-    }
+/// How an amount field takes a character: as part of the number, passed over, as its end, or
+/// as a character that is no part of an amount.
+enum AmountClass : unsigned char { kOtherChar, kNumberChar, kDroppedChar, kFieldEndChar };
+
+constexpr std::array<AmountClass, 256> makeAmountClasses() {
+  std::array<AmountClass, 256> classes{};
+  for (const char ch : { '0', '1', '2', '3', '4', '5', '6', '7', '8', '9', '.', '-' }) {
+    classes[static_cast<unsigned char>(ch)] = kNumberChar;
   }
-  /// Drops the spaces at the end, as the scan drops those at the start.
-  void trimTrailingSpaces() {
-    length = kept;
-    if (kept < kFieldSize) {
-      text[kept] = '\0';
-    }
+  // What a spreadsheet writes around and inside a figure: "$1,250.00", "1 250".
+  for (const char ch : { ' ', '"', '$', ',' }) {
+    classes[static_cast<unsigned char>(ch)] = kDroppedChar;
   }
-  bool isTooLong() const { return length > kFieldMaxLength; }
-  /// Empties the field. A field is read only up to its terminator, so an empty field needs no
-  /// more than its first character cleared; clearing all four hundred bytes of the three fields
-  /// on every line cost as much as scanning the line.
-  void clear() {
-    text[0] = '\0';
-    length = 0;
-    kept = 0;
+  for (const char ch : { '\0', '\t', '\n', '\r' }) {
+    classes[static_cast<unsigned char>(ch)] = kFieldEndChar;
   }
-  const char* data() const { return text.data(); }
+  return classes;
+}
+/// The class of every character, by its byte.
+inline constexpr std::array<AmountClass, 256> kAmountClasses = makeAmountClasses();
+inline AmountClass amountClassOf(char ch) { return kAmountClasses[static_cast<unsigned char>(ch)]; }
+
+/// The quotation marks of a name field: they are dropped, and judged when the line is a donation.
+struct NameQuotes {
+  int count;
+  bool atLineStart;  ///< one of them starts the line
+  bool beforeTab;    ///< one of them stands right before a TAB
 };
 
-/// The whole state of one line as the full scan and the plain-line scan read it; nothing of it
-/// outlives the call of parseDonationLine.
+/// How the name field came to its end.
+enum class NameEnd : int {
+  separator,  ///< a TAB, CR or LF ended it (or the end of a line of blanks and quotation marks)
+  lineEnd,    ///< the line ended inside it: it holds the rest of the line, its last character too
+  scanLimit,  ///< nothing ended it within the first kFieldScanLimit characters
+};
+
+/// Where and how the name field ended.
+struct NameRead {
+  NameEnd end;
+  int at;  ///< for a separator, its position: the second field starts after it
+};
+
+/// What ends a run of name characters that are taken as they are: a field end or a quotation
+/// mark (or the line's end).
+constexpr const char* kNameRunStops = "\t\n\r\"";
+
+/// A plain name: one run of characters at the start of a line, the first no blank, ended by a
+/// TAB that does not end the line, within the scan limit; or such a run between quotation marks,
+/// the first at the start of the line and the second right before the TAB, as a spreadsheet
+/// quotes a name that holds a comma. Nearly every name is one.
+struct PlainName {
+  int start;   ///< 1 when quoted, else 0
+  int length;  ///< without the blanks after it
+  int tab;     ///< the TAB's position; 0 when the name is not plain
+};
+
+/// The name [start, end) of a line whose TAB is at tab, without the blanks at its end.
+[[gnu::always_inline]] inline PlainName trimmedName(const char* text, int start, int end, int tab) {
+  while (end > start && text[end - 1] == ' ') {
+    --end;
+  }
+  return PlainName{ start, end - start, tab };
+}
+
+/// The plain name that starts text, if it has one; reads no further than its end.
+[[gnu::always_inline]] inline PlainName plainNameOf(const char* text) {
+  const bool quoted = text[0] == '"';
+  const char* name = quoted ? text + 1 : text;
+  if (*name == ' ') {
+    return PlainName{ 0, 0, 0 };
+  }
+  const char* end = name + std::strcspn(name, kNameRunStops);
+  const char* tab = end;
+  if (quoted) {
+    if (*end != '"') {
+      return PlainName{ 0, 0, 0 };
+    }
+    ++tab;
+  }
+  if (end == name || *tab != '\t' || tab[1] == '\0' || tab - text >= kFieldScanLimit) {
+    return PlainName{ 0, 0, 0 };
+  }
+  return trimmedName(text, quoted ? 1 : 0, static_cast<int>(end - text),
+                     static_cast<int>(tab - text));
+}
+
+/// The name before the TAB at tab as a plain line holds it, without checking that the line is
+/// plain: for a hint, which on another line only misses. Its length is below 1 when there is
+/// no name.
+inline PlainName nameBeforeTab(const char* text, int tab) {
+  const bool quoted = text[0] == '"' && text[tab - 1] == '"';
+  return quoted ? trimmedName(text, 1, tab - 1, tab) : trimmedName(text, 0, tab, tab);
+}
+
+/// readNameField for any name, character by character.
+NameRead readAnyNameField(const char* text, Field& name, NameQuotes& quotes);
+
+/// Reads the name field from the start of text into name, as every line's name is read: blanks
+/// before it passed over, quotation marks dropped and counted in quotes, the blanks after it
+/// dropped when a TAB ends it. Reads no further than one character past the line's first LF or
+/// NUL, so it can also read a line of a block that is not terminated. Inline: a plain name is
+/// what the loop of readAnyNameField would take in its first step; that step is taken here.
+[[gnu::always_inline]] inline NameRead readNameField(const char* text, Field& name,
+                                                     NameQuotes& quotes) {
+  const PlainName plain = plainNameOf(text);
+  if (plain.tab == 0) {
+    return readAnyNameField(text, name, quotes);
+  }
+  const bool quoted = plain.start != 0;
+  quotes = NameQuotes{ quoted ? 2 : 0, quoted, quoted };
+  name.fill(text + plain.start, static_cast<std::size_t>(plain.length));
+  return NameRead{ NameEnd::separator, plain.tab };
+}
+
+/// The whole state of one line as the shortcuts and the full grammar read it; the fields and
+/// messages that outlive the line are those of parsed.
 struct LineScan {
   const char* text;
   long line;
-  Field name;
-  Field second;
-  Field amount;
+  ParsedLine* parsed;
+  Field amount;            ///< filled by the amount's shortcut or by the full grammar
   const char* amountText;  ///< the amount field as written: the line after the second field
-  int quoteCount;
-  bool quoteAtLineStart;
-  bool quoteBeforeTab;
+  NameQuotes quotes;
   bool nameBlank;
-  std::time_t date;  ///< 0 until the second field is read as a date
 };
 
-/// A clean state for reading text as line number line.
-inline void startScan(LineScan& scan, const char* text, long line) {
-  scan.text = text;
-  scan.line = line;
-  scan.name.clear();
-  scan.second.clear();
-  scan.amount.clear();
-  scan.amountText = "";
-  scan.quoteCount = 0;
-  scan.quoteAtLineStart = false;
-  scan.quoteBeforeTab = false;
-  scan.nameBlank = false;
-  scan.date = 0;
-}
-/// Reports a second field that is neither blank, nor a keyword, nor a column name, nor a date:
+/// Keeps a message of the line, with its number, in parsed->messages.
+void note(LineScan& scan, MessageKind kind, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
+/// A field too long to keep whole refuses the line (true, and an error noted).
+bool refuseTooLong(LineScan& scan, const Field& field);
+/// Refuses a line whose fields do not end within the first kFieldScanLimit characters.
+void refuseAtScanLimit(LineScan& scan);
+/// A second field that is neither blank, nor a keyword, nor a column name, nor a date: noted as
 /// information on a first line that looks like a header, an error otherwise.
-LineResult reportNoDate(const LineScan& scan);
-/// Books a valid amount in cents for the line's name (a zero amount is warned about instead).
-/// Inline: nearly every line of a list ends here.
-inline LineResult bookAmount(const LineScan& scan, Amount cents) {
+void reportNoDate(LineScan& scan);
+/// Notes the quotation marks of a donation's name: a warning when they stand around it, an
+/// error otherwise.
+void noteNameQuotes(LineScan& scan);
+/// The valid amount of a dated line, in cents: a zero amount is warned about, a line without a
+/// name is refused (its error is already noted), anything else is a donation. Inline: nearly
+/// every line ends here.
+inline void finishAmount(LineScan& scan, Amount cents) {
+  ParsedLine& parsed = *scan.parsed;
   if (cents == 0) {
-    message(MessageKind::warning, scan.line,
-            "An amount of exactly zero is unexpected for a source of revenue.");
-    return LineResult::zeroAmount;
+    note(scan, MessageKind::warning,
+         "An amount of exactly zero is unexpected for a source of revenue.");
+    parsed.kind = LineKind::zeroAmount;
+  } else {
+    parsed.kind = scan.nameBlank ? LineKind::lineRejected : LineKind::donation;
+    parsed.cents = cents;
   }
-  // A line without a name has nobody to book for; its error is already reported.
-  if (scan.nameBlank) {
-    return LineResult::lineRejected;
-  }
-  // A name field holds no more than it stores (a longer one is refused), so its length is the
-  // count of its characters.
-  addDonationOfLength(scan.name.data(), scan.name.length, scan.date, cents, scan.line);
-  return LineResult::donationBooked;
 }
-/// Judges the stored amount field of a dated line, reports what is wrong with it or the name's
-/// quotation marks, and books it when it is valid.
-LineResult finishDonation(LineScan& scan);
+/// Judges the stored amount field of a dated line and the name's quotation marks, noting what
+/// is wrong with them, and finishes a valid amount.
+void finishDonation(LineScan& scan);
 
 #endif

@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "input/line_scan.hpp"
 #include "ledger/donor_index.hpp"
+#include "ledger/donor_table.hpp"
 
 std::array<char, kReadBlockSize + kLineLength> listBlock;
 
@@ -12,22 +14,17 @@ namespace {
 // Lines ahead of the one being parsed whose name lookups are asked for.
 constexpr std::size_t kLookAheadLines = 8;
 
-// The name a donation line [line, lineFeed) will look up: before its first TAB, without the
-// quotation marks around it and the blanks after it. A line read otherwise only costs a hint.
+// The name a donation line [line, lineFeed) will look up when it is plain, as nearly every line
+// is; whether it is plain is left to the parser: another line only costs a useless hint.
 void prefetchNameOf(const char* line, const char* lineFeed) {
-  const bool quoted = line[0] == '"';
-  const char* name = quoted ? line + 1 : line;
   const auto* tab =
-      static_cast<const char*>(std::memchr(name, '\t', static_cast<std::size_t>(lineFeed - name)));
+      static_cast<const char*>(std::memchr(line, '\t', static_cast<std::size_t>(lineFeed - line)));
   if (tab == nullptr) {
     return;
   }
-  const char* nameEnd = quoted && tab > name && tab[-1] == '"' ? tab - 1 : tab;
-  while (nameEnd > name && nameEnd[-1] == ' ') {
-    --nameEnd;
-  }
-  if (nameEnd > name) {
-    prefetchDonor(name, static_cast<std::size_t>(nameEnd - name));
+  const PlainName name = nameBeforeTab(line, static_cast<int>(tab - line));
+  if (name.length > 0) {
+    prefetchDonor(donorTable, line + name.start, static_cast<std::size_t>(name.length));
   }
 }
 

@@ -3,9 +3,11 @@
 #include <cstring>
 
 #include "input/date_parser.hpp"
+#include "input/line_booking.hpp"
 #include "input/line_parser.hpp"
 #include "input/list_blocks.hpp"
 #include "ledger/donor_index.hpp"
+#include "ledger/donor_table.hpp"
 #include "output/message_channel.hpp"
 
 namespace {
@@ -89,23 +91,27 @@ bool readByteOrderMark(ListBlocks& blocks) {
 
 void readLines(ListBlocks& blocks, ListCounts& counts) {
   LookAhead lookAhead{ 0, 0, 0 };
+  // One for the whole list: its messages keep their room from line to line.
+  ParsedLine parsed;
   while (char* piece = blocks.nextPiece()) {
     ++counts.lines;
-    if (donorLookupsMayMiss()) {
+    if (donorLookupsMayMiss(donorTable)) {
       prepareLinesAhead(lookAhead, blocks.start, blocks.start + blocks.pieceLength, blocks.end,
                         blocks.refills);
     }
     const auto length = static_cast<std::size_t>(blocks.terminator - piece);
     // Nearly every line holds neither a NUL nor a CR; one scan that stops at either tells.
     if (blocks.plainPiece || std::strcspn(piece, "\r") == length) {
-      countResult(parseDonationLine(piece, counts.lines), counts);
+      parseDonationLine(piece, counts.lines, parsed);
+      countResult(bookParsedLine(parsed), counts);
     } else if (std::memchr(piece, '\0', length) != nullptr) {
       // The parser would stop at a NUL and pass over the rest of the line without a word, so
       // such a line is refused whole.
       message(MessageKind::error, counts.lines,
               "Line contains a NUL character and is not read; the list may not be plain text");
     } else {
-      countResult(parseDonationLine(piece, counts.lines), counts);
+      parseDonationLine(piece, counts.lines, parsed);
+      countResult(bookParsedLine(parsed), counts);
       if (hasTextAfterCarriageReturn(piece, length)) {
         message(
             MessageKind::error, counts.lines,
@@ -119,6 +125,7 @@ void readLines(ListBlocks& blocks, ListCounts& counts) {
               static_cast<int>(kLineLimit));
     }
   }
+  releaseLineMessages(parsed.messages);
 }
 
 }  // namespace

@@ -125,7 +125,3 @@ const char* readPlainDate(const char* text, char end, DateParts& parts) {
   parts.day = first;
   return parts.monthIndex >= 0 ? p : nullptr;
 }
-
-const char* readPlainDateField(const char* text, DateParts& parts) {
-  return text != nullptr ? readPlainDate(text, '\t', parts) : nullptr;
-}

@@ -9,9 +9,4 @@
 /// (nothing read, nothing reported) when the text has no plain form.
 const char* readPlainDate(const char* text, char end, DateParts& parts);
 
-/// Reads a date of a plain form ("1/15/2020", "15 Jan 2020", "15-January-2020") that starts text
-/// and is ended by a TAB, as parseDate reads the same characters alone; returns the TAB's
-/// position, or nullptr (nothing read, nothing reported) when the field has no plain form.
-const char* readPlainDateField(const char* text, DateParts& parts);
-
 #endif

@@ -1,6 +1,7 @@
 #include "ledger/donor_index.hpp"
 
 #include <cstdlib>
+#include <cstring>
 
 // An index beside the table finds a name without comparing it with each entry: each used slot
 // holds the entry's index plus one and eight more bits of the hash, so that nearly every slot
@@ -29,7 +30,7 @@ void fileInIndex(const NameKey& key, std::size_t entry) {
 
 // Room in the index for one more entry, keeping at least half its slots free: a larger index,
 // the entries already indexed filed again. False when no memory was left.
-bool reserveIndexSlot() {
+bool reserveIndexSlot(const DonorTable& table) {
   const std::size_t slots = donorIndex.mask + 1;
   if (donorIndex.slots != nullptr && 2 * (donorIndex.indexedCount + 1) <= slots) {
     return true;
@@ -43,7 +44,7 @@ bool reserveIndexSlot() {
   donorIndex.slots = static_cast<IndexSlot*>(grown);
   donorIndex.mask = grownSlots - 1;
   for (std::size_t entry = 0; entry < donorIndex.indexedCount; ++entry) {
-    fileInIndex(nameKey(donorTable[entry].name.data()), entry);
+    fileInIndex(nameKey(table[entry].name.data()), entry);
   }
   return true;
 }
@@ -62,15 +63,16 @@ bool reserveIndexSlot() {
 // Fetches both cache lines of the record the index gives for hash, if any; looks at no more
 // than the first few slots of its cluster. Inlined: the compiler takes a function that only
 // prefetches for one without effect, and drops its calls.
-[[gnu::always_inline]] inline void prefetchIndexedRecord(std::uint32_t hash) {
+[[gnu::always_inline]] inline void prefetchIndexedRecord(const DonorTable& table,
+                                                         std::uint32_t hash) {
   constexpr int kProbes = 4;
   const IndexSlot tag = slotTag(hash);
   std::size_t slot = hash & donorIndex.mask;
   for (int probe = 0; probe < kProbes && donorIndex.slots[slot] != 0; ++probe) {
     const IndexSlot filed = donorIndex.slots[slot];
     const std::size_t entry = (filed >> 8) - 1u;
-    if ((filed & 0xffu) == tag && entry < donorTable.capacity) {
-      const char* record = reinterpret_cast<const char*>(&donorTable[entry]);
+    if ((filed & 0xffu) == tag && entry < table.capacity) {
+      const char* record = reinterpret_cast<const char*>(&table[entry]);
       __builtin_prefetch(record);
       __builtin_prefetch(record + sizeof(DonorRecord) / 2);
       return;
@@ -81,46 +83,19 @@ bool reserveIndexSlot() {
 
 }  // namespace
 
-namespace {
-
-// Eight characters of a stored name and of a given one alike but for ASCII letter case. Most
-// lines spell a name as it was first written, so the words are folded only when they differ.
-[[gnu::always_inline]] inline bool sameWord(std::uint64_t stored, std::uint64_t name) {
-  return stored == name || foldWord(stored) == foldWord(name);
-}
-
-}  // namespace
-
-// Compared eight characters at a time, folded, as the key was made.
-bool sameKeyedName(const char* stored, const char* name, std::size_t length) {
-  if (stored[length] != '\0') {
-    return false;
-  }
-  if (length < sizeof(std::uint64_t)) {
-    return sameWord(loadShortWord(stored, length), loadShortWord(name, length));
-  }
-  for (std::size_t i = 0; i + sizeof(std::uint64_t) < length; i += sizeof(std::uint64_t)) {
-    if (!sameWord(loadWord(stored + i), loadWord(name + i))) {
-      return false;
-    }
-  }
-  const std::size_t last = length - sizeof(std::uint64_t);
-  return sameWord(loadWord(stored + last), loadWord(name + last));
-}
-
-bool catchUpDonorIndex() {
-  const std::size_t counted = countedDonorEntries();
+bool catchUpDonorIndex(const DonorTable& table) {
+  const std::size_t counted = table.countedEntries();
   if (donorIndex.indexedCount > counted) {
     resetDonorIndex();
   }
   while (donorIndex.trusted && donorIndex.indexedCount < counted) {
-    if (!reserveIndexSlot()) {
+    if (!reserveIndexSlot(table)) {
       donorIndex.trusted = false;
       break;
     }
-    const char* name = donorTable[donorIndex.indexedCount].name.data();
+    const char* name = table[donorIndex.indexedCount].name.data();
     const NameKey key = nameKey(name);
-    if (name[0] == '\0' || indexedEntry(name, key) >= 0) {
+    if (name[0] == '\0' || indexedEntry(table, name, key) >= 0) {
       donorIndex.trusted = false;
       break;
     }
@@ -130,7 +105,7 @@ bool catchUpDonorIndex() {
   return donorIndex.trusted;
 }
 
-void prefetchDonor(const char* name, std::size_t length) {
+void prefetchDonor(const DonorTable& table, const char* name, std::size_t length) {
   if (donorIndex.slots == nullptr || !donorIndex.trusted) {
     return;
   }
@@ -140,7 +115,7 @@ void prefetchDonor(const char* name, std::size_t length) {
   const std::uint32_t earlier = donorIndex.laggingHashes[donorIndex.nextLaggingHash];
   donorIndex.laggingHashes[donorIndex.nextLaggingHash] = hash;
   donorIndex.nextLaggingHash = (donorIndex.nextLaggingHash + 1) % kPrefetchLag;
-  prefetchIndexedRecord(earlier);
+  prefetchIndexedRecord(table, earlier);
 }
 
 void resetDonorIndex() {

@@ -7,14 +7,12 @@
 
 #include "ledger/donor_index.hpp"
 #include "ledger/magnitude_limit.hpp"
-#include "output/ascii.hpp"
 #include "output/message_channel.hpp"
 #include "output/money_format.hpp"
 
 static_assert(sizeof(DonorRecord) == 128, "a record is two cache lines");
 
 DonorTable donorTable;
-std::uint32_t& donorCount = donorTable.count;
 
 namespace {
 
@@ -22,21 +20,6 @@ bool isNameEmpty(const char* name) { return name == nullptr || name[0] == '\0'; 
 
 std::size_t lengthOf(const char* name) {
   return isNameEmpty(name) ? 0 : strnlen(name, kStoredNameLength);
-}
-
-// ASCII only, so the match does not depend on the locale. A given name longer than a stored
-// name can hold is compared on the part that would be stored, so it finds its own entry.
-bool sameName(const char* stored, const char* name) {
-  for (std::size_t i = 0; i < kStoredNameLength; ++i) {
-    // Most lines spell a name as it was first written; folding is needed only where they differ.
-    if (stored[i] != name[i] && asciiLower(stored[i]) != asciiLower(name[i])) {
-      return false;
-    }
-    if (stored[i] == '\0') {
-      return true;
-    }
-  }
-  return true;
 }
 
 Amount magnitudeOf(Amount amount) { return amount < 0 ? -amount : amount; }
@@ -134,7 +117,8 @@ bool storeName(DonorRecord& entry, const char* name) {
 // past it, it is passed over, as it would cost a compare with every entry for every new name.
 // An untrusted index leaves every lookup to the scan. Kept apart from the lookup through the
 // index, which runs for nearly every line.
-[[gnu::noinline]] int scanForDonor(const char* name, long line, bool indexHoldsAll) {
+[[gnu::noinline]] int scanForDonor(const char* name, std::size_t length, long line,
+                                   bool indexHoldsAll) {
   const std::size_t used = countedDonorEntries();
   const bool scan = !indexHoldsAll || used <= kDonorTableSize;
   for (std::size_t i = 0; scan && i < used; ++i) {
@@ -144,7 +128,7 @@ bool storeName(DonorRecord& entry, const char* name) {
               static_cast<int>(i));
       continue;
     }
-    if (sameName(entry.name.data(), name)) {
+    if (firstCharactersMayMatch(entry.name.data(), name) && entryHasName(entry, name, length)) {
       return static_cast<int>(i);
     }
   }
@@ -185,7 +169,7 @@ bool makeEntry(std::size_t used, const char* name, long line) {
             donorTable[used].name.data());
   }
   donorTable.count = static_cast<std::uint32_t>(used + 1);
-  syncDonorIndex();
+  syncDonorIndex(donorTable);
   return static_cast<int>(used);
 }
 
@@ -207,10 +191,10 @@ bool makeEntry(std::size_t used, const char* name, long line) {
   if (isNameEmpty(name)) {
     return reportBlankName(line);
   }
-  const bool indexHoldsAll = syncDonorIndex() && donorIndex.slots != nullptr;
-  int found = indexHoldsAll ? indexedEntry(name, keyOfLength(name, length)) : -1;
+  const bool indexHoldsAll = syncDonorIndex(donorTable) && donorIndex.slots != nullptr;
+  int found = indexHoldsAll ? indexedEntry(donorTable, name, keyOfLength(name, length)) : -1;
   if (found < 0) {
-    found = scanForDonor(name, line, indexHoldsAll);
+    found = scanForDonor(name, length, line, indexHoldsAll);
     if (found < 0) {
       return createDonor(name, line);
     }

@@ -1,11 +1,14 @@
 #ifndef QUORVA_LEDGER_SOURCE_TYPE_HPP
 #define QUORVA_LEDGER_SOURCE_TYPE_HPP
 
+#include <iterator>
+
+#include "ledger/form_year_row.hpp"
 #include "output/amount.hpp"
 
-struct FormYearRow;
-
-/// The kind of a funding source. Codes are fixed: they index typeTotals and the name table.
+/// The kind of a funding source: its row in kSourceTypes. Codes are fixed, since they order the
+/// report's listings; the enumerators name the codes that code and tests refer to, and a type
+/// added at the end of the table needs none.
 enum SourceType : int {
   DONOR = 0,
   GOVERNMENT = 1,
@@ -28,27 +31,79 @@ enum SourceType : int {
   INVESTMENT = 18,
 };
 
-/// Number of source type codes (0 to 18).
-constexpr int kSourceTypeCount = 19;
-
-/// The printed name of a type ("DONOR", "NOT_UNRELATED"); "UNKNOWN" for a code outside 0 to 18.
-const char* sourceTypeName(SourceType type);
-
-/// True for the types tested against the two percent limit: 0, 3, 4, 5, 6, 7, 16.
-bool isTwoPercentTested(SourceType type);
-/// True for the directors, officers and trustees group: 5, 6, 7.
-bool isOfficerGroup(SourceType type);
-/// True for the excluded givers: 5, 6, 7, 16.
-bool isExcludedGiver(SourceType type);
-/// True for the types tested for Part III line 7b: 11, 14, 15, 17.
-bool isLargeReceiptTested(SourceType type);
-
 /// The FormYearRow fields a type's amounts are booked to: first always (nullptr for an unknown
 /// type), second as well for the excluded givers' gifts (nullptr when none).
 struct RowFields {
   Amount FormYearRow::*first;
   Amount FormYearRow::*second;
 };
+
+/// The tests and groups a type's amounts take part in, as flags of SourceTypeRow::roles.
+enum TypeRole : unsigned {
+  kNoRole = 0,
+  kTwoPercentTested = 1u << 0,    ///< its gifts are tested against the two percent limit
+  kOfficerGroup = 1u << 1,        ///< a director, officer or trustee
+  kExcludedGiver = 1u << 2,       ///< its gifts count again as Part III line 7a
+  kLargeReceiptTested = 1u << 3,  ///< its receipts are tested for Part III line 7b
+};
+
+/// Everything a source type is: how a list binds a name to it, how the report names it, the
+/// tests its amounts take part in, and the Schedule A fields they go to.
+struct SourceTypeRow {
+  const char* keyword;  ///< the second field that binds a name to it, in any letter case
+  const char* name;     ///< the printed name
+  unsigned roles;       ///< TypeRole flags
+  RowFields rowFields;
+};
+
+/// Where gifts go; an excluded giver's gifts also go to line 7a.
+constexpr RowFields kGiftFields = { &FormYearRow::gifts, nullptr };
+constexpr RowFields kExcludedGiftFields = { &FormYearRow::gifts, &FormYearRow::disqualifiedGifts };
+/// Amounts that go to field alone.
+constexpr RowFields only(Amount FormYearRow::*field) { return RowFields{ field, nullptr }; }
+/// The roles of the officers' group.
+constexpr unsigned kOfficerRoles = kTwoPercentTested | kOfficerGroup | kExcludedGiver;
+
+/// One row per type, in code order: adding a type is adding a row at the end. A name is DONOR
+/// until a keyword line binds it; keywords match the whole field, so no two may be alike but
+/// for letter case.
+inline constexpr SourceTypeRow kSourceTypes[] = {
+  { nullptr, "DONOR", kTwoPercentTested, kGiftFields },
+  { "Government", "GOVERNMENT", kNoRole, kGiftFields },
+  { "Charity", "CHARITY", kNoRole, kGiftFields },
+  { "DAF", "DAF", kTwoPercentTested, kGiftFields },
+  { "DAFDONOR", "DAFDONOR", kTwoPercentTested, kGiftFields },
+  { "Officer", "OFFICER", kOfficerRoles, kExcludedGiftFields },
+  { "Director", "DIRECTOR", kOfficerRoles, kExcludedGiftFields },
+  { "Trustee", "TRUSTEE", kOfficerRoles, kExcludedGiftFields },
+  { "TAX", "TAX", kNoRole, only(&FormYearRow::taxRevenues) },
+  { "FREE_USE", "FREE_USE", kNoRole, only(&FormYearRow::governmentServices) },
+  { "UNRELATED", "UNRELATED", kNoRole, only(&FormYearRow::unrelatedIncome) },
+  { "NOT_UNRELATED", "NOT_UNRELATED", kLargeReceiptTested, only(&FormYearRow::relatedBusiness) },
+  { "OLD_BUSINESS", "OLD_BUSINESS", kNoRole, only(&FormYearRow::oldBusinessIncome) },
+  { "OTHER_INCOME", "OTHER_INCOME", kNoRole, only(&FormYearRow::otherIncome) },
+  { "ADMISSIONS", "ADMISSIONS", kLargeReceiptTested, only(&FormYearRow::admissionsAndSales) },
+  { "SALES", "SALES", kLargeReceiptTested, only(&FormYearRow::admissionsAndSales) },
+  { "Family", "FAMILY", kTwoPercentTested | kExcludedGiver, kExcludedGiftFields },
+  { "Revenue", "REVENUE", kLargeReceiptTested, only(&FormYearRow::admissionsAndSales) },
+  { "Investment", "INVESTMENT", kNoRole, only(&FormYearRow::investmentIncome) },
+};
+
+/// Number of source type codes: the rows of kSourceTypes.
+constexpr int kSourceTypeCount = static_cast<int>(std::size(kSourceTypes));
+
+/// The printed name of a type ("DONOR", "NOT_UNRELATED"); "UNKNOWN" for a code without a row.
+const char* sourceTypeName(SourceType type);
+
+/// True for the types tested against the two percent limit.
+bool isTwoPercentTested(SourceType type);
+/// True for the directors, officers and trustees group.
+bool isOfficerGroup(SourceType type);
+/// True for the excluded givers.
+bool isExcludedGiver(SourceType type);
+/// True for the types tested for Part III line 7b.
+bool isLargeReceiptTested(SourceType type);
+/// The fields a type's amounts are booked to; none for a code without a row.
 RowFields rowFieldsOf(SourceType type);
 
 #endif

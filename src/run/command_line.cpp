@@ -194,62 +194,61 @@ void handleTableSizeOption(const char* text) {
   }
 }
 
-void handleOption(const char* argument) {
-  const char selection = argument[1];
-  const char* tail = selection == '\0' ? argument + 1 : argument + 2;
-  switch (selection) {
-    case 'd':
-    case 'v':
-      handleVerbosityOption(argument);
-      break;
-    case 'h':
-      printUsage();
-      break;
-    case 'i':
-      if (tail[0] == '=') {
-        readListFile(tail + 1);
-      } else {
-        reportMissingEqualSign(argument);
-      }
-      break;
-    case 'o':
-      if (tail[0] != '=') {
-        reportMissingEqualSign(argument);
-      } else if (isListOfThisRun(tail + 1)) {
-        // Refused like a report file that cannot be opened: the earlier one is closed all the same.
-        closeReportFile();
-        message(MessageKind::error, 0,
-                "Report file %s is also a donation list of this run; it is not opened", tail + 1);
-      } else if (!openReportFile(tail + 1)) {
-        message(MessageKind::error, 0, "Open report file failed: %s", tail + 1);
-      }
-      break;
-    case 'w':
-      if (tail[0] != '=') {
-        reportMissingEqualSign(argument);
-      } else if (!setWorksheetFile(tail + 1, isListOfThisRun(tail + 1))) {
-        message(MessageKind::argumentIssue, 0, "Worksheet file %s must end in .csv or .html",
-                tail + 1);
-      }
-      break;
-    case 'n':
-      if (tail[0] == '=') {
-        handleTableSizeOption(tail + 1);
-      } else {
-        reportMissingEqualSign(argument);
-      }
-      break;
-    case 'r':
-      if (tail[0] == '=') {
-        handleYearOption(tail + 1);
-      } else {
-        reportMissingEqualSign(argument);
-      }
-      break;
-    default:
-      message(MessageKind::argumentIssue, 0, "Unrecognized selection after -: %s", argument);
-      break;
+// -o=FILE: a report file that is also a list of the run would erase it.
+void handleReportOption(const char* name) {
+  if (isListOfThisRun(name)) {
+    // Refused like a report file that cannot be opened: the earlier one is closed all the same.
+    closeReportFile();
+    message(MessageKind::error, 0,
+            "Report file %s is also a donation list of this run; it is not opened", name);
+  } else if (!openReportFile(name)) {
+    message(MessageKind::error, 0, "Open report file failed: %s", name);
   }
+}
+
+void handleWorksheetOption(const char* name) {
+  if (!setWorksheetFile(name, isListOfThisRun(name))) {
+    message(MessageKind::argumentIssue, 0, "Worksheet file %s must end in .csv or .html", name);
+  }
+}
+
+void showUsage(const char* /*argument*/) { printUsage(); }
+
+// An option: the letter after its '-' or '/', and what it does. An option that needs "=" is
+// handed the text after it, and a missing "=" is reported for it; any other is handed the
+// whole argument.
+struct Option {
+  char letter;
+  bool needsEqualSign;
+  void (*handle)(const char* text);
+};
+
+constexpr Option kOptions[] = {
+  { 'd', false, handleVerbosityOption },
+  { 'v', false, handleVerbosityOption },
+  { 'h', false, showUsage },
+  { 'i', true, readListFile },
+  { 'o', true, handleReportOption },
+  { 'w', true, handleWorksheetOption },
+  { 'n', true, handleTableSizeOption },
+  { 'r', true, handleYearOption },
+};
+
+void handleOption(const char* argument) {
+  for (const Option& option : kOptions) {
+    if (option.letter != argument[1]) {
+      continue;
+    }
+    if (!option.needsEqualSign) {
+      option.handle(argument);
+    } else if (argument[2] == '=') {
+      option.handle(argument + 3);
+    } else {
+      reportMissingEqualSign(argument);
+    }
+    return;
+  }
+  message(MessageKind::argumentIssue, 0, "Unrecognized selection after -: %s", argument);
 }
 
 }  // namespace

@@ -17,6 +17,9 @@ constexpr std::size_t kLongestRewrite = 3 * 15 + 2;
 constexpr int kFirstBookedYear = 1901;
 constexpr int kLastBookedYear = 2038;
 
+// Reused for every input.
+LineMessages messages;
+
 void checkRewrite(const char* text, char separator) {
   const char* rebuilt = rewriteDateSeparators(text, separator);
   if (rebuilt != nullptr && std::strlen(rebuilt) > kLongestRewrite) {
@@ -37,7 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   checkRewrite(text.data(), ' ');
   checkRewrite(text.data(), '-');
 
-  const std::time_t when = parseDate(text.data(), 2);
+  messages.clear();
+  const std::time_t when = parseDate(text.data(), 2, messages);
+  emitLineMessages(messages);
   if (when == 0) {
     return 0;
   }

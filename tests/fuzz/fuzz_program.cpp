@@ -63,8 +63,8 @@ void writeLargeList() {
 }
 
 void checkLedgerAndTotals() {
-  if (donorCount > donorTableSize() || donorCount > donorTable.capacity) {
-    invariantFailed("donorCount is past the table");
+  if (donorTable.count > donorTableSize() || donorTable.count > donorTable.capacity) {
+    invariantFailed("the donor count is past the table");
   }
   Amount sumOfYears = 0;
   for (Amount total : ledgerTotals.yearTotals) {
@@ -83,7 +83,7 @@ void checkLedgerAndTotals() {
   }
   for (std::size_t i = 0; i < donorTable.capacity; ++i) {
     const DonorRecord& donor = donorTable[i];
-    const bool used = i < donorCount;
+    const bool used = i < donorTable.count;
     if (used != (donor.name[0] != '\0')) {
       invariantFailed("the used part of the table and the names disagree");
     }

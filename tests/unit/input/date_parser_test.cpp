@@ -37,7 +37,7 @@ class DateParserTest : public InputTest, public ::testing::WithParamInterface<Da
 
 TEST_P(DateParserTest, GivesTheLocalDateOrNone) {
   const DateCase& c = GetParam();
-  const std::time_t when = parseDate(c.text, 4);
+  const std::time_t when = readDate(c.text, 4);
   const std::string said = printed();
   const std::string expected = c.expected[0] == '\0' ? "" : std::string(c.expected) + " 00:00:01";
   EXPECT_EQ(localDate(when), expected) << "text: '" << c.text << "'";
@@ -111,13 +111,28 @@ INSTANTIATE_TEST_SUITE_P(Forms, DateParserTest, ::testing::ValuesIn(kDateCases))
 using DateYearTest = InputTest;
 
 TEST_F(DateYearTest, YearsFrom100To1899AreReportedOnTheirLine) {
-  EXPECT_EQ(parseDate("1/15/1850", 12), 0);
-  EXPECT_EQ(parseDate("15 Jan 100", 13), 0);
+  EXPECT_EQ(readDate("1/15/1850", 12), 0);
+  EXPECT_EQ(readDate("15 Jan 100", 13), 0);
   EXPECT_EQ(
       printed(),
       "gifts.txt:12 ? ERROR: Year '1850' is not allowed, 0-99 or greater than 1900 required\n"
       "gifts.txt:13 ? ERROR: Year '100' is not allowed, 0-99 or greater than 1900 required\n");
   EXPECT_EQ(errorCount, 2);
+}
+
+TEST_F(DateYearTest, MessagesGoToTheCallerInTheOrderRaised) {
+  LineMessages& messages = parsed.messages;
+  EXPECT_EQ(parseDate("1/15/1850", 12, messages), 0);
+  EXPECT_NE(parseDate("12/32/2020", 13, messages), 0);
+  EXPECT_EQ(printed(), "");
+  ASSERT_EQ(messages.count, 2u);
+  EXPECT_EQ(messages.entries[0].kind, MessageKind::error);
+  EXPECT_EQ(messages.entries[0].line, 12);
+  EXPECT_STREQ(messages.text(0), "Year '1850' is not allowed, 0-99 or greater than 1900 required");
+  EXPECT_EQ(messages.entries[1].kind, MessageKind::warning);
+  EXPECT_EQ(messages.entries[1].line, 13);
+  EXPECT_STREQ(messages.text(1),
+               "Date '12/32/2020' is not on the calendar; it is read as a date in 2021");
 }
 
 TEST(RewriteDateSeparatorsTest, RebuildsThreePiecesOrNothing) {
@@ -132,7 +147,9 @@ TEST(RewriteDateSeparatorsTest, RebuildsThreePiecesOrNothing) {
   EXPECT_EQ(rewriteDateSeparators("", ' '), nullptr);
   // No text is no date.
   EXPECT_EQ(rewriteDateSeparators(nullptr, ' '), nullptr);
-  EXPECT_EQ(parseDate(nullptr, 4), 0);
+  LineMessages messages;
+  EXPECT_EQ(parseDate(nullptr, 4, messages), 0);
+  EXPECT_TRUE(messages.empty());
 }
 
 }  // namespace

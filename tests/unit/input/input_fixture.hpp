@@ -8,6 +8,8 @@
 
 #include "console_capture.hpp"
 #include "input/date_parser.hpp"
+#include "input/line_booking.hpp"
+#include "input/line_parser.hpp"
 #include "input/list_reader.hpp"
 #include "ledger/donor_table.hpp"
 #include "output/message_channel.hpp"
@@ -21,6 +23,7 @@ class InputTest : public ::testing::Test {
     resetMessageChannel();
     resetDonorTable();
     resetDateCache();
+    releaseLineMessages(parsed.messages);
   }
   /// Starts the next case of a test afresh: empty ledger, channel and date memory, the list
   /// named listName. What was printed before is left for printed().
@@ -42,15 +45,28 @@ class InputTest : public ::testing::Test {
     std::fclose(file);
     return printed();
   }
+  /// Reads one line as the reader does: parses it, then books it and emits its messages.
+  LineResult readLine(const char* text, long line) {
+    parseDonationLine(text, line, parsed);
+    return bookParsedLine(parsed);
+  }
+  /// Reads a date as the grammar does, then emits its messages as the reader would.
+  std::time_t readDate(const char* text, long line) {
+    parsed.messages.clear();
+    const std::time_t when = parseDate(text, line, parsed.messages);
+    emitLineMessages(parsed.messages);
+    return when;
+  }
   /// Every amount the ledger holds, in cents.
   static Amount bookedCents() {
     Amount sum = 0;
-    for (std::size_t i = 0; i < donorCount; ++i) {
+    for (std::size_t i = 0; i < donorTable.count; ++i) {
       sum += donorTable[i].totalAmount;
     }
     return sum;
   }
   ConsoleCapture console;
+  ParsedLine parsed;
 };
 
 #endif

@@ -87,7 +87,7 @@ TEST_F(ListBlocksTest, EveryPieceOfALongListIsReadOnce) {
                            " lines read\n")
         << names;
     EXPECT_EQ(bookedCents(), cents) << names;
-    EXPECT_EQ(donorCount, static_cast<std::uint32_t>(names + 1)) << names;
+    EXPECT_EQ(donorTable.count, static_cast<std::uint32_t>(names + 1)) << names;
   }
 }
 

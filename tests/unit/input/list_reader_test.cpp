@@ -24,7 +24,7 @@ TEST_F(ListReaderTest, CountsWhatTheLinesCameTo) {
             "!        3 funding amounts seen\n"
             "!        1 line with unexpected format\n"
             "!        6 lines read\n");
-  EXPECT_EQ(donorCount, 3u);  // the last line needs no line feed
+  EXPECT_EQ(donorTable.count, 3u);  // the last line needs no line feed
 }
 
 TEST_F(ListReaderTest, KeywordListsAndRejectedLines) {
@@ -71,7 +71,7 @@ TEST_F(ListReaderTest, AByteOrderMarkIsNoPartOfTheFirstName) {
                  "County of Riverside\tGovernment\t\nCounty of Riverside\t2/3/2024\t$20,000.00\n"),
             "!        1 funding source names associated with a keyword (type of source)\n"
             "!        1 funding amounts seen\n!        2 lines read\n");
-  ASSERT_EQ(donorCount, 1u);
+  ASSERT_EQ(donorTable.count, 1u);
   EXPECT_EQ(donorTable[0].sourceType, GOVERNMENT);
   EXPECT_EQ(read("\xEF\xBB\xBF"), "!        0 lines read\n");
 }
@@ -86,7 +86,7 @@ TEST_F(ListReaderTest, AListSavedAsUtf16IsRefusedWhole) {
             refused);
   EXPECT_EQ(read(std::string("\xFE\xFF\0S\0m", 6)), refused);
   EXPECT_EQ(errorCount, 2);
-  EXPECT_EQ(donorCount, 0u);
+  EXPECT_EQ(donorTable.count, 0u);
 }
 
 TEST_F(ListReaderTest, ADirectoryIsAReadErrorNotAnEmptyList) {

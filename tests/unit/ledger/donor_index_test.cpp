@@ -48,7 +48,7 @@ TEST_F(DonorIndexTest, AFullTableFindsEveryNameInAnyCaseAndInTableOrder) {
     EXPECT_EQ(findOrCreateDonor(shouted(names[i]).c_str(), 2), static_cast<int>(i)) << names[i];
     EXPECT_STREQ(donorTable[i].name.data(), names[i].c_str());  // the first spelling stays
   }
-  EXPECT_EQ(donorCount, kDonorTableSize);
+  EXPECT_EQ(donorTable.count, kDonorTableSize);
   EXPECT_EQ(output(), "");
   EXPECT_EQ(findOrCreateDonor("dnew", 9), -1);
   EXPECT_EQ(output(),
@@ -76,7 +76,7 @@ TEST_F(DonorIndexTest, ALargeTableFindsEveryNameAsTheIndexGrows) {
   for (int i = 0; i < kNames; ++i) {
     ASSERT_EQ(findOrCreateDonor(shouted(names[static_cast<std::size_t>(i)]).c_str(), 3), i);
   }
-  EXPECT_EQ(donorCount, static_cast<std::uint32_t>(kNames));
+  EXPECT_EQ(donorTable.count, static_cast<std::uint32_t>(kNames));
   EXPECT_EQ(findOrCreateDonor("one too many", 4), -1);
   EXPECT_EQ(output(),
             "gifts.txt:4 ? ERROR: No room to create donor one too many\n"
@@ -122,7 +122,7 @@ TEST_F(DonorIndexTest, EntriesWrittenStraightIntoTheTableAreFound) {
   EXPECT_EQ(findOrCreateDonor("Maria Garcia", 2), 2);
   writeEntry("Third Entry");
   EXPECT_EQ(findOrCreateDonor("third entry", 3), 3);
-  EXPECT_EQ(donorCount, 4u);
+  EXPECT_EQ(donorTable.count, 4u);
 }
 
 TEST_F(DonorIndexTest, ARepeatedNameInTheTableIsFoundAtItsFirstEntry) {
@@ -155,9 +155,9 @@ TEST_F(DonorIndexTest, ACountLoweredFromOutsideLeavesNoEntryPastItToBeFound) {
   findOrCreateDonor("Smith", 1);
   findOrCreateDonor("Jones", 2);
   findOrCreateDonor("Brown", 3);
-  donorCount = 1;
+  donorTable.count = 1;
   EXPECT_EQ(findOrCreateDonor("Brown", 4), 1);  // made again where the count says, not found
-  EXPECT_EQ(donorCount, 2u);
+  EXPECT_EQ(donorTable.count, 2u);
   EXPECT_EQ(findOrCreateDonor("smith", 5), 0);
   EXPECT_EQ(
       output(),
@@ -167,18 +167,18 @@ TEST_F(DonorIndexTest, ACountLoweredFromOutsideLeavesNoEntryPastItToBeFound) {
 TEST_F(DonorIndexTest, LookAheadHintsChangeNoLookup) {
   // Before there is an index, with names of every length, and with an untrusted index.
   const std::string longName(300, 'y');
-  prefetchDonor("Smith", 5);
+  prefetchDonor(donorTable, "Smith", 5);
   findOrCreateDonor("Smith", 1);
   for (int i = 0; i < 10; ++i) {
-    prefetchDonor("Jones", 5);
-    prefetchDonor(longName.c_str(), longName.size());
-    prefetchDonor("smith", 5);
+    prefetchDonor(donorTable, "Jones", 5);
+    prefetchDonor(donorTable, longName.c_str(), longName.size());
+    prefetchDonor(donorTable, "smith", 5);
   }
   EXPECT_EQ(findOrCreateDonor("Jones", 2), 1);
   EXPECT_EQ(findOrCreateDonor(longName.c_str(), 3), 2);
   writeEntry("Jones");  // a repeated name: the index is no longer trusted
   EXPECT_EQ(findOrCreateDonor("Brown", 4), 4);
-  prefetchDonor("Brown", 5);
+  prefetchDonor(donorTable, "Brown", 5);
   EXPECT_EQ(findOrCreateDonor("brown", 5), 4);
   EXPECT_EQ(output(), "");
 }
@@ -188,7 +188,7 @@ TEST_F(DonorIndexTest, TheResetEmptiesTheIndexWithTheTable) {
   findOrCreateDonor("Jones", 1);
   resetDonorTable();
   EXPECT_EQ(findOrCreateDonor("Jones", 2), 0);
-  EXPECT_EQ(donorCount, 1u);
+  EXPECT_EQ(donorTable.count, 1u);
 }
 
 TEST_F(DonorIndexTest, EveryDayOfElevenYearsBooksUnderItsOwnYear) {

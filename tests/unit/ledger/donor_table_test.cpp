@@ -22,7 +22,7 @@ TEST_F(DonorTableTest, NamesMatchWithoutRegardToCaseAndKeepTheFirstSpelling) {
   EXPECT_EQ(findOrCreateDonor("Smith, John", 3), 0);
   EXPECT_EQ(findOrCreateDonor("Jones", 4), 1);
   EXPECT_EQ(findOrCreateDonor("SMITH, john", 5), 0);
-  EXPECT_EQ(donorCount, 2u);
+  EXPECT_EQ(donorTable.count, 2u);
   EXPECT_STREQ(donorTable[0].name.data(), "Smith, John");
   EXPECT_EQ(output(), "");  // the notes are for verbosity 4 only
 }
@@ -39,7 +39,7 @@ TEST_F(DonorTableTest, BlankNameIsAnInternalFaultAndCreatesNothing) {
   EXPECT_EQ(findOrCreateDonor(nullptr, 9), -1);
   addDonation("", localTime(2020, 1, 15), 500, 10);  // no "table full" error after it
   addDonation(nullptr, localTime(2020, 1, 15), 500, 11);
-  EXPECT_EQ(donorCount, 0u);
+  EXPECT_EQ(donorTable.count, 0u);
   EXPECT_EQ(output(),
             "gifts.txt:9 ? BUG: Donor name must not be blank in findOrCreateDonor\n"
             "gifts.txt:9 ? BUG: Donor name must not be blank in findOrCreateDonor\n"
@@ -53,7 +53,7 @@ TEST_F(DonorTableTest, LongNamesAreCutTo255AndStillFindTheirEntry) {
   EXPECT_EQ(findOrCreateDonor(longName.c_str(), 1), 0);
   EXPECT_EQ(std::string(donorTable[0].name.data()), std::string(255, 'x'));
   EXPECT_EQ(findOrCreateDonor(longName.c_str(), 2), 0);
-  EXPECT_EQ(donorCount, 1u);
+  EXPECT_EQ(donorTable.count, 1u);
 }
 
 TEST_F(DonorTableTest, The513thNameFindsNoRoomAndBooksNothing) {
@@ -62,7 +62,7 @@ TEST_F(DonorTableTest, The513thNameFindsNoRoomAndBooksNothing) {
   EXPECT_EQ(findOrCreateDonor("donor 511", 2), 511);  // known names are still found
   EXPECT_EQ(findOrCreateDonor("Late", 7), -1);
   addDonation("Later", localTime(2020, 1, 15), 500, 8);
-  EXPECT_EQ(donorCount, 512u);
+  EXPECT_EQ(donorTable.count, 512u);
   EXPECT_EQ(output(),
             "gifts.txt:7 ? ERROR: No room to create donor Late\n"
             "gifts.txt:7 ! INFO: The donor table holds 512 names; run again with -n=NUMBER to "
@@ -231,7 +231,7 @@ TEST_F(DonorTableTest, TheLedgerRefusesWhatWouldPassItsMagnitudeBound) {
   addDonation("Penny", when, 1, 4);
   EXPECT_EQ(output(),
             "gifts.txt:4 ? ERROR: Amount $0.01 for donor Penny exceeds what the ledger can hold\n");
-  ASSERT_EQ(donorCount, 3u);  // the entry is made before the refusal
+  ASSERT_EQ(donorTable.count, 3u);  // the entry is made before the refusal
   EXPECT_EQ(donorTable[2].totalAmount, 0);
   resetDonorTable();
   addDonation("Penny", when, 1, 5);

@@ -84,6 +84,17 @@ TEST(HandleArgumentTest, AMissingArgumentIsPassedOver) {
   EXPECT_EQ(errorCount + warningCount + infoCount, 0);
 }
 
+TEST(HandleArgumentTest, EveryOptionWithAValueWantsItsEqualSign) {
+  for (const char* argument : { "-i", "-ogifts.txt", "/w", "-n512", "-r24" }) {
+    resetMessageChannel();
+    ConsoleCapture console;
+    handleArgument(argument);
+    EXPECT_EQ(console.take(), "! Argument-Issue: ? Missing equal sign in argument " +
+                                  std::string(argument) + "\n\n");
+  }
+  resetMessageChannel();
+}
+
 TEST(HandleArgumentTest, RefusedYearsKeepTheLastAcceptedOne) {
   resetMessageChannel();
   resetTotals();

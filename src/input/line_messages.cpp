@@ -1,0 +1,86 @@
+#include "input/line_messages.hpp"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Room for needed items in an array that doubles when full; false when no memory was left.
+template <typename Item>
+bool reserve(Item*& array, std::size_t& room, std::size_t needed, std::size_t first) {
+  if (needed <= room) {
+    return true;
+  }
+  std::size_t grown = room == 0 ? first : room;
+  while (grown < needed) {
+    if (grown > SIZE_MAX / 2 / sizeof(Item)) {
+      return false;
+    }
+    grown *= 2;
+  }
+  void* moved = std::realloc(static_cast<void*>(array), grown * sizeof(Item));
+  if (moved == nullptr) {
+    return false;
+  }
+  array = static_cast<Item*>(moved);
+  room = grown;
+  return true;
+}
+
+}  // namespace
+
+void releaseLineMessages(LineMessages& messages) {
+  std::free(static_cast<void*>(messages.entries));
+  std::free(messages.texts);
+  messages.entries = nullptr;
+  messages.texts = nullptr;
+  messages.entryRoom = 0;
+  messages.textRoom = 0;
+  messages.clear();
+}
+
+void noteMessage(LineMessages& messages, MessageKind kind, long line, const char* format, ...) {
+  std::va_list arguments;
+  va_start(arguments, format);
+  noteMessageV(messages, kind, line, format, arguments);
+  va_end(arguments);
+}
+
+void noteMessageV(LineMessages& messages, MessageKind kind, long line, const char* format,
+                  std::va_list arguments) {
+  ++messages.raised;
+  // Room for the longest text the channel keeps, so that the text is composed once, in place.
+  if (!reserve(messages.entries, messages.entryRoom, messages.count + 1, 8) ||
+      !reserve(messages.texts, messages.textRoom, messages.used + kMessageLineSize,
+               4 * kMessageLineSize)) {
+    messages.lostLine = line;
+    return;
+  }
+  char* text = messages.texts + messages.used;
+  const int length = std::vsnprintf(text, kMessageLineSize, format, arguments);
+  // As the channel composes: a format error leaves the text empty, a longer text is cut.
+  std::size_t kept = 0;
+  if (length < 0) {
+    text[0] = '\0';
+  } else if (static_cast<std::size_t>(length) < kMessageLineSize) {
+    kept = static_cast<std::size_t>(length);
+  } else {
+    kept = kMessageLineSize - 1;
+  }
+  messages.entries[messages.count++] = LineMessages::Entry{ kind, line, messages.used };
+  messages.used += kept + 1;
+}
+
+void emitLineMessages(const LineMessages& messages) {
+  for (std::size_t i = 0; i < messages.count; ++i) {
+    beginMessage(messages.entries[i].kind, messages.entries[i].line);
+    emitText(messages.text(i));
+    endLine();
+  }
+  // Dropping them silently could let a run with errors end as if it had none.
+  if (messages.raised > messages.count) {
+    message(MessageKind::error, messages.lostLine,
+            "Not every message of this line could be kept: no memory was left");
+  }
+}
