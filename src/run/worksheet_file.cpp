@@ -18,7 +18,6 @@ namespace {
 // The worksheet the command line named last; the initialisers are the start state.
 struct WorksheetChoice {
   const char* name = nullptr;
-  bool isList = false;
   WorksheetForm form = WorksheetForm::csv;
 };
 
@@ -65,25 +64,19 @@ const char* reasonNotWritten(const ScheduleAFigures& figures) {
 
 }  // namespace
 
-bool setWorksheetFile(const char* name, bool isList) {
+bool setWorksheetFile(const char* name) {
   WorksheetForm form = WorksheetForm::csv;
   if (endsWith(name, ".html") || endsWith(name, ".htm")) {
     form = WorksheetForm::html;
   } else if (!endsWith(name, ".csv")) {
     return false;
   }
-  worksheet = WorksheetChoice{ name, isList, form };
+  worksheet = WorksheetChoice{ name, form };
   return true;
 }
 
 void writeWorksheetFile(const ScheduleAFigures& figures, const DonorTable& donors) {
   if (worksheet.name == nullptr) {
-    return;
-  }
-  if (worksheet.isList) {
-    message(MessageKind::error, 0,
-            "Worksheet file %s is also a donation list of this run; it is not written",
-            worksheet.name);
     return;
   }
   if (isReportFile(worksheet.name)) {

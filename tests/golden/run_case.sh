@@ -20,7 +20,7 @@
 # and made them the expected ones: an expectation is never taken on trust from the program.
 set -u
 binary=$1
-case_dir=$2
+case_dir=$(cd "$2" && pwd)
 name=$(basename "$case_dir")
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quorva-golden.XXXXXX")
