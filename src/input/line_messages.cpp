@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -58,16 +59,13 @@ void noteMessageV(LineMessages& messages, MessageKind kind, long line, const cha
     return;
   }
   char* text = messages.texts + messages.used;
-  const int length = std::vsnprintf(text, kMessageLineSize, format, arguments);
-  // As the channel composes: a format error leaves the text empty, a longer text is cut.
-  std::size_t kept = 0;
-  if (length < 0) {
+  // As the channel composes: a format error leaves the text empty, a longer text is cut, and
+  // no terminal escape from the line gets through.
+  if (std::vsnprintf(text, kMessageLineSize, format, arguments) < 0) {
     text[0] = '\0';
-  } else if (static_cast<std::size_t>(length) < kMessageLineSize) {
-    kept = static_cast<std::size_t>(length);
-  } else {
-    kept = kMessageLineSize - 1;
   }
+  neutralizeControls(text, true);
+  const std::size_t kept = std::strlen(text);
   messages.entries[messages.count++] = LineMessages::Entry{ kind, line, messages.used };
   messages.used += kept + 1;
 }

@@ -77,6 +77,43 @@ void writeWithBlank(std::FILE* stream, const char* text) {
   std::fputc(' ', stream);
 }
 
+// A C1 control (U+0080 to U+009F) as UTF-8: 0xC2 and a second byte of 0x80 to 0x9F.
+bool isC1Control(const char* at) {
+  return static_cast<unsigned char>(at[0]) == 0xC2 && static_cast<unsigned char>(at[1]) >= 0x80 &&
+         static_cast<unsigned char>(at[1]) <= 0x9F;
+}
+
+bool isNeutralized(const char* at, bool keepLineEnds) {
+  const auto byte = static_cast<unsigned char>(*at);
+  if (byte == '\t' || (keepLineEnds && byte == '\n')) {
+    return false;
+  }
+  // A CR that ends a quoted line is the CR of a CR LF list, as the line was written.
+  if (keepLineEnds && byte == '\r' && (at[1] == '\n' || at[1] == '\0')) {
+    return false;
+  }
+  return (byte >= 0x01 && byte <= 0x1F) || byte == 0x7F || isC1Control(at);
+}
+
+}  // namespace
+
+void neutralizeControls(char* text, bool keepLineEnds) {
+  char* to = text;
+  for (const char* from = text; *from != '\0'; ++from) {
+    if (!isNeutralized(from, keepLineEnds)) {
+      *to++ = *from;
+      continue;
+    }
+    // One mark for the two bytes of a C1 control; looked at before the mark overwrites them.
+    const bool twoBytes = isC1Control(from);
+    *to++ = '?';
+    from += twoBytes ? 1 : 0;
+  }
+  *to = '\0';
+}
+
+namespace {
+
 // A tally stops at the largest int instead of wrapping: a list of some billions of bad lines
 // would otherwise turn errorCount negative and end a failed run with status 0.
 void raiseTally(int& tally) {
@@ -92,6 +129,7 @@ void composeLineV(const char* format, std::va_list arguments) {
   if (std::vsnprintf(messageLine.data(), messageLine.size(), format, arguments) < 0) {
     messageLine[0] = '\0';
   }
+  neutralizeControls(messageLine.data(), true);
 }
 
 }  // namespace
@@ -224,6 +262,7 @@ void setInputFileName(const char* name) {
   }
   std::memcpy(inputFileName.data(), name, length);
   inputFileName[length] = '\0';
+  neutralizeControls(inputFileName.data(), false);
 }
 
 void useConsoleBuffer() {

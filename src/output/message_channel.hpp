@@ -35,6 +35,12 @@ extern int infoCount;
 extern int warningCount;
 extern int errorCount;
 
+/// Rewrites text in place so that no terminal escape can come from a list or a file name: each
+/// byte 0x01 to 0x1F but TAB, each 0x7F and each U+0080 to U+009F becomes '?'. keepLineEnds
+/// keeps LF (a message's own line breaks) and a CR that ends the text or a line of it (the CR
+/// of a CR LF list). Every composed message and report text goes through it.
+void neutralizeControls(char* text, bool keepLineEnds);
+
 /// Composes printf-style into messageLine, cut to its first 511 characters; returns messageLine.
 const char* composeLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

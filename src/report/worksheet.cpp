@@ -10,6 +10,7 @@
 #include "ledger/source_type.hpp"
 #include "ledger/totals.hpp"
 #include "report/schedule_a.hpp"
+#include "report/sheet_text.hpp"
 
 namespace {
 
@@ -116,7 +117,7 @@ void csvDetailStart(const CsvSheet& sheet, const char* part, const char* line, s
   const DonorRecord& donor = sheet.donors[index];
   csvField(sheet, part, true);
   csvField(sheet, line, false);
-  csvField(sheet, donor.name.data(), false);
+  csvField(sheet, csvCellText(donor.name.data()).text, false);
   csvField(sheet, sourceTypeName(sourceTypeOf(donor)), false);
 }
 

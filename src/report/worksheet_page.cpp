@@ -13,6 +13,7 @@
 #include "output/amount.hpp"
 #include "output/money_format.hpp"
 #include "report/schedule_a.hpp"
+#include "report/sheet_text.hpp"
 #include "report/worksheet.hpp"
 
 namespace {
@@ -310,7 +311,7 @@ void putChart(const Page& page, const char* title, const YearBars& years, const 
 void putNameAndType(const Page& page, std::size_t index) {
   const DonorRecord& donor = page.donors[index];
   put(page, "<tr><td>");
-  putEscaped(page, donor.name.data());
+  putEscaped(page, sheetText(donor.name.data()).text);
   std::fprintf(page.file, "</td><td>%s</td>", sourceTypeName(sourceTypeOf(donor)));
 }
 

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "output/ascii.hpp"
 #include "output/message_channel.hpp"
 #include "run/banner.hpp"
+#include "run/file_identity.hpp"
 #include "run/report_file.hpp"
 #include "run/worksheet_file.hpp"
 
@@ -43,14 +45,15 @@ void reportMissingEqualSign(const char* argument) {
   message(MessageKind::argumentIssue, 0, "? Missing equal sign in argument %s\n", argument);
 }
 
-// The arguments of the run under way, so that a report file can be checked against every list
-// that the command line names, before or after it, and a list against those read before it.
-struct RunArguments {
-  int count = 0;
-  const char* const* values = nullptr;
-  int current = 0;  ///< the index of the argument being handled
+// What the run's arguments name, gathered once at the start: each list and each worksheet file
+// is looked at once (device and inode), however many lists a run has, and a report file can
+// be checked against a list named after it. The lists read so far grow as they are read.
+struct RunFiles {
+  IdentitySet namedLists;      ///< every list the command line names that exists at the start
+  IdentitySet worksheetFiles;  ///< the files that any -w= names, where they exist
+  IdentitySet readLists;       ///< the lists read so far
 };
-RunArguments runArguments;
+RunFiles runFiles;
 
 // Options may begin with '/', but so does an absolute path: /home/pat/donations.txt is a list.
 // It is one when it names an existing regular file, or when a second '/' comes before its first
@@ -80,61 +83,80 @@ const char* listNameOf(const char* argument) {
   return (argument[1] == 'i' && argument[2] == '=') ? argument + 3 : nullptr;
 }
 
-// The list the argument at index names, or nullptr.
-const char* listNameAt(int index) {
-  const char* argument = runArguments.values[index];
-  return argument != nullptr ? listNameOf(argument) : nullptr;
-}
-
-// Whether a list named by the arguments before index end is the file of status.
-bool isListBefore(int end, const struct stat& status) {
-  for (int i = 1; i < end; ++i) {
-    const char* list = listNameAt(i);
-    struct stat other {};
-    if (list != nullptr && stat(list, &other) == 0 && other.st_dev == status.st_dev &&
-        other.st_ino == status.st_ino) {
-      return true;
-    }
-  }
-  return false;
-}
-
-// Whether an argument before the current one named the file now open as a list. That one was
-// read (it opened then as this one opens now), or was itself refused as a repeat of one read.
-bool isListReadEarlier(std::FILE* file) {
-  struct stat current {};
-  return fstat(fileno(file), &current) == 0 && isListBefore(runArguments.current, current);
-}
-
 // Opening a report file empties it: a donation list named as the report file by mistake would be
 // erased, before it is read or after. A file that does not exist yet is no list.
 bool isListOfThisRun(const char* name) {
-  struct stat report {};
-  return stat(name, &report) == 0 && isListBefore(runArguments.count, report);
+  FileIdentity identity{};
+  return identityOfName(name, identity) && holdsIdentity(runFiles.namedLists, identity);
+}
+
+// The list, file and name of one list argument as it is opened.
+void reportOpenFailure(const char* name, int error) {
+  message(MessageKind::error, 0, "Open donation list file failed for: %s", name);
+  message(MessageKind::info, 0, "%s: %s", name, std::strerror(error));
+}
+
+// Why a list that opened is not read: read twice its gifts would count twice, and a file the
+// run writes would be read while it is written (or hold no list at all).
+enum class Refusal { none, readEarlier, reportFile, worksheetFile };
+
+Refusal refusalOf(const FileIdentity& identity) {
+  if (holdsIdentity(runFiles.readLists, identity)) {
+    return Refusal::readEarlier;
+  }
+  if (isReportFileOfRun(identity)) {
+    return Refusal::reportFile;
+  }
+  if (holdsIdentity(runFiles.worksheetFiles, identity)) {
+    return Refusal::worksheetFile;
+  }
+  return Refusal::none;
+}
+
+void reportRefusal(Refusal refusal, const char* name) {
+  switch (refusal) {
+    case Refusal::readEarlier:
+      message(MessageKind::error, 0,
+              "List %s is the same file as a list read earlier in this run; it is not read again",
+              name);
+      break;
+    case Refusal::reportFile:
+      message(MessageKind::error, 0, "List %s is the report file of this run; it is not read",
+              name);
+      break;
+    case Refusal::worksheetFile:
+      message(MessageKind::error, 0, "List %s is the worksheet file of this run; it is not read",
+              name);
+      break;
+    case Refusal::none:
+      break;
+  }
 }
 
 // A list or report file that cannot be used, or a refused -r year, is an error rather than an
 // argument issue: it changes what the report covers, so the run must not end with "No errors."
 void readListFile(const char* name) {
   std::FILE* file = std::fopen(name, "r");
+  int error = errno;
   // A folder opens for reading on Linux but cannot be read; it would pass for an empty list.
   struct stat status {};
   if (file != nullptr && (fstat(fileno(file), &status) != 0 || S_ISDIR(status.st_mode))) {
+    error = S_ISDIR(status.st_mode) ? EISDIR : errno;
     std::fclose(file);
     file = nullptr;
   }
   if (file == nullptr) {
-    message(MessageKind::error, 0, "Open donation list file failed for: %s", name);
+    reportOpenFailure(name, error);
     return;
   }
-  // gifts.txt and ./gifts.txt, or a link to it, would count every gift twice.
-  if (isListReadEarlier(file)) {
+  const FileIdentity identity{ status.st_dev, status.st_ino };
+  const Refusal refusal = refusalOf(identity);
+  if (refusal != Refusal::none) {
     std::fclose(file);
-    message(MessageKind::error, 0,
-            "List %s is the same file as a list read earlier in this run; it is not read again",
-            name);
+    reportRefusal(refusal, name);
     return;
   }
+  addIdentity(runFiles.readLists, identity);
   message(MessageKind::info, 0, "Reading a list of funding sources or source to keyword bindings");
   messageMore("  From %s", name);
   setInputFileName(name);
@@ -202,13 +224,16 @@ void handleReportOption(const char* name) {
     message(MessageKind::error, 0,
             "Report file %s is also a donation list of this run; it is not opened", name);
   } else if (!openReportFile(name)) {
+    const int error = errno;
     message(MessageKind::error, 0, "Open report file failed: %s", name);
+    message(MessageKind::info, 0, "%s: %s", name, std::strerror(error));
   }
 }
 
+// A refused name is an error: the worksheet asked for is not written.
 void handleWorksheetOption(const char* name) {
-  if (!setWorksheetFile(name, isListOfThisRun(name))) {
-    message(MessageKind::argumentIssue, 0, "Worksheet file %s must end in .csv or .html", name);
+  if (!setWorksheetFile(name)) {
+    message(MessageKind::error, 0, "Worksheet file %s must end in .csv or .html", name);
   }
 }
 
@@ -249,6 +274,26 @@ void handleOption(const char* argument) {
     return;
   }
   message(MessageKind::argumentIssue, 0, "Unrecognized selection after -: %s", argument);
+}
+
+// The lists and worksheet files the arguments name, each looked at once.
+void gatherRunFiles(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    const char* argument = argv[i];
+    if (argument == nullptr) {
+      continue;
+    }
+    FileIdentity identity{};
+    const char* list = listNameOf(argument);
+    if (list != nullptr && identityOfName(list, identity)) {
+      addIdentity(runFiles.namedLists, identity);
+    }
+    const bool worksheet = list == nullptr && (argument[0] == '-' || argument[0] == '/') &&
+                           argument[1] == 'w' && argument[2] == '=';
+    if (worksheet && identityOfName(argument + 3, identity)) {
+      addIdentity(runFiles.worksheetFiles, identity);
+    }
+  }
 }
 
 }  // namespace
@@ -292,10 +337,11 @@ void handleArgument(const char* argument) {
 }
 
 void handleArguments(int argc, const char* const* argv) {
-  runArguments = RunArguments{ argc, argv, 0 };
+  gatherRunFiles(argc, argv);
   for (int i = 1; i < argc; ++i) {
-    runArguments.current = i;
     handleArgument(argv[i]);  // passes over a null entry itself
   }
-  runArguments = RunArguments{};
+  resetIdentitySet(runFiles.namedLists);
+  resetIdentitySet(runFiles.worksheetFiles);
+  resetIdentitySet(runFiles.readLists);
 }

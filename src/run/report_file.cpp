@@ -6,8 +6,13 @@
 
 #include "output/message_channel.hpp"
 #include "run/banner.hpp"
+#include "run/file_identity.hpp"
 
 namespace {
+
+// Every report file the run has opened, the open one and those a later -o= closed: none of
+// them may be read as a list or written over by the worksheet.
+IdentitySet reportFilesOfRun;
 
 // Kept for the write-failure error, which is reported after the file is closed. A longer name
 // would be cut by the message buffer anyway.
@@ -29,6 +34,10 @@ bool openReportFile(const char* name) {
   std::FILE* file = std::fopen(name, "w");
   if (file == nullptr) {
     return false;
+  }
+  FileIdentity identity{};
+  if (identityOfFile(file, identity)) {
+    addIdentity(reportFilesOfRun, identity);
   }
   useReportBuffer(file);
   reportFile = file;
@@ -58,3 +67,9 @@ void closeReportFile() {
   }
   reportFileName[0] = '\0';
 }
+
+bool isReportFileOfRun(const FileIdentity& identity) {
+  return holdsIdentity(reportFilesOfRun, identity);
+}
+
+void resetReportFiles() { resetIdentitySet(reportFilesOfRun); }

@@ -35,6 +35,7 @@ void resetProgramState() {
   resetDonorTable();
   resetTotals();
   resetWorksheetFile();
+  resetReportFiles();
   std::clearerr(consoleStream());
 }
 

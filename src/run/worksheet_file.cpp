@@ -1,7 +1,6 @@
 #include "run/worksheet_file.hpp"
 
-#include <sys/stat.h>
-
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -10,13 +9,15 @@
 #include "output/ascii.hpp"
 #include "output/message_channel.hpp"
 #include "report/worksheet.hpp"
+#include "run/file_identity.hpp"
+#include "run/replaced_file.hpp"
+#include "run/report_file.hpp"
 
 namespace {
 
 // The worksheet the command line named last; the initialisers are the start state.
 struct WorksheetChoice {
   const char* name = nullptr;
-  bool isList = false;
   WorksheetForm form = WorksheetForm::csv;
 };
 
@@ -37,41 +38,45 @@ bool endsWith(const char* name, const char* ending) {
   return true;
 }
 
-// The report file is still open while the worksheet is written: writing over it would mix
-// the two.
+// Any report file of the run, one that a later -o= closed included: writing over it would
+// destroy the report.
 bool isReportFile(const char* name) {
-  struct stat sheet {};
-  struct stat report {};
-  return reportFile != nullptr && stat(name, &sheet) == 0 &&
-         fstat(fileno(reportFile), &report) == 0 && sheet.st_dev == report.st_dev &&
-         sheet.st_ino == report.st_ino;
+  FileIdentity identity{};
+  return identityOfName(name, identity) && isReportFileOfRun(identity);
 }
 
-void reportWriteFailure() {
+void reportWriteFailure(int error) {
   message(MessageKind::error, 0, "Writing worksheet file %s failed", worksheet.name);
+  message(MessageKind::info, 0, "%s: %s", worksheet.name, std::strerror(error));
+}
+
+// Why the worksheet cannot be written for these figures, or nullptr: a sheet of zeros for a
+// period nobody asked for would pass for a real one.
+const char* reasonNotWritten(const ScheduleAFigures& figures) {
+  if (!figures.anyDonations) {
+    return "no donations were read";
+  }
+  if (!figures.periodComputed) {
+    return "the five-year period could not be computed";
+  }
+  return nullptr;
 }
 
 }  // namespace
 
-bool setWorksheetFile(const char* name, bool isList) {
+bool setWorksheetFile(const char* name) {
   WorksheetForm form = WorksheetForm::csv;
   if (endsWith(name, ".html") || endsWith(name, ".htm")) {
     form = WorksheetForm::html;
   } else if (!endsWith(name, ".csv")) {
     return false;
   }
-  worksheet = WorksheetChoice{ name, isList, form };
+  worksheet = WorksheetChoice{ name, form };
   return true;
 }
 
 void writeWorksheetFile(const ScheduleAFigures& figures, const DonorTable& donors) {
   if (worksheet.name == nullptr) {
-    return;
-  }
-  if (worksheet.isList) {
-    message(MessageKind::error, 0,
-            "Worksheet file %s is also a donation list of this run; it is not written",
-            worksheet.name);
     return;
   }
   if (isReportFile(worksheet.name)) {
@@ -80,20 +85,19 @@ void writeWorksheetFile(const ScheduleAFigures& figures, const DonorTable& donor
             worksheet.name);
     return;
   }
-  std::FILE* file = std::fopen(worksheet.name, "w");
-  if (file == nullptr) {
-    reportWriteFailure();
+  if (const char* reason = reasonNotWritten(figures)) {
+    message(MessageKind::error, 0, "Worksheet file %s is not written: %s", worksheet.name, reason);
     return;
   }
-  bool written = writeWorksheet(file, worksheet.form, figures, donors);
-  if (std::fflush(file) != 0) {
-    written = false;
+  ReplacedFile replaced = beginReplacedFile(worksheet.name);
+  if (replaced.file == nullptr) {
+    reportWriteFailure(replaced.error);
+    return;
   }
-  if (std::fclose(file) != 0) {
-    written = false;
-  }
-  if (!written) {
-    reportWriteFailure();
+  errno = 0;
+  const bool written = writeWorksheet(replaced.file, worksheet.form, figures, donors);
+  if (!finishReplacedFile(replaced, written)) {
+    reportWriteFailure(replaced.error);
   }
 }
 

@@ -6,11 +6,11 @@
 
 /// Takes name (kept, not copied: it must live through the run) as the worksheet file when it
 /// ends in .csv, .html or .htm in any letter case; false, and the earlier name kept, otherwise.
-/// isList says that the file is also a donation list of the run.
-bool setWorksheetFile(const char* name, bool isList);
+bool setWorksheetFile(const char* name);
 
-/// Writes the worksheet of figures (names from donors) to the file named last, if any: an error
-/// when it is a donation list or the report file of the run, or cannot be created or written.
+/// Writes the worksheet of figures (names from donors) to the file named last, if any, whole or
+/// not at all: an error when it is a report file of the run, when there is nothing to write (no
+/// donations, no period), or when it cannot be created or written.
 void writeWorksheetFile(const ScheduleAFigures& figures, const DonorTable& donors);
 
 /// Forgets the worksheet file (for tests and in-process reruns).

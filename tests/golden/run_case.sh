@@ -10,6 +10,9 @@
 #   expected.status  exit status (0 when absent)
 #   expected.report  exact content of report.txt written by the run (optional)
 #   expected.file.N  exact content of the file N written by the run (optional)
+#   file-size-limit  optional: the largest file the run may write, in 512-byte blocks (as
+#                    ulimit -f), so that a write fails as on a full disk; the console still
+#                    reaches actual.out whole, through a pipe
 #
 # With UPDATE_GOLDEN=1 the run's own output is written beside the expected files for review
 # (actual.out, actual.status, actual.report, actual.file.N; ignored by git), and a missing
@@ -17,7 +20,7 @@
 # and made them the expected ones: an expectation is never taken on trust from the program.
 set -u
 binary=$1
-case_dir=$2
+case_dir=$(cd "$2" && pwd)
 name=$(basename "$case_dir")
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quorva-golden.XXXXXX")
@@ -39,8 +42,16 @@ if [ -f args ]; then
   done < args
 fi
 
-env -i TZ=America/New_York LC_ALL=C PATH=/usr/bin:/bin "$binary" "${args[@]}" > actual.out
-status=$?
+if [ -f file-size-limit ]; then
+  # Writes past the limit fail with EFBIG instead of ending the process (SIGXFSZ ignored).
+  limit=$(tr -d '[:space:]' < file-size-limit)
+  ( ulimit -f "$limit"; trap '' XFSZ
+    exec env -i TZ=America/New_York LC_ALL=C PATH=/usr/bin:/bin "$binary" "${args[@]}" ) | cat > actual.out
+  status=${PIPESTATUS[0]}
+else
+  env -i TZ=America/New_York LC_ALL=C PATH=/usr/bin:/bin "$binary" "${args[@]}" > actual.out
+  status=$?
+fi
 
 failed=0
 expected_status=0

@@ -147,7 +147,7 @@ const LineCase kLineCases[] = {
   { "Smith|", LineResult::lineRejected, 0,
     kAt + "? ERROR: Name field Smith\t with no other fields on line: Smith\t" },
   { "Smith\r", LineResult::lineRejected, 0,
-    kAt + "? ERROR: Name field Smith\r with no other fields on line: Smith\r" },
+    kAt + "? ERROR: Name field Smith? with no other fields on line: Smith\r" },
   { "Smith  |", LineResult::lineRejected, 0,
     kAt + "? ERROR: Name field Smith  \t with no other fields on line: Smith  \t" },
   { "\"Smith, John\"|1/1/2020|5", LineResult::donationBooked, 500,

@@ -153,3 +153,26 @@ TEST_F(MessageChannelTest, ComposedTextIsCutTo511Characters) {
 }
 
 }  // namespace
+
+TEST_F(MessageChannelTest, ControlCharactersFromListsReachNoOutputAsTheyStand) {
+  struct Case {
+    const char* text;
+    const char* shown;
+  };
+  const Case cases[] = {
+    { "plain\tTAB kept", "plain\tTAB kept" },
+    { "\x1b]0;owned\x07\x1b[2J", "?]0;owned??[2J" },
+    { "del\x7f", "del?" },
+    { "c1 \xc2\x9b" "2J and \xc2\x80, not \xc2\xa0 or \xc3\xa9", "c1 ?2J and ?, not \xc2\xa0 or \xc3\xa9" },
+    { "Smith\r", "Smith\r" },                     // the CR of a CR LF line, quoted at the end
+    { "Brown\r with\rmore\r\nnext", "Brown? with?more\r\nnext" },
+    { "two lines\nof a message", "two lines\nof a message" },
+  };
+  for (const Case& c : cases) {
+    message(MessageKind::plain, 0, "%s", c.text);
+    EXPECT_EQ(consoleText(), std::string("! ") + c.shown + "\n") << c.text;
+  }
+  setInputFileName("list\x1b[2J.txt\r");
+  message(MessageKind::error, 3, "x");
+  EXPECT_EQ(consoleText(), "list?[2J.txt?:3 ? ERROR: x\n");
+}

@@ -7,6 +7,7 @@
 
 #include "ledger/schedule_a_figures.hpp"
 #include "ledger/source_type.hpp"
+#include "report/sheet_text.hpp"
 #include "unit/report/report_fixture.hpp"
 
 namespace {
@@ -99,3 +100,28 @@ TEST_F(WorksheetTest, NamesAreQuotedInTheCsvAndEscapedInThePage) {
 }
 
 }  // namespace
+
+// Names come from the lists: a spreadsheet must show them, never evaluate them.
+TEST(SheetTextTest, ListTextCannotBecomeAFormulaOrAControl) {
+  struct Case {
+    const char* name;
+    const char* csv;
+    const char* page;
+  };
+  const Case cases[] = {
+    { "Ann Lee", "Ann Lee", "Ann Lee" },
+    { "=HYPERLINK(\"x\")", "'=HYPERLINK(\"x\")", "=HYPERLINK(\"x\")" },
+    { "+1", "'+1", "+1" },
+    { "-2", "'-2", "-2" },
+    { "@SUM(A1)", "'@SUM(A1)", "@SUM(A1)" },
+    { "\tTab", "'\tTab", "\tTab" },
+    { "\rCR", "\xEF\xBF\xBD" "CR", "\xEF\xBF\xBD" "CR" },
+    { "a\x1b[2Jb\x7f", "a\xEF\xBF\xBD[2Jb\xEF\xBF\xBD", "a\xEF\xBF\xBD[2Jb\xEF\xBF\xBD" },
+    { "c1\xc2\x85 nbsp\xc2\xa0", "c1\xEF\xBF\xBD nbsp\xc2\xa0", "c1\xEF\xBF\xBD nbsp\xc2\xa0" },
+    { "A=B", "A=B", "A=B" },
+  };
+  for (const Case& c : cases) {
+    EXPECT_STREQ(csvCellText(c.name).text, c.csv) << c.name;
+    EXPECT_STREQ(sheetText(c.name).text, c.page) << c.name;
+  }
+}

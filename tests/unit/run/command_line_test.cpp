@@ -206,16 +206,15 @@ TEST(RunProgramTest, ReportFileWithAPathLongerThanTheNameBuffer) {
   EXPECT_NE(text.find("! INFO: No errors.\n"), std::string::npos);
 }
 
-// A worksheet name shorter than any ending it may have is refused like any other wrong ending.
+// A worksheet name shorter than any ending it may have is refused like any other wrong ending,
+// and the refusal is an error: the worksheet asked for is not written.
 TEST(RunProgramTest, WorksheetNameShorterThanItsEnding) {
   const char* argv[] = { "quorva", "-w=a", "-w=.cs" };
   ConsoleCapture console;
-  EXPECT_EQ(runProgram(3, argv), 0);
+  EXPECT_EQ(runProgram(3, argv), 1);
   const std::string out = console.take();
-  EXPECT_NE(out.find("! Argument-Issue: Worksheet file a must end in .csv or .html\n"),
-            std::string::npos);
-  EXPECT_NE(out.find("! Argument-Issue: Worksheet file .cs must end in .csv or .html\n"),
-            std::string::npos);
+  EXPECT_NE(out.find("? ERROR: Worksheet file a must end in .csv or .html\n"), std::string::npos);
+  EXPECT_NE(out.find("? ERROR: Worksheet file .cs must end in .csv or .html\n"), std::string::npos);
 }
 
 }  // namespace
