@@ -92,7 +92,7 @@ bool isNeutralized(const char* at, bool keepLineEnds) {
   if (keepLineEnds && byte == '\r' && (at[1] == '\n' || at[1] == '\0')) {
     return false;
   }
-  return (byte >= 0x01 && byte <= 0x1F) || byte == 0x7F || isC1Control(at);
+  return byte < 0x20 || byte == 0x7F || isC1Control(at);  // NUL ends the text: never here
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ bool isC1Control(const char* at) {
 
 bool isControl(const char* at) {
   const auto byte = static_cast<unsigned char>(*at);
-  return (byte >= 0x01 && byte <= 0x1F && byte != '\t') || byte == 0x7F || isC1Control(at);
+  return (byte < 0x20 && byte != '\t') || byte == 0x7F || isC1Control(at);
 }
 
 // Writes the text from the place at on; the buffer holds the worst case of every byte replaced.
@@ -24,8 +24,8 @@ void fillFrom(SheetText& shown, std::size_t at, const char* listText) {
       shown.text[at++] = listText[i];
       continue;
     }
-    // One replacement for the two bytes of a C1 control, unless the text ends between them.
-    i += isC1Control(listText + i) && i + 1 < length ? 1 : 0;
+    // One replacement for the two bytes of a C1 control.
+    i += isC1Control(listText + i) ? 1U : 0U;
     std::memcpy(shown.text + at, kReplacement, 3);
     at += 3;
   }
@@ -43,7 +43,7 @@ SheetText sheetText(const char* listText) {
 SheetText csvCellText(const char* listText) {
   SheetText shown;
   // OWASP's advice against formula injection: these start a formula in every spreadsheet.
-  const bool formula = std::strchr("=+-@\t", listText[0]) != nullptr && listText[0] != '\0';
+  const bool formula = listText[0] != '\0' && std::strchr("=+-@\t", listText[0]) != nullptr;
   if (formula) {
     shown.text[0] = '\'';
   }

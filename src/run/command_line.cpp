@@ -96,41 +96,26 @@ void reportOpenFailure(const char* name, int error) {
   message(MessageKind::info, 0, "%s: %s", name, std::strerror(error));
 }
 
-// Why a list that opened is not read: read twice its gifts would count twice, and a file the
-// run writes would be read while it is written (or hold no list at all).
-enum class Refusal { none, readEarlier, reportFile, worksheetFile };
-
-Refusal refusalOf(const FileIdentity& identity) {
+// True, with the error that says why, when a list that opened is not read: read twice its gifts
+// would count twice, and a file the run writes would be read while it is written (or hold no
+// list at all).
+bool isRefusedList(const FileIdentity& identity, const char* name) {
   if (holdsIdentity(runFiles.readLists, identity)) {
-    return Refusal::readEarlier;
+    message(MessageKind::error, 0,
+            "List %s is the same file as a list read earlier in this run; it is not read again",
+            name);
+    return true;
   }
   if (isReportFileOfRun(identity)) {
-    return Refusal::reportFile;
+    message(MessageKind::error, 0, "List %s is the report file of this run; it is not read", name);
+    return true;
   }
   if (holdsIdentity(runFiles.worksheetFiles, identity)) {
-    return Refusal::worksheetFile;
+    message(MessageKind::error, 0, "List %s is the worksheet file of this run; it is not read",
+            name);
+    return true;
   }
-  return Refusal::none;
-}
-
-void reportRefusal(Refusal refusal, const char* name) {
-  switch (refusal) {
-    case Refusal::readEarlier:
-      message(MessageKind::error, 0,
-              "List %s is the same file as a list read earlier in this run; it is not read again",
-              name);
-      break;
-    case Refusal::reportFile:
-      message(MessageKind::error, 0, "List %s is the report file of this run; it is not read",
-              name);
-      break;
-    case Refusal::worksheetFile:
-      message(MessageKind::error, 0, "List %s is the worksheet file of this run; it is not read",
-              name);
-      break;
-    case Refusal::none:
-      break;
-  }
+  return false;
 }
 
 // A list or report file that cannot be used, or a refused -r year, is an error rather than an
@@ -140,20 +125,18 @@ void readListFile(const char* name) {
   int error = errno;
   // A folder opens for reading on Linux but cannot be read; it would pass for an empty list.
   struct stat status {};
-  if (file != nullptr && (fstat(fileno(file), &status) != 0 || S_ISDIR(status.st_mode))) {
-    error = S_ISDIR(status.st_mode) ? EISDIR : errno;
+  if (file != nullptr && fstat(fileno(file), &status) == 0 && S_ISDIR(status.st_mode)) {
     std::fclose(file);
     file = nullptr;
+    error = EISDIR;
   }
   if (file == nullptr) {
     reportOpenFailure(name, error);
     return;
   }
   const FileIdentity identity{ status.st_dev, status.st_ino };
-  const Refusal refusal = refusalOf(identity);
-  if (refusal != Refusal::none) {
+  if (isRefusedList(identity, name)) {
     std::fclose(file);
-    reportRefusal(refusal, name);
     return;
   }
   addIdentity(runFiles.readLists, identity);
@@ -288,8 +271,7 @@ void gatherRunFiles(int argc, const char* const* argv) {
     if (list != nullptr && identityOfName(list, identity)) {
       addIdentity(runFiles.namedLists, identity);
     }
-    const bool worksheet = list == nullptr && (argument[0] == '-' || argument[0] == '/') &&
-                           argument[1] == 'w' && argument[2] == '=';
+    const bool worksheet = list == nullptr && argument[1] == 'w' && argument[2] == '=';
     if (worksheet && identityOfName(argument + 3, identity)) {
       addIdentity(runFiles.worksheetFiles, identity);
     }

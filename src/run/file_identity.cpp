@@ -13,16 +13,15 @@ bool sameIdentity(const FileIdentity& a, const FileIdentity& b) {
   return a.device == b.device && a.inode == b.inode;
 }
 
-std::size_t slotOf(const IdentitySet& set, const FileIdentity& identity) {
-  const std::uint64_t mixed = (static_cast<std::uint64_t>(identity.inode) * 0x9e3779b97f4a7c15ULL) ^
-                              static_cast<std::uint64_t>(identity.device);
-  return static_cast<std::size_t>((mixed * 0xff51afd7ed558ccdULL) >> 32) & set.mask;
-}
+// No file has inode 0, so a slot holding it is free.
+bool isFree(const FileIdentity& slot) { return slot.inode == 0; }
 
 // The slot that holds the identity, or the free slot where it would go.
 std::size_t findSlot(const IdentitySet& set, const FileIdentity& identity) {
-  std::size_t slot = slotOf(set, identity);
-  while (set.used[slot] && !sameIdentity(set.slots[slot], identity)) {
+  const std::uint64_t mixed = (static_cast<std::uint64_t>(identity.inode) * 0x9e3779b97f4a7c15ULL) ^
+                              static_cast<std::uint64_t>(identity.device);
+  std::size_t slot = static_cast<std::size_t>((mixed * 0xff51afd7ed558ccdULL) >> 32) & set.mask;
+  while (!isFree(set.slots[slot]) && !sameIdentity(set.slots[slot], identity)) {
     slot = (slot + 1) & set.mask;
   }
   return slot;
@@ -34,24 +33,18 @@ bool reserveSlot(IdentitySet& set) {
   if (set.slots != nullptr && 2 * (set.count + 1) <= set.mask + 1) {
     return true;
   }
-  IdentitySet grown;
   const std::size_t slots = set.slots == nullptr ? kFirstSlots : 2 * (set.mask + 1);
-  grown.slots = static_cast<FileIdentity*>(std::calloc(slots, sizeof(FileIdentity)));
-  grown.used = static_cast<bool*>(std::calloc(slots, sizeof(bool)));
-  if (grown.slots == nullptr || grown.used == nullptr) {
-    resetIdentitySet(grown);
+  IdentitySet grown{ static_cast<FileIdentity*>(std::calloc(slots, sizeof(FileIdentity))),
+                     slots - 1, set.count };
+  if (grown.slots == nullptr) {
     return false;
   }
-  grown.mask = slots - 1;
   for (std::size_t i = 0; set.slots != nullptr && i <= set.mask; ++i) {
-    if (set.used[i]) {
-      const std::size_t slot = findSlot(grown, set.slots[i]);
-      grown.slots[slot] = set.slots[i];
-      grown.used[slot] = true;
-      ++grown.count;
+    if (!isFree(set.slots[i])) {
+      grown.slots[findSlot(grown, set.slots[i])] = set.slots[i];
     }
   }
-  resetIdentitySet(set);
+  std::free(set.slots);
   set = grown;
   return true;
 }
@@ -60,16 +53,7 @@ bool reserveSlot(IdentitySet& set) {
 
 bool identityOfName(const char* name, FileIdentity& identity) {
   struct stat status {};
-  if (name == nullptr || stat(name, &status) != 0) {
-    return false;
-  }
-  identity = FileIdentity{ status.st_dev, status.st_ino };
-  return true;
-}
-
-bool identityOfFile(std::FILE* file, FileIdentity& identity) {
-  struct stat status {};
-  if (file == nullptr || fstat(fileno(file), &status) != 0) {
+  if (stat(name, &status) != 0) {
     return false;
   }
   identity = FileIdentity{ status.st_dev, status.st_ino };
@@ -83,19 +67,16 @@ bool addIdentity(IdentitySet& set, const FileIdentity& identity) {
   if (!reserveSlot(set)) {
     return false;
   }
-  const std::size_t slot = findSlot(set, identity);
-  set.slots[slot] = identity;
-  set.used[slot] = true;
+  set.slots[findSlot(set, identity)] = identity;
   ++set.count;
   return true;
 }
 
 bool holdsIdentity(const IdentitySet& set, const FileIdentity& identity) {
-  return set.slots != nullptr && set.used[findSlot(set, identity)];
+  return set.slots != nullptr && !isFree(set.slots[findSlot(set, identity)]);
 }
 
 void resetIdentitySet(IdentitySet& set) {
   std::free(set.slots);
-  std::free(set.used);
   set = IdentitySet{};
 }

@@ -4,7 +4,6 @@
 #include <sys/types.h>
 
 #include <cstddef>
-#include <cstdio>
 
 /// What makes two names one file: its device and inode.
 struct FileIdentity {
@@ -14,16 +13,13 @@ struct FileIdentity {
 
 /// The identity of the file a name leads to (through links); false when it does not exist.
 bool identityOfName(const char* name, FileIdentity& identity);
-/// The identity of an open file; false when the system cannot tell it.
-bool identityOfFile(std::FILE* file, FileIdentity& identity);
 
 /// A set of file identities: open addressing over their hash, at least half the slots free, so
 /// that thousands of lists are each looked up in a probe or two. The initialisers are the
 /// empty set; resetIdentitySet frees it.
 struct IdentitySet {
-  FileIdentity* slots = nullptr;
-  bool* used = nullptr;
-  std::size_t mask = 0;  ///< slots - 1; 0 while there are none
+  FileIdentity* slots = nullptr;  ///< a free slot holds inode 0, which no file has
+  std::size_t mask = 0;           ///< slots - 1; 0 while there are none
   std::size_t count = 0;
 };
 

@@ -1,6 +1,5 @@
 #include "run/replaced_file.hpp"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,15 +12,7 @@ namespace {
 
 // Links are followed this many times at most, as the system itself does.
 constexpr int kMostLinks = 40;
-
-bool copyPath(char* to, std::size_t size, const char* from) {
-  const std::size_t length = std::strlen(from);
-  if (length >= size) {
-    return false;
-  }
-  std::memcpy(to, from, length + 1);
-  return true;
-}
+constexpr const char* kTemporaryName = ".quorva-XXXXXX";
 
 // The folder of path, with its last '/': "" for a name in the current folder.
 std::size_t folderLength(const char* path) {
@@ -29,31 +20,37 @@ std::size_t folderLength(const char* path) {
   return slash == nullptr ? 0 : static_cast<std::size_t>(slash - path) + 1;
 }
 
-// The file that name leads to through any symbolic links (which need not exist yet); false
-// when the links cannot be followed.
-bool followLinks(const char* name, char* path, std::size_t size) {
-  if (!copyPath(path, size, name)) {
+// Puts folder (its first folderSize characters) and name after it into path; false when the
+// whole does not fit.
+bool joinPath(char* path, std::size_t size, const char* folder, std::size_t folderSize,
+              const char* name) {
+  const std::size_t nameLength = std::strlen(name);
+  if (folderSize + nameLength + 1 > size) {
     errno = ENAMETOOLONG;
     return false;
   }
+  std::memmove(path, folder, folderSize);
+  std::memmove(path + folderSize, name, nameLength + 1);
+  return true;
+}
+
+// The file that name leads to through any symbolic links (which need not exist yet); false
+// when the links cannot be followed. What readlink cannot read is no link: the name itself.
+bool followLinks(const char* name, char* path, std::size_t size) {
+  if (!joinPath(path, size, "", 0, name)) {
+    return false;
+  }
   for (int links = 0; links < kMostLinks; ++links) {
-    struct stat status {};
-    if (lstat(path, &status) != 0 || !S_ISLNK(status.st_mode)) {
-      return true;
-    }
     char link[4096];
     const ssize_t length = readlink(path, link, sizeof link - 1);
     if (length < 0) {
-      return false;
+      return true;
     }
     link[length] = '\0';
     // A relative link is taken from the link's own folder.
-    const std::size_t folder = link[0] == '/' ? 0 : folderLength(path);
-    if (folder + static_cast<std::size_t>(length) + 1 > size) {
-      errno = ENAMETOOLONG;
+    if (!joinPath(path, size, path, link[0] == '/' ? 0 : folderLength(path), link)) {
       return false;
     }
-    std::memcpy(path + folder, link, static_cast<std::size_t>(length) + 1);
   }
   errno = ELOOP;
   return false;
@@ -72,28 +69,19 @@ mode_t permissionsFor(const char* target) {
 
 // Creates the temporary file beside the target and opens it as the writer's stream.
 bool openTemporary(ReplacedFile& replaced) {
-  const std::size_t folder = folderLength(replaced.target);
-  const char* pattern = ".quorva-XXXXXX";
-  if (folder + std::strlen(pattern) + 1 > sizeof replaced.temporary) {
-    errno = ENAMETOOLONG;
+  if (!joinPath(replaced.temporary, sizeof replaced.temporary, replaced.target,
+                folderLength(replaced.target), kTemporaryName)) {
+    replaced.temporary[0] = '\0';
     return false;
   }
-  std::memcpy(replaced.temporary, replaced.target, folder);
-  std::memcpy(replaced.temporary + folder, pattern, std::strlen(pattern) + 1);
   const int descriptor = mkstemp(replaced.temporary);
   if (descriptor < 0) {
     replaced.temporary[0] = '\0';
     return false;
   }
-  if (fchmod(descriptor, permissionsFor(replaced.target)) != 0 ||
-      (replaced.file = fdopen(descriptor, "w")) == nullptr) {
-    const int error = errno;
-    close(descriptor);
-    unlink(replaced.temporary);
-    replaced.temporary[0] = '\0';
-    errno = error;
-    return false;
-  }
+  // Neither fails on a file this run has just made; were one to, the file goes at the end.
+  fchmod(descriptor, permissionsFor(replaced.target));
+  replaced.file = fdopen(descriptor, "w");
   return true;
 }
 
@@ -101,16 +89,13 @@ bool openTemporary(ReplacedFile& replaced) {
 
 ReplacedFile beginReplacedFile(const char* name) {
   ReplacedFile replaced{};
-  if (!followLinks(name, replaced.target, sizeof replaced.target)) {
-    replaced.error = errno;
-    return replaced;
-  }
-  struct stat status {};
-  const bool special = stat(replaced.target, &status) == 0 && !S_ISREG(status.st_mode);
-  if (special) {
-    replaced.file = std::fopen(replaced.target, "w");
-  } else if (!openTemporary(replaced)) {
-    replaced.file = nullptr;
+  if (followLinks(name, replaced.target, sizeof replaced.target)) {
+    struct stat status {};
+    if (stat(replaced.target, &status) == 0 && !S_ISREG(status.st_mode)) {
+      replaced.file = std::fopen(replaced.target, "w");
+    } else {
+      openTemporary(replaced);
+    }
   }
   if (replaced.file == nullptr) {
     replaced.error = errno;
@@ -119,19 +104,23 @@ ReplacedFile beginReplacedFile(const char* name) {
 }
 
 bool finishReplacedFile(ReplacedFile& replaced, bool written) {
+  int error = 0;
   if (replaced.file == nullptr) {
-    return false;
+    error = replaced.error != 0 ? replaced.error : EIO;
+  } else if (!written) {
+    error = errno != 0 ? errno : EIO;
   }
-  int error = written ? 0 : (errno != 0 ? errno : EIO);
-  if (std::fflush(replaced.file) != 0 && error == 0) {
-    error = errno;
-  }
-  // Only a regular file is made to reach the disk before it takes the target's place.
-  if (error == 0 && replaced.temporary[0] != '\0' && fsync(fileno(replaced.file)) != 0) {
-    error = errno;
-  }
-  if (std::fclose(replaced.file) != 0 && error == 0) {
-    error = errno;
+  if (replaced.file != nullptr) {
+    if (std::fflush(replaced.file) != 0 && error == 0) {
+      error = errno;
+    }
+    // Only a regular file is made to reach the disk before it takes the target's place.
+    if (error == 0 && replaced.temporary[0] != '\0' && fsync(fileno(replaced.file)) != 0) {
+      error = errno;
+    }
+    if (std::fclose(replaced.file) != 0 && error == 0) {
+      error = errno;
+    }
   }
   replaced.file = nullptr;
   if (replaced.temporary[0] != '\0') {

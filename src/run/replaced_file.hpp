@@ -17,9 +17,10 @@ struct ReplacedFile {
 
 /// Starts writing name; file is nullptr (and error set) when that is not possible.
 ReplacedFile beginReplacedFile(const char* name);
-/// Ends writing: true when the target now holds the whole text. written says whether the
-/// writer itself succeeded. On failure the temporary file is removed, the target left as it
-/// was, and error holds the reason.
+/// Ends writing, whether or not it could start: true when the target now holds the whole
+/// text. written says whether the writer itself succeeded (errno then holds why not). On
+/// failure the temporary file is removed, the target left as it was, and error holds the
+/// reason.
 bool finishReplacedFile(ReplacedFile& replaced, bool written);
 
 #endif

@@ -36,7 +36,7 @@ bool openReportFile(const char* name) {
     return false;
   }
   FileIdentity identity{};
-  if (identityOfFile(file, identity)) {
+  if (identityOfName(name, identity)) {
     addIdentity(reportFilesOfRun, identity);
   }
   useReportBuffer(file);

@@ -90,12 +90,9 @@ void writeWorksheetFile(const ScheduleAFigures& figures, const DonorTable& donor
     return;
   }
   ReplacedFile replaced = beginReplacedFile(worksheet.name);
-  if (replaced.file == nullptr) {
-    reportWriteFailure(replaced.error);
-    return;
-  }
   errno = 0;
-  const bool written = writeWorksheet(replaced.file, worksheet.form, figures, donors);
+  const bool written = replaced.file != nullptr &&
+                       writeWorksheet(replaced.file, worksheet.form, figures, donors);
   if (!finishReplacedFile(replaced, written)) {
     reportWriteFailure(replaced.error);
   }

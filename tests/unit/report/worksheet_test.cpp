@@ -119,6 +119,8 @@ TEST(SheetTextTest, ListTextCannotBecomeAFormulaOrAControl) {
     { "a\x1b[2Jb\x7f", "a\xEF\xBF\xBD[2Jb\xEF\xBF\xBD", "a\xEF\xBF\xBD[2Jb\xEF\xBF\xBD" },
     { "c1\xc2\x85 nbsp\xc2\xa0", "c1\xEF\xBF\xBD nbsp\xc2\xa0", "c1\xEF\xBF\xBD nbsp\xc2\xa0" },
     { "A=B", "A=B", "A=B" },
+    { "", "", "" },
+    { "\xc2\x41 not C1", "\xc2\x41 not C1", "\xc2\x41 not C1" },
   };
   for (const Case& c : cases) {
     EXPECT_STREQ(csvCellText(c.name).text, c.csv) << c.name;

@@ -80,6 +80,8 @@ TEST(HandleArgumentTest, AMissingArgumentIsPassedOver) {
   resetMessageChannel();
   ConsoleCapture console;
   handleArgument(nullptr);
+  const char* const arguments[] = { "quorva", nullptr, "-w=" };
+  handleArguments(2, arguments);
   EXPECT_EQ(console.take(), "");
   EXPECT_EQ(errorCount + warningCount + infoCount, 0);
 }
