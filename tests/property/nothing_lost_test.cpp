@@ -571,7 +571,7 @@ std::string readThroughReader(const std::string& bytes) {
   std::rewind(file);
   setInputFileName(kListName);
   ConsoleCapture capture;
-  readDonationList(file);
+  readDonationList(file, kCalendarYearReading);
   const std::string console = capture.take();
   setInputFileName(nullptr);
   std::fclose(file);

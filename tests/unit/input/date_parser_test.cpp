@@ -122,8 +122,8 @@ TEST_F(DateYearTest, YearsFrom100To1899AreReportedOnTheirLine) {
 
 TEST_F(DateYearTest, MessagesGoToTheCallerInTheOrderRaised) {
   LineMessages& messages = parsed.messages;
-  EXPECT_EQ(parseDate("1/15/1850", 12, messages), 0);
-  EXPECT_NE(parseDate("12/32/2020", 13, messages), 0);
+  EXPECT_EQ(parseDate("1/15/1850", 12, kCalendarYearReading, messages), 0);
+  EXPECT_NE(parseDate("12/32/2020", 13, kCalendarYearReading, messages), 0);
   EXPECT_EQ(printed(), "");
   ASSERT_EQ(messages.count, 2u);
   EXPECT_EQ(messages.entries[0].kind, MessageKind::error);
@@ -148,7 +148,7 @@ TEST(RewriteDateSeparatorsTest, RebuildsThreePiecesOrNothing) {
   // No text is no date.
   EXPECT_EQ(rewriteDateSeparators(nullptr, ' '), nullptr);
   LineMessages messages;
-  EXPECT_EQ(parseDate(nullptr, 4, messages), 0);
+  EXPECT_EQ(parseDate(nullptr, 4, kCalendarYearReading, messages), 0);
   EXPECT_TRUE(messages.empty());
 }
 
