@@ -25,7 +25,7 @@ void fillFrom(SheetText& shown, std::size_t at, const char* listText) {
       continue;
     }
     // One replacement for the two bytes of a C1 control, unless the text ends between them.
-    i += isC1Control(listText + i) && i + 1 < length ? 1 : 0;
+    i += isC1Control(listText + i) && i + 1 < length ? std::size_t{ 1 } : std::size_t{ 0 };
     std::memcpy(shown.text + at, kReplacement, 3);
     at += 3;
   }
