@@ -409,17 +409,35 @@ std::time_t parseDate(const char* text, long line, const ReadingOptions& options
   return when;
 }
 
+namespace {
+
+// A date on the calendar converted on an earlier line, its year of four digits in range. Such
+// a date has no message, so its cached time is all the rules give it; 0 for any other date.
+[[gnu::always_inline]] inline std::time_t cachedDate(const DateParts& parts, bool onCalendar) {
+  const std::int32_t* cached =
+      onCalendar ? conversionSlot(parts.year, parts.monthIndex, parts.day) : nullptr;
+  return cached != nullptr ? *cached : 0;
+}
+
+// dateOfParts for every date but days 1 to 28 already converted. Out of line, so that the
+// common case needs no frame of its own.
+[[gnu::noinline]] std::time_t dateOfOtherParts(const DateParts& parts, const char* field, long line,
+                                               const ReadingOptions& options,
+                                               LineMessages& messages) {
+  const std::time_t cached = cachedDate(parts, isLateCalendarDay(parts));
+  return cached != 0 ? cached : dateOfFields(parts, field, line, options, messages);
+}
+
+}  // namespace
+
 std::time_t dateOfParts(const DateParts& parts, const char* field, long line,
                         const ReadingOptions& options, LineMessages& messages) {
-  // Nearly every date: a year of four digits in range, on the calendar, converted on an earlier
-  // line. Such a date has no message, so its cached time is all the rules give it.
-  if (parts.year >= kFirstYear && parts.year <= kLastYear && isCalendarDay(parts)) {
-    const std::int32_t* cached = conversionSlot(parts.year, parts.monthIndex, parts.day);
-    if (cached != nullptr && *cached != 0) {
-      return *cached;
-    }
-  }
-  return dateOfFields(parts, field, line, options, messages);
+  // Nearly every date: days 1 to 28, which every month has, converted on an earlier line.
+  constexpr int kShortestMonth = 28;
+  const bool earlyDay = static_cast<unsigned>(parts.monthIndex) < kCachedMonths && parts.day >= 1 &&
+                        parts.day <= kShortestMonth;
+  const std::time_t cached = cachedDate(parts, earlyDay);
+  return cached != 0 ? cached : dateOfOtherParts(parts, field, line, options, messages);
 }
 
 bool isLateCalendarDay(const DateParts& parts) {
