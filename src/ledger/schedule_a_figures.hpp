@@ -57,7 +57,7 @@ struct NetLoss {
   Amount sum;        ///< the year's sum on that line (cents, below 0)
 };
 /// The most losses a period can have: three lines in each of its years.
-constexpr std::size_t kMostNetLosses = 3 * kFormYears;
+constexpr std::size_t kMostNetLosses = std::size_t{ 3 } * kFormYears;
 
 /// Every Schedule A figure of a run: both Parts' lines by year and in column f, the
 /// percentages, the tests, the box each Part checks and the rows of the detail lists. The

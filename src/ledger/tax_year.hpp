@@ -16,8 +16,9 @@ inline constexpr std::array<const char*, kMonthsInYear> kMonthFullNames = {
 };
 
 /// The English name of month 1 to 12 ("July").
-constexpr const char* monthName(int month) {
-  return kMonthFullNames[static_cast<std::size_t>(month - 1)];
+inline const char* monthName(int month) {
+  const char* const name = kMonthFullNames[static_cast<std::size_t>(month - 1)];
+  return name;
 }
 
 /// The tax year of a day in month (1 to 12) of a calendar year, for tax years that begin on the
