@@ -9,6 +9,7 @@ zones and option sets. Standard output, the exit status and the report file (wit
 also both forms of the worksheet) must be byte-for-byte the same.
 
     compare_binaries.py REFERENCE_BINARY NEW_BINARY [--lists 40] [--seed 1] [--worksheets]
+                        [--no-nul] [--no-negative]
 """
 
 import argparse
@@ -78,16 +79,21 @@ def date_field(rng):
                        "Officer ", "\"1/15/2020\"", "+1/+2/+2020", "15\tJan", "1/15/2020\""])
 
 
-def amount_field(rng):
+ODD_AMOUNTS = ["0", "0.00", "-12.50", "-0.50", ".50", "1.2.3", "12a", "1-2", "", " 5", "5.",
+               "12.5", "12.345", "-", "-.5", "99999999999999999", "1e5", "$", "5\t6", "7\"",
+               "$ 8", "100000000000.00", "100000000000.01"]
+
+
+def amount_field(rng, negative=True):
     pick = rng.randrange(12)
     if pick < 5:
         dollars = rng.randint(1, 100000)
         return rng.choice(["%d" % dollars, "%d.%02d" % (dollars, rng.randrange(100)),
                            "$%d.00" % dollars, "${:,}.50".format(dollars), "{:,}".format(dollars),
                            "\"${:,}.00\"".format(dollars)])
-    return rng.choice(["0", "0.00", "-12.50", "-0.50", ".50", "1.2.3", "12a", "1-2", "", " 5",
-                       "5.", "12.5", "12.345", "-", "-.5", "99999999999999999", "1e5", "$",
-                       "5\t6", "7\"", "$ 8", "100000000000.00", "100000000000.01"])
+    if not negative:
+        return rng.choice([text for text in ODD_AMOUNTS if not text.startswith("-")])
+    return rng.choice(ODD_AMOUNTS)
 
 
 def name_field(rng, names):
@@ -105,7 +111,7 @@ def name_field(rng, names):
     return case_mix(rng, rng.choice(names)) if rng.randrange(4) == 0 else rng.choice(names)
 
 
-def make_list(rng, distinct, nul=True):
+def make_list(rng, distinct, nul=True, negative=True):
     names = ["Donor %d" % i for i in range(distinct)] + ["Baker, Susan", "O'Neil", "Smith"]
     lines = []
     if rng.randrange(2):
@@ -115,7 +121,8 @@ def make_list(rng, distinct, nul=True):
     for _ in range(count):
         pick = rng.randrange(40)
         if pick < 28:
-            line = "%s\t%s\t%s" % (name_field(rng, names), date_field(rng), amount_field(rng))
+            line = "%s\t%s\t%s" % (name_field(rng, names), date_field(rng),
+                                   amount_field(rng, negative))
             if rng.randrange(10) == 0:
                 line += "\textra"
         elif pick < 31:
@@ -135,11 +142,13 @@ def make_list(rng, distinct, nul=True):
         elif pick == 36:
             line = "Smith\t1/1/2020\t5"
         elif pick == 37:
-            line = "%s\t%s\t%s\r" % (rng.choice(names), date_field(rng), amount_field(rng))
+            line = "%s\t%s\t%s\r" % (rng.choice(names), date_field(rng),
+                                     amount_field(rng, negative))
         elif pick == 38:
             line = "%s\t%s\t%s" % (rng.choice(names), date_field(rng), "\xe9\xff")
         else:
-            line = "%s|%s|%s" % (rng.choice(names), date_field(rng), amount_field(rng))
+            line = "%s|%s|%s" % (rng.choice(names), date_field(rng),
+                                 amount_field(rng, negative))
         lines.append(line)
     text = "\n".join(lines)
     if rng.randrange(4):
@@ -176,6 +185,9 @@ def main():
                              "must know -w=)")
     parser.add_argument("--no-nul", action="store_true",
                         help="no NUL bytes in the lists (for a reference that cuts lines at one)")
+    parser.add_argument("--no-negative", action="store_true",
+                        help="no negative amounts in the lists, so that no year's income is a "
+                             "loss and no total support is below 0")
     args = parser.parse_args()
     rng = random.Random(args.seed)
     reference = os.path.abspath(args.reference)
@@ -186,9 +198,9 @@ def main():
         for number in range(args.lists):
             distinct = rng.choice([5, 60, 400, 700])
             with open(os.path.join(folder, "a.txt"), "wb") as out:
-                out.write(make_list(rng, distinct, not args.no_nul))
+                out.write(make_list(rng, distinct, not args.no_nul, not args.no_negative))
             with open(os.path.join(folder, "b.txt"), "wb") as out:
-                out.write(make_list(rng, distinct, not args.no_nul))
+                out.write(make_list(rng, distinct, not args.no_nul, not args.no_negative))
             option_sets = [["a.txt"], ["-d=4", "a.txt", "b.txt"],
                            ["-o=report.txt", "-d=3", "-r=2016", "a.txt", "-i=b.txt"]]
             if args.worksheets:

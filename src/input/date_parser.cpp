@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "input/plain_date.hpp"
+#include "ledger/tax_year.hpp"
 #include "output/ascii.hpp"
 
 namespace {
@@ -214,10 +215,11 @@ const char* rewriteDateSeparators(const char* text, char separator) {
 namespace {
 
 std::time_t dateOfFields(const DateParts& parts, const char* field, long line,
-                         LineMessages& messages);
+                         const ReadingOptions& options, LineMessages& messages);
 
 // The calendar time of a date text, without remembering texts.
-std::time_t convertDateText(const char* text, long line, LineMessages& messages) {
+std::time_t convertDateText(const char* text, long line, const ReadingOptions& options,
+                            LineMessages& messages) {
   // A rewrite gives a text only for exactly two separators; counting them first spares the
   // numeric form, which has none, both rewrites.
   int blanks = 0;
@@ -246,7 +248,7 @@ std::time_t convertDateText(const char* text, long line, LineMessages& messages)
   if (isAsciiLetter(after)) {
     return 0;
   }
-  return dateOfFields(parts, text, line, messages);
+  return dateOfFields(parts, text, line, options, messages);
 }
 
 // The year as written, after the two-digit rule. Its callers have no negative years: the date
@@ -260,17 +262,39 @@ int writtenYear(int year) {
 
 bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
-// A date whose year the conversion may move: its local-time year is the one it is booked in.
-void reportMovedYear(std::time_t when, int year, const char* field, long line,
-                     LineMessages& messages) {
+// The month 1 to 12 nearest to a month as written (its index from 0).
+int nearestMonth(int monthIndex) {
+  if (monthIndex < 0) {
+    return 1;
+  }
+  return monthIndex < kMonthsInYear ? monthIndex + 1 : kMonthsInYear;
+}
+
+// A date whose tax year the conversion may move: the tax year of its local time is the one it
+// is booked in, the date as written is in the tax year of its year and month (a month off the
+// calendar taken as the nearest one). With calendar years that is the year as written.
+void reportMovedYear(std::time_t when, int year, int monthIndex, const char* field, long line,
+                     const ReadingOptions& options, LineMessages& messages) {
   std::tm local{};
-  if (localtime_r(&when, &local) == nullptr || local.tm_year + 1900 == year) {
+  if (localtime_r(&when, &local) == nullptr) {
+    return;
+  }
+  const int start = options.taxYearStartMonth;
+  const int readYear = taxYearOf(local.tm_year + 1900, local.tm_mon + 1, start);
+  if (readYear == taxYearOf(year, nearestMonth(monthIndex), start)) {
     return;
   }
   const int fieldLength = static_cast<int>(std::strcspn(field, "\t"));
-  noteMessage(messages, MessageKind::warning, line,
-              "Date '%.*s' is not on the calendar; it is read as a date in %d", fieldLength, field,
-              local.tm_year + 1900);
+  if (start == kCalendarYearStart) {
+    noteMessage(messages, MessageKind::warning, line,
+                "Date '%.*s' is not on the calendar; it is read as a date in %d", fieldLength,
+                field, readYear);
+  } else {
+    noteMessage(
+        messages, MessageKind::warning, line,
+        "Date '%.*s' is not on the calendar; it is read as a date in the tax year beginning in %d",
+        fieldLength, field, readYear);
+  }
 }
 
 // The platform's conversion of a day at 00:00:01 local time, the month and day as read (they
@@ -298,7 +322,7 @@ std::time_t convertLocalDay(int year, int monthIndex, int day) {
 
 // The calendar time of a date as read: the year rules, then the platform's conversion.
 std::time_t dateOfFields(const DateParts& parts, const char* field, long line,
-                         LineMessages& messages) {
+                         const ReadingOptions& options, LineMessages& messages) {
   int year = parts.year;
   // A negative year is no date at all, not a two-digit year.
   if (year < 0) {
@@ -333,24 +357,25 @@ std::time_t dateOfFields(const DateParts& parts, const char* field, long line,
     }
   }
   if (!onCalendar) {
-    reportMovedYear(when, year, field, line, messages);
+    reportMovedYear(when, year, parts.monthIndex, field, line, options, messages);
   }
   return when;
 }
 
 }  // namespace
 
-std::time_t parseDate(const char* text, long line, LineMessages& messages) {
+std::time_t parseDate(const char* text, long line, const ReadingOptions& options,
+                      LineMessages& messages) {
   if (text == nullptr || text[0] == '\0') {
     return 0;
   }
   DateParts parts{ 0, 0, 0 };
   if (readPlainDate(text, '\0', parts) != nullptr) {
-    return dateOfParts(parts, text, line, messages);
+    return dateOfParts(parts, text, line, options, messages);
   }
   const std::size_t length = strnlen(text, kCachedTextLength + 1);
   if (length > kCachedTextLength) {
-    return convertDateText(text, line, messages);  // too long to remember
+    return convertDateText(text, line, options, messages);  // too long to remember
   }
   TextSlot key{};
   std::memcpy(key.text.data(), text, length);
@@ -375,7 +400,7 @@ std::time_t parseDate(const char* text, long line, LineMessages& messages) {
   // Only dates read without a message are remembered: a text that reported its year, or a date
   // off the calendar, must report it again on every line.
   const std::size_t messagesBefore = messages.raised;
-  const std::time_t when = convertDateText(text, line, messages);
+  const std::time_t when = convertDateText(text, line, options, messages);
   if (when != 0 && messages.raised == messagesBefore) {
     key.when = when;
     dateCache.texts[freeSlot] = key;
@@ -384,17 +409,35 @@ std::time_t parseDate(const char* text, long line, LineMessages& messages) {
   return when;
 }
 
+namespace {
+
+// A date on the calendar converted on an earlier line, its year of four digits in range. Such
+// a date has no message, so its cached time is all the rules give it; 0 for any other date.
+[[gnu::always_inline]] inline std::time_t cachedDate(const DateParts& parts, bool onCalendar) {
+  const std::int32_t* cached =
+      onCalendar ? conversionSlot(parts.year, parts.monthIndex, parts.day) : nullptr;
+  return cached != nullptr ? *cached : 0;
+}
+
+// dateOfParts for every date but days 1 to 28 already converted. Out of line, so that the
+// common case needs no frame of its own.
+[[gnu::noinline]] std::time_t dateOfOtherParts(const DateParts& parts, const char* field, long line,
+                                               const ReadingOptions& options,
+                                               LineMessages& messages) {
+  const std::time_t cached = cachedDate(parts, isLateCalendarDay(parts));
+  return cached != 0 ? cached : dateOfFields(parts, field, line, options, messages);
+}
+
+}  // namespace
+
 std::time_t dateOfParts(const DateParts& parts, const char* field, long line,
-                        LineMessages& messages) {
-  // Nearly every date: a year of four digits in range, on the calendar, converted on an earlier
-  // line. Such a date has no message, so its cached time is all the rules give it.
-  if (parts.year >= kFirstYear && parts.year <= kLastYear && isCalendarDay(parts)) {
-    const std::int32_t* cached = conversionSlot(parts.year, parts.monthIndex, parts.day);
-    if (cached != nullptr && *cached != 0) {
-      return *cached;
-    }
-  }
-  return dateOfFields(parts, field, line, messages);
+                        const ReadingOptions& options, LineMessages& messages) {
+  // Nearly every date: days 1 to 28, which every month has, converted on an earlier line.
+  constexpr int kShortestMonth = 28;
+  const bool earlyDay = static_cast<unsigned>(parts.monthIndex) < kCachedMonths && parts.day >= 1 &&
+                        parts.day <= kShortestMonth;
+  const std::time_t cached = cachedDate(parts, earlyDay);
+  return cached != 0 ? cached : dateOfOtherParts(parts, field, line, options, messages);
 }
 
 bool isLateCalendarDay(const DateParts& parts) {

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "input/line_messages.hpp"
+#include "input/reading_options.hpp"
 
 /// The months' names as the dates spell them, by their first three letters in lower case.
 inline constexpr std::array<const char*, 12> kMonthNames = {
@@ -19,8 +20,11 @@ constexpr std::size_t kMonthLetters = 3;
 /// 1970 to 2038 as written (two-digit years 00-49 are 2000-2049, 50-99 are 1950-1999), and only
 /// results that fit a signed 32-bit count. A year followed directly by a letter is no date. The
 /// messages, with line, go to messages: a year from 100 to 1899 (an error, no date), and a day or
-/// month off the calendar that moves the date into another year (a warning, the date as carried).
-std::time_t parseDate(const char* text, long line, LineMessages& messages);
+/// month off the calendar that moves the date into another tax year, those of options (a
+/// warning, the date as carried). The dates remembered until resetDateCache are taken with the
+/// same options.
+std::time_t parseDate(const char* text, long line, const ReadingOptions& options,
+                      LineMessages& messages);
 
 /// Rebuilds "a<sep>b<sep>c" as "a b c" with b cut to three characters, into a static buffer;
 /// nullptr when the text does not hold exactly two separators.
@@ -37,7 +41,7 @@ struct DateParts {
 /// The calendar time of parts as parseDate gives it for their text field (ended by a TAB or the
 /// end of the text): the same year rules, messages and conversion.
 std::time_t dateOfParts(const DateParts& parts, const char* field, long line,
-                        LineMessages& messages);
+                        const ReadingOptions& options, LineMessages& messages);
 /// True when the day exists in the month and the month in the year (after the two-digit rule):
 /// such a date is booked in the year as written.
 bool isLateCalendarDay(const DateParts& parts);

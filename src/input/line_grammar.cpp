@@ -67,7 +67,7 @@ bool handleSecondField(LineScan& scan) {
       return false;
     }
   }
-  parsed.date = parseDate(second.data(), scan.line, parsed.messages);
+  parsed.date = parseDate(second.data(), scan.line, *scan.options, parsed.messages);
   if (parsed.date != 0) {
     return true;
   }

@@ -125,7 +125,7 @@ bool readPlainFields(LineScan& scan, int nameTab) {
     return false;
   }
   scan.amountText = dateEnd + 1;
-  parsed.date = dateOfParts(parts, second, scan.line, parsed.messages);
+  parsed.date = dateOfParts(parts, second, scan.line, *scan.options, parsed.messages);
   if (parsed.date == 0) {
     parsed.second.fill(second, static_cast<std::size_t>(dateEnd - second));
     reportNoDate(scan);
@@ -216,7 +216,8 @@ bool isPassedOver(const char* text, ParsedLine& parsed) {
 // What every line starts with: a clean result, then the line passed over, or its name read.
 // Returns the position of the separator after the name, or -1 when the line has come to its
 // kind. Inlined into both entries: nearly every line goes through it.
-[[gnu::always_inline]] inline int readLineStart(const char* text, long line, ParsedLine& parsed,
+[[gnu::always_inline]] inline int readLineStart(const char* text, long line,
+                                                const ReadingOptions& options, ParsedLine& parsed,
                                                 LineScan& scan) {
   parsed.kind = LineKind::notDonation;
   parsed.line = line;
@@ -233,6 +234,7 @@ bool isPassedOver(const char* text, ParsedLine& parsed) {
   }
   scan.text = text;
   scan.line = line;
+  scan.options = &options;
   scan.parsed = &parsed;
   scan.amountText = "";
   scan.nameBlank = false;
@@ -242,9 +244,10 @@ bool isPassedOver(const char* text, ParsedLine& parsed) {
 
 }  // namespace
 
-void parseDonationLine(const char* text, long line, ParsedLine& parsed) {
+void parseDonationLine(const char* text, long line, const ReadingOptions& options,
+                       ParsedLine& parsed) {
   LineScan scan;
-  const int separator = readLineStart(text, line, parsed, scan);
+  const int separator = readLineStart(text, line, options, parsed, scan);
   if (separator < 0) {
     return;
   }
@@ -254,9 +257,10 @@ void parseDonationLine(const char* text, long line, ParsedLine& parsed) {
   readByGrammar(scan, GrammarField::second, separator, text[separator] == '\0');
 }
 
-void parseDonationLineInFull(const char* text, long line, ParsedLine& parsed) {
+void parseDonationLineInFull(const char* text, long line, const ReadingOptions& options,
+                             ParsedLine& parsed) {
   LineScan scan;
-  const int separator = readLineStart(text, line, parsed, scan);
+  const int separator = readLineStart(text, line, options, parsed, scan);
   if (separator >= 0) {
     readByGrammar(scan, GrammarField::second, separator, text[separator] == '\0');
   }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "input/parsed_line.hpp"
+#include "input/reading_options.hpp"
 #include "output/amount.hpp"
 #include "output/message_channel.hpp"
 
@@ -138,6 +139,7 @@ NameRead readAnyNameField(const char* text, Field& name, NameQuotes& quotes);
 struct LineScan {
   const char* text;
   long line;
+  const ReadingOptions* options;
   ParsedLine* parsed;
   Field amount;            ///< filled by the amount's shortcut or by the full grammar
   const char* amountText;  ///< the amount field as written: the line after the second field

@@ -89,7 +89,7 @@ bool readByteOrderMark(ListBlocks& blocks) {
   return true;
 }
 
-void readLines(ListBlocks& blocks, ListCounts& counts) {
+void readLines(ListBlocks& blocks, ListCounts& counts, const ReadingOptions& options) {
   LookAhead lookAhead{ 0, 0, 0 };
   // One for the whole list: its messages keep their room from line to line.
   ParsedLine parsed;
@@ -102,7 +102,7 @@ void readLines(ListBlocks& blocks, ListCounts& counts) {
     const auto length = static_cast<std::size_t>(blocks.terminator - piece);
     // Nearly every line holds neither a NUL nor a CR; one scan that stops at either tells.
     if (blocks.plainPiece || std::strcspn(piece, "\r") == length) {
-      parseDonationLine(piece, counts.lines, parsed);
+      parseDonationLine(piece, counts.lines, options, parsed);
       countResult(bookParsedLine(parsed), counts);
     } else if (std::memchr(piece, '\0', length) != nullptr) {
       // The parser would stop at a NUL and pass over the rest of the line without a word, so
@@ -110,7 +110,7 @@ void readLines(ListBlocks& blocks, ListCounts& counts) {
       message(MessageKind::error, counts.lines,
               "Line contains a NUL character and is not read; the list may not be plain text");
     } else {
-      parseDonationLine(piece, counts.lines, parsed);
+      parseDonationLine(piece, counts.lines, options, parsed);
       countResult(bookParsedLine(parsed), counts);
       if (hasTextAfterCarriageReturn(piece, length)) {
         message(
@@ -130,13 +130,13 @@ void readLines(ListBlocks& blocks, ListCounts& counts) {
 
 }  // namespace
 
-void readDonationList(std::FILE* file) {
+void readDonationList(std::FILE* file, const ReadingOptions& options) {
   resetDateCache();
   ListCounts counts{};
   if (file != nullptr) {
     ListBlocks blocks = startListBlocks(file);
     if (readByteOrderMark(blocks)) {
-      readLines(blocks, counts);
+      readLines(blocks, counts, options);
     }
     // A list that cannot be read to its end (a directory, a device error) must not pass for a
     // complete one: the totals would silently miss its donations.

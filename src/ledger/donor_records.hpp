@@ -7,6 +7,7 @@
 
 #include "ledger/name_match.hpp"
 #include "ledger/source_type.hpp"
+#include "ledger/tax_year.hpp"
 #include "ledger/year_amounts.hpp"
 #include "output/amount.hpp"
 
@@ -61,8 +62,8 @@ struct LongNameBlocks {
   std::size_t used = kNameBlockSize;  ///< bytes used in the last block; full when there is none
 };
 
-/// A local-time year already converted: the calendar time (32 bits) and its yearIndex plus one,
-/// 0 for a free slot.
+/// A local-time tax year already converted: the calendar time (32 bits) and its yearIndex plus
+/// one, 0 for a free slot.
 struct YearOfTime {
   std::int32_t when;
   std::int32_t yearIndexPlusOne;
@@ -81,7 +82,9 @@ struct DonorTable {
   /// Sum of the magnitudes of every amount booked, kept at most kLedgerMagnitudeLimit.
   Amount bookedMagnitude = 0;
   LongNameBlocks longNames;
-  /// The years of the times booked, by day: donations carry one time per day.
+  /// The month (1 to 12) the tax years that amounts are booked under begin in.
+  int taxYearStartMonth = kCalendarYearStart;
+  /// The tax years of the times booked, by day: donations carry one time per day.
   std::array<YearOfTime, kYearCacheSlots> yearCache{};
   DonorRecord& operator[](std::size_t index) const {
     return blocks[index / kDonorBlockRecords][index % kDonorBlockRecords];

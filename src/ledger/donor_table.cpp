@@ -7,6 +7,7 @@
 
 #include "ledger/donor_index.hpp"
 #include "ledger/magnitude_limit.hpp"
+#include "ledger/tax_year.hpp"
 #include "output/message_channel.hpp"
 #include "output/money_format.hpp"
 
@@ -207,15 +208,29 @@ bool makeEntry(std::size_t used, const char* name, long line) {
 
 // --- booking ---------------------------------------------------------------------------------
 
-// Local-time years of calendar times already converted. Donations carry one calendar time per
-// day (00:00:01 local), so a few thousand slots keyed by the day hold a list's dates; a slot
+// Local-time tax years of calendar times already converted. Donations carry one calendar time
+// per day (00:00:01 local), so a few thousand slots keyed by the day hold a list's dates; a slot
 // keeps the full time, so a shared slot only costs a conversion. Eight bytes a slot, so that
 // the slots of a list's ten years stay in the processor's nearest caches: the time as 32 bits
 // (every date parsed fits; other times are converted every time). Failed conversions are not
 // kept.
 constexpr std::uint64_t kSecondsPerDay = 86400;
 
-// The local-time year minus 1900 of when, or -1 when the platform cannot convert it.
+// The conversion of a time the slots do not hold, kept in its slot when it fits. Out of line:
+// nearly every donation finds its day in the slots.
+[[gnu::noinline]] int convertYearIndex(std::time_t when, bool fits, YearOfTime& slot) {
+  std::tm local{};
+  if (localtime_r(&when, &local) == nullptr) {
+    return -1;
+  }
+  const int yearIndex = taxYearOf(local.tm_year, local.tm_mon + 1, donorTable.taxYearStartMonth);
+  if (fits && yearIndex >= 0 && yearIndex < INT32_MAX) {
+    slot = YearOfTime{ static_cast<std::int32_t>(when), yearIndex + 1 };
+  }
+  return yearIndex;
+}
+
+// The local-time tax year minus 1900 of when, or -1 when the platform cannot convert it.
 int localYearIndex(std::time_t when) {
   const bool fits = when >= INT32_MIN && when <= INT32_MAX;
   const std::uint64_t day = static_cast<std::uint64_t>(when) / kSecondsPerDay;
@@ -223,14 +238,7 @@ int localYearIndex(std::time_t when) {
   if (fits && slot.yearIndexPlusOne != 0 && slot.when == when) {
     return slot.yearIndexPlusOne - 1;
   }
-  std::tm local{};
-  if (localtime_r(&when, &local) == nullptr) {
-    return -1;
-  }
-  if (fits && local.tm_year >= 0 && local.tm_year < INT32_MAX) {
-    slot = YearOfTime{ static_cast<std::int32_t>(when), local.tm_year + 1 };
-  }
-  return local.tm_year;
+  return convertYearIndex(when, fits, slot);
 }
 
 // Books amount in entry under yearIndex (a year outside the table books it in the total only),
@@ -286,6 +294,16 @@ bool setDonorTableSize(long size) {
 }
 
 std::size_t donorTableSize() { return donorTable.limit; }
+
+bool setTaxYearStartMonth(long startMonth) {
+  if (startMonth < 1 || startMonth > kMonthsInYear) {
+    return false;
+  }
+  donorTable.taxYearStartMonth = static_cast<int>(startMonth);
+  // The remembered years were taken with the earlier month.
+  donorTable.yearCache.fill(YearOfTime{ 0, 0 });
+  return true;
+}
 
 int findOrCreateDonor(const char* name, long line) {
   return findOrCreateOfLength(name, lengthOf(name), line);

@@ -31,11 +31,17 @@ bool setDonorTableSize(long size);
 /// How many names the table holds.
 std::size_t donorTableSize();
 
+/// Books every amount from now on under its tax year, the one beginning in startMonth (1 to
+/// 12); false (setting unchanged) for another month. Set before anything is booked.
+bool setTaxYearStartMonth(long startMonth);
+/// The month (1 to 12) the tax years amounts are booked under begin in; 1 unless set.
+inline int taxYearStartMonth() { return donorTable.taxYearStartMonth; }
+
 /// Finds the entry of name (case-insensitive) or creates it; -1 when blank or the table is full.
 int findOrCreateDonor(const char* name, long line);
 /// Binds the entry to type; false (and an error) when it already has another type.
 bool bindSourceType(int index, long line, SourceType type);
-/// Books amount for name under the local-time year of when.
+/// Books amount for name under the tax year of when in local time.
 void addDonation(const char* name, std::time_t when, Amount amount, long line);
 /// addDonation for a caller that has counted the name's characters (those before its
 /// terminator); spares counting them again on every donation line.

@@ -74,16 +74,24 @@ constexpr std::size_t kRowsWithPrior = kFormYears + 1;
 using YearRows = std::array<FormYearRow, kRowsWithPrior>;
 using RowAmounts = std::array<Amount, kRowsWithPrior>;
 
+// The years the rows count: the period's last one, and the first whose amounts count at all
+// (the organization's first tax year), as table indexes.
+struct CountedYears {
+  long lastIndex;
+  long firstIndex;
+};
+
 // A donor's amounts in the rows' years, from one walk over the years it gave in (increasing).
-RowAmounts rowAmountsOf(const DonorRecord& donor, long lastIndex) {
+RowAmounts rowAmountsOf(const DonorRecord& donor, CountedYears counted) {
   RowAmounts amounts{};
   const DonorYears& years = donor.yearAmounts;
   for (std::size_t k = 0; k < years.count; ++k) {
-    const long r = lastIndex - years.yearAt(k);
+    const long year = years.yearAt(k);
+    const long r = counted.lastIndex - year;
     if (r < 0) {
       break;
     }
-    if (r < static_cast<long>(kRowsWithPrior)) {
+    if (r < static_cast<long>(kRowsWithPrior) && year >= counted.firstIndex) {
       amounts[static_cast<std::size_t>(r)] = years.amountAt(k);
     }
   }
@@ -119,13 +127,13 @@ void addExcludedGiver(std::size_t index, const RowAmounts& amounts,
 }
 
 // The rows' raw fields and the line 7a detail, from one walk over the used entries.
-YearRows addUpRows(const DonorTable& donors, std::size_t used, long lastIndex,
+YearRows addUpRows(const DonorTable& donors, std::size_t used, CountedYears counted,
                    GrowingList<DetailName>& lineSevenA) {
   YearRows rows{};
   for (std::size_t d = 0; d < used; ++d) {
     const DonorRecord& donor = donors[d];
     const RowFields fields = rowFieldsOf(sourceTypeOf(donor));
-    const RowAmounts amounts = rowAmountsOf(donor, lastIndex);
+    const RowAmounts amounts = rowAmountsOf(donor, counted);
     addToRows(rows, fields.first, amounts);
     addToRows(rows, fields.second, amounts);
     if (fields.second == &FormYearRow::disqualifiedGifts) {
@@ -135,12 +143,40 @@ YearRows addUpRows(const DonorTable& donors, std::size_t used, long lastIndex,
   return rows;
 }
 
+// The form aggregates the net income of a year's unrelated businesses and enters -0- for a net
+// loss, which would otherwise shrink total support.
+Amount netIncomeEntered(Amount sum) { return sum < 0 ? 0 : sum; }
+
+// The lines of unrelated business income whose sums are losses in the row's year, in the
+// order Part II line 9, Part III line 10b, Part III line 11.
+void noteNetLosses(const FormYearRow& row, ScheduleAFigures& figures) {
+  const struct {
+    const char* part;
+    const char* line;
+    Amount sum;
+  } lines[] = {
+    { "II", "9", row.unrelatedIncome + row.oldBusinessIncome },
+    { "III", "10b", row.unrelatedIncome },
+    { "III", "11", row.oldBusinessIncome },
+  };
+  // Called once for each year of the period: kMostNetLosses holds three lines of each.
+  for (const auto& line : lines) {
+    if (line.sum < 0) {
+      figures.netLosses[figures.netLossCount++] =
+          NetLoss{ row.yearIndex + kBaseYear, line.part, line.line, line.sum };
+    }
+  }
+}
+
 void setDerivedFields(FormYearRow& row) {
   row.partIITotal = row.gifts + row.taxRevenues + row.governmentServices;
   row.partIILine7 = row.partIITotal;
   // The form's line 9 takes net income from every unrelated business activity, whether or not
-  // it is regularly carried on: businesses acquired before July 1975 included.
-  row.partIILine9 = row.unrelatedIncome + row.oldBusinessIncome;
+  // it is regularly carried on: businesses acquired before July 1975 included. Part III keeps
+  // the two apart, each entered on its own.
+  row.partIILine9 = netIncomeEntered(row.unrelatedIncome + row.oldBusinessIncome);
+  row.unrelatedIncome = netIncomeEntered(row.unrelatedIncome);
+  row.oldBusinessIncome = netIncomeEntered(row.oldBusinessIncome);
   row.partIITotalSupport =
       row.partIITotal + row.investmentIncome + row.partIILine9 + row.otherIncome;
   // Receipts from related activities: what Part III has on its lines 2 and 3.
@@ -160,13 +196,13 @@ Amount largeReceiptExcess(Amount amount, Amount limit) {
 }
 
 // Line 7b: each receipt is tested against the limit of its own year, one source at a time.
-void addLargeReceipts(const DonorTable& donors, std::size_t used, long lastIndex, YearRows& rows,
-                      GrowingList<DetailName>& lineSevenB) {
+void addLargeReceipts(const DonorTable& donors, std::size_t used, CountedYears counted,
+                      YearRows& rows, GrowingList<DetailName>& lineSevenB) {
   for (std::size_t d = 0; d < used; ++d) {
     if (!isLargeReceiptTested(sourceTypeOf(donors[d]))) {
       continue;
     }
-    const RowAmounts amounts = rowAmountsOf(donors[d], lastIndex);
+    const RowAmounts amounts = rowAmountsOf(donors[d], counted);
     RowAmounts excess{};
     for (std::size_t r = 0; r < kRowsWithPrior; ++r) {
       excess[r] = largeReceiptExcess(amounts[r], rows[r].largeNonDonationLimit);
@@ -198,7 +234,10 @@ FormYearRow sumOfRows(const FormYearRow* first) {
   return sum;
 }
 
-Amount twoPercentLimitOf(const FormYearRow& columnF) { return columnF.partIITotalSupport / 50; }
+// Never below 0: with negative total support every giver would be over it by more than it gave.
+Amount twoPercentLimitOf(const FormYearRow& columnF) {
+  return columnF.partIITotalSupport < 0 ? 0 : columnF.partIITotalSupport / 50;
+}
 
 // Part II line 5 of the period and of the prior one.
 struct LineFive {
@@ -206,16 +245,17 @@ struct LineFive {
   Amount prior;
 };
 
-// What each tested giver's five-year totals give over the limits, in table order; the givers
-// over the period's limit are listed.
-LineFive twoPercentExcess(const DonorTable& donors, std::size_t used, long lastIndex,
+// What each tested giver's five-year totals give over the limits (never below 0, so a giver
+// whose total is not above 0 gives nothing over them), in table order; the givers over the
+// period's limit are listed.
+LineFive twoPercentExcess(const DonorTable& donors, std::size_t used, CountedYears counted,
                           LineFive limits, GrowingList<GiverOverLimit>& over) {
   LineFive sum{ 0, 0 };
   for (std::size_t d = 0; d < used; ++d) {
     if (!isTwoPercentTested(sourceTypeOf(donors[d]))) {
       continue;
     }
-    const RowAmounts amounts = rowAmountsOf(donors[d], lastIndex);
+    const RowAmounts amounts = rowAmountsOf(donors[d], counted);
     Amount current = 0;
     for (std::size_t r = 0; r < kFormYears; ++r) {
       current += amounts[r];
@@ -288,19 +328,23 @@ PartThreeBox partThreeBoxOf(const ScheduleAFigures& figures) {
 
 // The rows, column f with line 5, and the detail lists of the period ending lastYear; the
 // prior year's column f when it is shown and its period lies in the table.
-void fillPeriod(ScheduleAFigures& figures, const DonorTable& donors) {
-  const long lastIndex = figures.lastYear - kBaseYear;
+void fillPeriod(ScheduleAFigures& figures, const DonorTable& donors, long firstYear) {
+  const CountedYears counted{ figures.lastYear - kBaseYear, firstYear - kBaseYear };
   const std::size_t used = usedEntriesOf(donors);
-  YearRows rows = addUpRows(donors, used, lastIndex, figures.lineSevenA);
+  YearRows rows = addUpRows(donors, used, counted, figures.lineSevenA);
   // Without donations the rows stay empty, limits included, though a given year still has
-  // each giver's amounts over it.
+  // each giver's amounts over it. The losses are those of the period's years, oldest first.
   if (figures.periodComputed) {
-    for (std::size_t r = 0; r < kRowsWithPrior; ++r) {
-      rows[r].yearIndex = lastIndex - static_cast<long>(r);
+    for (std::size_t k = kRowsWithPrior; k > 0; --k) {
+      const std::size_t r = k - 1;
+      rows[r].yearIndex = counted.lastIndex - static_cast<long>(r);
+      if (r < kFormYears) {
+        noteNetLosses(rows[r], figures);
+      }
       setDerivedFields(rows[r]);
     }
   }
-  addLargeReceipts(donors, used, lastIndex, rows, figures.lineSevenB);
+  addLargeReceipts(donors, used, counted, rows, figures.lineSevenB);
   for (FormYearRow& row : rows) {
     row.notPublicSum = row.disqualifiedGifts + row.largeNonDonations;
     row.partIIIPublicSupport = row.partIIITotal - row.notPublicSum;
@@ -311,9 +355,9 @@ void fillPeriod(ScheduleAFigures& figures, const DonorTable& donors) {
   figures.columnF = sumOfRows(figures.rows.data());
   figures.twoPercentLimit = twoPercentLimitOf(figures.columnF);
   FormYearRow prior = sumOfRows(rows.data() + 1);
-  const LineFive excess = twoPercentExcess(donors, used, lastIndex,
-                                           { figures.twoPercentLimit, twoPercentLimitOf(prior) },
-                                           figures.giversOverLimit);
+  const LineFive excess =
+      twoPercentExcess(donors, used, counted, { figures.twoPercentLimit, twoPercentLimitOf(prior) },
+                       figures.giversOverLimit);
   setColumnFOnly(figures.columnF, excess.current);
   if (figures.priorShown && isPeriodEnd(figures.lastYear - 1)) {
     setColumnFOnly(prior, excess.prior);
@@ -321,33 +365,44 @@ void fillPeriod(ScheduleAFigures& figures, const DonorTable& donors) {
   }
 }
 
+// A percentage line; total support below 0 has no percentage, as none has 0.
+Fraction percentageOf(Amount part, Amount whole) { return Fraction{ part, whole < 0 ? 0 : whole }; }
+
+// The percentages and tests of this year's and the prior year's column f, and the boxes.
+void setPercentagesAndBoxes(ScheduleAFigures& figures) {
+  const FormYearRow& now = figures.columnF;
+  figures.partTwoSupportBelowZero = now.partIITotalSupport < 0;
+  figures.partThreeSupportBelowZero = now.totalSupport < 0;
+  figures.partTwoLine14 = percentageOf(now.partIIPublicSupport, now.partIITotalSupport);
+  figures.partThreeLine15 = percentageOf(now.partIIIPublicSupport, now.totalSupport);
+  figures.partThreeLine17 = percentageOf(now.investmentAndUnrelated, now.totalSupport);
+  figures.current =
+      testsOf(figures.partTwoLine14, figures.partThreeLine15, figures.partThreeLine17);
+  const FormYearRow& prior = figures.priorColumnF;
+  figures.partTwoLine15 = percentageOf(prior.partIIPublicSupport, prior.partIITotalSupport);
+  figures.partThreeLine16 = percentageOf(prior.partIIIPublicSupport, prior.totalSupport);
+  figures.partThreeLine18 = percentageOf(prior.investmentAndUnrelated, prior.totalSupport);
+  figures.prior = testsOf(figures.partTwoLine15, figures.partThreeLine16, figures.partThreeLine18);
+  figures.partTwoBox = partTwoBoxOf(figures);
+  figures.partThreeBox = partThreeBoxOf(figures);
+}
+
 }  // namespace
 
 ScheduleAFigures scheduleAFigures(const LedgerTotals& totals, const DonorTable& donors) {
   ScheduleAFigures figures{};
   figures.lastYear = totals.latestFormYear;
+  figures.taxYearStartMonth = donors.taxYearStartMonth;
   figures.anyDonations = totals.firstDonationYear != -1;
   figures.periodComputed = figures.anyDonations && isPeriodEnd(figures.lastYear);
   figures.firstFiveYears = totals.numberOfYears <= kYoungOrganisationYears;
   figures.priorShown = figures.periodComputed && !figures.firstFiveYears;
   if (isPeriodEnd(figures.lastYear)) {
-    fillPeriod(figures, donors);
+    fillPeriod(figures, donors, firstCountedYear(totals));
   }
   figures.listsCut =
       figures.giversOverLimit.cut || figures.lineSevenA.cut || figures.lineSevenB.cut;
-  const FormYearRow& now = figures.columnF;
-  figures.partTwoLine14 = { now.partIIPublicSupport, now.partIITotalSupport };
-  figures.partThreeLine15 = { now.partIIIPublicSupport, now.totalSupport };
-  figures.partThreeLine17 = { now.investmentAndUnrelated, now.totalSupport };
-  figures.current =
-      testsOf(figures.partTwoLine14, figures.partThreeLine15, figures.partThreeLine17);
-  const FormYearRow& prior = figures.priorColumnF;
-  figures.partTwoLine15 = { prior.partIIPublicSupport, prior.partIITotalSupport };
-  figures.partThreeLine16 = { prior.partIIIPublicSupport, prior.totalSupport };
-  figures.partThreeLine18 = { prior.investmentAndUnrelated, prior.totalSupport };
-  figures.prior = testsOf(figures.partTwoLine15, figures.partThreeLine16, figures.partThreeLine18);
-  figures.partTwoBox = partTwoBoxOf(figures);
-  figures.partThreeBox = partThreeBoxOf(figures);
+  setPercentagesAndBoxes(figures);
   return figures;
 }
 

@@ -16,7 +16,7 @@ enum class PartTwoBox { line13, line16a, line16b, line17a, line17b, line18 };
 enum class PartThreeBox { line14, line19a, line19b, line20 };
 
 /// A percentage line as the exact fraction part / whole (cents over cents); a whole of 0 has
-/// no percentage.
+/// no percentage, and a total support below 0 gives a whole of 0.
 struct Fraction {
   Amount part;
   Amount whole;
@@ -48,23 +48,38 @@ struct DetailName {
   Amount total;                            ///< the sum of counted
 };
 
+/// A line of unrelated business income whose sum in a year of the period is a loss: the form
+/// enters 0 for it.
+struct NetLoss {
+  long year;         ///< the (tax) year
+  const char* part;  ///< "II" or "III"
+  const char* line;  ///< "9" (Part II), "10b" or "11" (Part III)
+  Amount sum;        ///< the year's sum on that line (cents, below 0)
+};
+/// The most losses a period can have: three lines in each of its years.
+constexpr std::size_t kMostNetLosses = std::size_t{ 3 } * kFormYears;
+
 /// Every Schedule A figure of a run: both Parts' lines by year and in column f, the
 /// percentages, the tests, the box each Part checks and the rows of the detail lists. The
 /// givers over the limit and the detail lists come from the donors' amounts whenever the
 /// period's years lie in the table, even when a given last year has no donations to fill the
 /// rows with.
 struct ScheduleAFigures {
-  long lastYear;        ///< calendar year of column (e): the period's last year
-  bool anyDonations;    ///< some year has a non-zero total
-  bool periodComputed;  ///< the rows hold a period: donations and a last year inside the table
-  bool firstFiveYears;  ///< Part II line 13 and Part III line 14: the period ends within five
-                        ///< years of the first donation (or before it)
+  long lastYear;          ///< (tax) year of column (e): the period's last year
+  int taxYearStartMonth;  ///< 1 to 12: the month each year begins in (1: calendar years)
+  bool anyDonations;      ///< some year has a non-zero total
+  bool periodComputed;    ///< the rows hold a period: donations and a last year inside the table
+  bool firstFiveYears;    ///< Part II line 13 and Part III line 14: the period ends within five
+                          ///< years of the first donation (or before it)
   /// The five rows, newest year (column e) first; all zero unless periodComputed.
   std::array<FormYearRow, kFormYears> rows;
   FormYearRow columnF;     ///< column f: the rows' sum, with Part II lines 5 and 6
   Amount twoPercentLimit;  ///< two percent of Part II line 11, column f
   /// The tested givers over twoPercentLimit (DAF groups included), in table order.
   GrowingList<GiverOverLimit> giversOverLimit;
+  /// Part II line 11 (Part III line 13) column f is below 0: that Part has no percentages.
+  bool partTwoSupportBelowZero;
+  bool partThreeSupportBelowZero;
   Fraction partTwoLine14;    ///< line 6 / line 11, column f
   Fraction partThreeLine15;  ///< line 8 / line 13, column f
   Fraction partThreeLine17;  ///< line 10c / line 13, column f
@@ -86,6 +101,9 @@ struct ScheduleAFigures {
   GrowingList<DetailName> lineSevenB;
   /// Memory ran out: a list above misses names (the lines' figures are whole all the same).
   bool listsCut;
+  /// The losses entered as 0, by year of the period (oldest first), then by line.
+  std::array<NetLoss, kMostNetLosses> netLosses;
+  std::size_t netLossCount;
 };
 
 /// The row of a column of the form: column 0 is (a), the oldest year, in rows[4].
@@ -94,8 +112,8 @@ inline const FormYearRow& rowOfColumn(const ScheduleAFigures& figures, std::size
 }
 
 /// Every Schedule A figure of the period totals chose (lastYear is totals.latestFormYear), from
-/// the donors' amounts by year. Reads only its parameters and writes nothing else; the lists
-/// are freed by releaseScheduleAFigures.
+/// the donors' amounts by year, those before totals.firstTaxYear left out. Reads only its
+/// parameters and writes nothing else; the lists are freed by releaseScheduleAFigures.
 ScheduleAFigures scheduleAFigures(const LedgerTotals& totals, const DonorTable& donors);
 
 /// Frees the lists of figures and empties them.

@@ -3,11 +3,14 @@
 #include <cstddef>
 
 #include "ledger/form_year_row.hpp"
+#include "ledger/tax_year.hpp"
 #include "output/message_channel.hpp"
 
 LedgerTotals ledgerTotals;
 
 void setLatestFormYear(long year) { ledgerTotals.latestFormYear = year; }
+
+void setFirstTaxYear(long year) { ledgerTotals.firstTaxYear = year; }
 
 namespace {
 
@@ -17,11 +20,13 @@ constexpr long kLastTableYear = kBaseYear + kYearCount - 1;
 // A period must have five whole years inside the table: its last year must come after this.
 constexpr long kEarliestPeriodEnd = kFirstTableYear + kFormYears;
 
-// A given -r year outlives the aggregates.
+// The years given with -r and -b outlive the aggregates.
 void clearAggregates() {
   const long givenYear = ledgerTotals.latestFormYear;
+  const long firstTaxYear = ledgerTotals.firstTaxYear;
   ledgerTotals = LedgerTotals{};
   ledgerTotals.latestFormYear = givenYear;
+  ledgerTotals.firstTaxYear = firstTaxYear;
 }
 
 // typeTotals, the officer group, yearTotals, grandTotal and cumulativeTotals from the used
@@ -74,9 +79,8 @@ long findDonationYears(LedgerTotals& totals) {
   return lastIndex;
 }
 
-// Settles latestFormYear and numberOfYears and says which period the report is for; false when
-// there is no period to fill.
-bool choosePeriod(LedgerTotals& totals) {
+// Settles latestFormYear and says which year the report is for, and what a year is.
+void chooseReportYear(LedgerTotals& totals) {
   const long lastIndex = findDonationYears(totals);
   if (totals.latestFormYear == -1) {
     totals.latestFormYear = lastIndex + kBaseYear;
@@ -85,13 +89,64 @@ bool choosePeriod(LedgerTotals& totals) {
   }
   message(MessageKind::plain, 0, "Form 990 Schedule A Report is for year %ld",
           totals.latestFormYear);
+  const int startMonth = taxYearStartMonth();
+  if (startMonth != kCalendarYearStart) {
+    message(MessageKind::plain, 0, "  Each year is the tax year that begins in %s of that year",
+            monthName(startMonth));
+  }
+}
 
+// True when some source has an amount booked in a year before yearIndex.
+bool holdsAmountsBefore(long yearIndex, std::size_t used) {
+  for (std::size_t d = 0; d < used; ++d) {
+    const DonorYears& years = donorTable[d].yearAmounts;
+    for (std::size_t k = 0; k < years.count && years.yearAt(k) < yearIndex; ++k) {
+      if (years.amountAt(k) != 0) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// What the first tax year given with -b= means for these lists and this report's year.
+void reportFirstTaxYear(const LedgerTotals& totals, std::size_t used) {
+  const long first = totals.firstTaxYear;
+  if (first == -1) {
+    return;
+  }
+  if (first > totals.latestFormYear) {
+    message(MessageKind::calculationError, 0, "First tax year %ld is after the report's year %ld",
+            first, totals.latestFormYear);
+  }
+  if (holdsAmountsBefore(first - kBaseYear, used)) {
+    message(MessageKind::info, 0,
+            "Amounts before %ld, the first tax year given with -b=, are left out of Schedule A",
+            first);
+  }
+  // The prior year's period starts five years before the report's year: lists that begin
+  // after it cannot fill it, nor perhaps the report's own period.
+  const long listsBegin = totals.firstDonationYear;
+  if (first < listsBegin && listsBegin > totals.latestFormYear - kFormYears) {
+    message(
+        MessageKind::warning, 0,
+        "The lists begin in %ld, after the first tax year %ld: the figures of the years before %ld are missing",
+        listsBegin, first, listsBegin);
+  }
+}
+
+// Settles latestFormYear and numberOfYears and says which period the report is for; false when
+// there is no period to fill.
+bool choosePeriod(LedgerTotals& totals, std::size_t used) {
+  chooseReportYear(totals);
   if (totals.firstDonationYear == -1) {
     message(MessageKind::plain, 0, "No donations at all");
     return false;
   }
-
-  totals.numberOfYears = totals.latestFormYear - totals.firstDonationYear + 1;
+  reportFirstTaxYear(totals, used);
+  const long organizationFirstYear =
+      totals.firstTaxYear != -1 ? totals.firstTaxYear : totals.firstDonationYear;
+  totals.numberOfYears = totals.latestFormYear - organizationFirstYear + 1;
 
   if (totals.latestFormYear < kEarliestPeriodEnd) {
     message(MessageKind::calculationError, 0,
@@ -118,10 +173,11 @@ bool choosePeriod(LedgerTotals& totals) {
   return true;
 }
 
-// A donor's amounts over the five years ending lastYear (a period end), from one walk over the
-// years it gave in (increasing).
-Amount fiveYearTotalOf(const DonorRecord& donor, long lastYear) {
+// A donor's amounts over the five years ending lastYear (a period end), those before firstYear
+// left out, from one walk over the years it gave in (increasing).
+Amount fiveYearTotalOf(const DonorRecord& donor, long lastYear, long firstYear) {
   const long last = lastYear - kBaseYear;
+  const long first = firstYear - kBaseYear;
   const DonorYears& years = donor.yearAmounts;
   Amount total = 0;
   for (std::size_t k = 0; k < years.count; ++k) {
@@ -129,7 +185,7 @@ Amount fiveYearTotalOf(const DonorRecord& donor, long lastYear) {
     if (year > last) {
       break;
     }
-    if (year > last - kFormYears) {
+    if (year > last - kFormYears && year >= first) {
       total += years.amountAt(k);
     }
   }
@@ -137,8 +193,10 @@ Amount fiveYearTotalOf(const DonorRecord& donor, long lastYear) {
 }
 
 void fillFiveYearTotals(std::size_t used) {
+  const long firstYear = firstCountedYear(ledgerTotals);
   for (std::size_t d = 0; d < used; ++d) {
-    donorTable[d].fiveYearTotal = fiveYearTotalOf(donorTable[d], ledgerTotals.latestFormYear);
+    donorTable[d].fiveYearTotal =
+        fiveYearTotalOf(donorTable[d], ledgerTotals.latestFormYear, firstYear);
   }
 }
 
@@ -153,7 +211,7 @@ void computeTotals() {
   const std::size_t used = usedDonorEntries();
   addUpDonors(ledgerTotals, used);
   writeReport("!\n");
-  if (choosePeriod(ledgerTotals)) {
+  if (choosePeriod(ledgerTotals, used)) {
     fillFiveYearTotals(used);
   }
 }

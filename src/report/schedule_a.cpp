@@ -196,6 +196,33 @@ void reportGiverOverLimit(const GiverOverLimit& giver, const DonorTable& donors,
   }
 }
 
+// Calculation errors of the report: said where the percentage they concern would be read.
+void reportNoPercentage(const char* part, const ScheduleAFigures& figures, Amount totalSupport) {
+  message(MessageKind::calculationError, 0,
+          "Total support of Part %s for %ld to %ld is %s; no percentage can be computed", part,
+          figures.lastYear - (kFormYears - 1), figures.lastYear, formatMoney(totalSupport, 0).text);
+}
+
+// This year's tests, and the prior year's box when the form checks it: 17a may be checked only
+// when 16b is not.
+void printPartTwoTests(const ScheduleAFigures& figures) {
+  if (figures.current.partTwoOneThird) {
+    writeReport("!       Part II line 16a support         OK (check the box)\n");
+    return;
+  }
+  writeReport("!       Part II line 16a (33.3% support) FAILED (do not check the box)\n");
+  if (figures.partTwoBox == PartTwoBox::line16b) {
+    writeReport("!       Part II line 16b (33.3% support, prior year) OK (check the box)\n");
+  } else if (figures.current.partTwoOneTenth) {
+    writeReport("!       Part II line 17a (10% support) OK (check the box)\n");
+  } else {
+    writeReport("!       Part II line 17a (10% support) FAILED (do not check the box)\n");
+    if (figures.partTwoBox == PartTwoBox::line17b) {
+      writeReport("!       Part II line 17b (10% support, prior year) OK (check the box)\n");
+    }
+  }
+}
+
 void printPartTwo(const ScheduleAFigures& figures, const DonorTable& donors,
                   const ReportOptions& options) {
   printYearBlocks(kPartTwoLines, figures.rows, true);
@@ -215,19 +242,12 @@ void printPartTwo(const ScheduleAFigures& figures, const DonorTable& donors,
     writeReport("!         The remainder of Part II is for reference only.\n");
     writeReport("!         The organization is less than 6 years old\n");
   }
+  if (figures.partTwoSupportBelowZero) {
+    reportNoPercentage("II", figures, figures.columnF.partIITotalSupport);
+  }
   reportText("!       Part II line 14            %s (public support percentage)\n",
              formatPercent(figures.partTwoLine14.part, figures.partTwoLine14.whole, 8).text);
-
-  if (figures.current.partTwoOneThird) {
-    writeReport("!       Part II line 16a support         OK (check the box)\n");
-  } else {
-    writeReport("!       Part II line 16a (33.3% support) FAILED (do not check the box)\n");
-    if (figures.current.partTwoOneTenth) {
-      writeReport("!       Part II line 17a (10% support) OK (check the box)\n");
-    } else {
-      writeReport("!       Part II line 17a (10% support) FAILED (do not check the box)\n");
-    }
-  }
+  printPartTwoTests(figures);
   writeReport("!\n");
   writeReport("!\n");
 }
@@ -244,6 +264,9 @@ void printPartThree(const ScheduleAFigures& figures) {
   }
   const Fraction& support = figures.partThreeLine15;
   const Fraction& investment = figures.partThreeLine17;
+  if (figures.partThreeSupportBelowZero) {
+    reportNoPercentage("III", figures, figures.columnF.totalSupport);
+  }
   reportText("!       Part III line 15 column f %s (public support percentage)\n",
              formatPercent(support.part, support.whole, 12).text);
   reportText("!       Part III line 17 column f %s (investment income percentage)\n",
@@ -257,6 +280,10 @@ void printPartThree(const ScheduleAFigures& figures) {
     // With the support test passed, investment income is what failed.
     if (tests.partThreeSupport) {
       writeReport("!         Investment income is more than 33 1/3% of total support (line 17)\n");
+    }
+    if (figures.partThreeBox == PartThreeBox::line19b) {
+      writeReport(
+          "!       Part III line 19b (more than 33.3% support, prior year) OK (check the box)\n");
     }
   }
 }

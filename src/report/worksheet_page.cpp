@@ -9,6 +9,7 @@
 #include "ledger/growing_list.hpp"
 #include "ledger/schedule_a_figures.hpp"
 #include "ledger/source_type.hpp"
+#include "ledger/tax_year.hpp"
 #include "ledger/totals.hpp"
 #include "output/amount.hpp"
 #include "output/money_format.hpp"
@@ -422,6 +423,24 @@ void putPartThree(const Page& page) {
   putNameRows(page, figures.lineSevenB);
 }
 
+// What the columns' years are: calendar years, or tax years beginning in another month.
+void putColumnsSentence(const Page& page, long first) {
+  const ScheduleAFigures& figures = page.figures;
+  if (figures.taxYearStartMonth == kCalendarYearStart) {
+    std::fprintf(
+        page.file,
+        "<p>Columns (a) to (e) are the calendar years %ld to %ld; column (f) is their total.",
+        first, figures.lastYear);
+  } else {
+    const char* month = monthName(figures.taxYearStartMonth);
+    std::fprintf(
+        page.file,
+        "<p>Columns (a) to (e) are the tax years beginning in %s %ld to %s %ld; column (f) is their total.",
+        month, first, month, figures.lastYear);
+  }
+  put(page, " Amounts in dollars.</p>\n");
+}
+
 }  // namespace
 
 bool writeWorksheetPage(std::FILE* file, const ScheduleAFigures& figures,
@@ -433,11 +452,9 @@ bool writeWorksheetPage(std::FILE* file, const ScheduleAFigures& figures,
                figures.lastYear);
   put(page, kStyle);
   put(page, "</head>\n<body>\n<section class=\"page\">\n");
-  std::fprintf(page.file,
-               "<h1>Schedule A (Form 990) public support worksheet, %ld to %ld</h1>\n"
-               "<p>Columns (a) to (e) are the calendar years %ld to %ld; column (f) is their total."
-               " Amounts in dollars.</p>\n",
-               first, figures.lastYear, first, figures.lastYear);
+  std::fprintf(page.file, "<h1>Schedule A (Form 990) public support worksheet, %ld to %ld</h1>\n",
+               first, figures.lastYear);
+  putColumnsSentence(page, first);
   putPartTwo(page);
   put(page, "</section>\n<section class=\"page\">\n");
   putPartThree(page);

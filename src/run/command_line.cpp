@@ -8,8 +8,11 @@
 #include <cstring>
 
 #include "input/list_reader.hpp"
+#include "input/reading_options.hpp"
 #include "ledger/donor_table.hpp"
+#include "ledger/tax_year.hpp"
 #include "ledger/totals.hpp"
+#include "ledger/year_amounts.hpp"
 #include "output/ascii.hpp"
 #include "output/message_channel.hpp"
 #include "run/banner.hpp"
@@ -41,8 +44,8 @@ long readDigitRun(const char* text) {
   return value;
 }
 
-void reportMissingEqualSign(const char* argument) {
-  message(MessageKind::argumentIssue, 0, "? Missing equal sign in argument %s\n", argument);
+void reportMissingEqualSign(const char* argument, MessageKind kind) {
+  message(kind, 0, "? Missing equal sign in argument %s\n", argument);
 }
 
 // What the run's arguments name, gathered once at the start: each list and each worksheet file
@@ -52,6 +55,7 @@ struct RunFiles {
   IdentitySet namedLists;      ///< every list the command line names that exists at the start
   IdentitySet worksheetFiles;  ///< the files that any -w= names, where they exist
   IdentitySet readLists;       ///< the lists read so far
+  bool listRead = false;       ///< a list has been opened and read
 };
 RunFiles runFiles;
 
@@ -140,10 +144,11 @@ void readListFile(const char* name) {
     return;
   }
   addIdentity(runFiles.readLists, identity);
+  runFiles.listRead = true;
   message(MessageKind::info, 0, "Reading a list of funding sources or source to keyword bindings");
   messageMore("  From %s", name);
   setInputFileName(name);
-  readDonationList(file);
+  readDonationList(file, ReadingOptions{ taxYearStartMonth() });
   setInputFileName(nullptr);
   std::fclose(file);
 }
@@ -166,7 +171,42 @@ void handleVerbosityOption(const char* argument) {
       message(MessageKind::argumentIssue, 0, "illegal value after -%c: %s", letter, value);
     }
   } else {
-    reportMissingEqualSign(argument);
+    reportMissingEqualSign(argument, MessageKind::argumentIssue);
+  }
+}
+
+// True when text is digits only, at least one of them.
+bool isDigitsOnly(const char* text) {
+  bool digitsOnly = isDigit(text[0]);
+  for (const char* ch = text; *ch != '\0'; ++ch) {
+    digitsOnly = digitsOnly && isDigit(*ch);
+  }
+  return digitsOnly;
+}
+
+// -y=MONTH: every gift is booked under its tax year, so the month must be set before any is
+// booked; a refused month would silently leave calendar years, so it is an error.
+void handleTaxYearOption(const char* text) {
+  const long month = isDigitsOnly(text) ? readDigitRun(text) : 0;
+  if (month < 1 || month > kMonthsInYear) {
+    message(MessageKind::error, 0, "Tax year start month '%s' is not a number from 1 to 12", text);
+  } else if (runFiles.listRead) {
+    message(MessageKind::error, 0,
+            "-y=%s comes after a donation list; the tax year must be set before the first list",
+            text);
+  } else {
+    setTaxYearStartMonth(month);
+  }
+}
+
+// -b=YEAR: four digits inside the year tables; like -r, it counts wherever it stands.
+void handleFirstTaxYearOption(const char* text) {
+  constexpr std::size_t kYearDigits = 4;
+  const long year = isDigitsOnly(text) && std::strlen(text) == kYearDigits ? readDigitRun(text) : 0;
+  if (year < kBaseYear || year >= kBaseYear + kYearCount) {
+    message(MessageKind::error, 0, "First tax year '%s' is not a year from 1900 to 2155", text);
+  } else {
+    setFirstTaxYear(year);
   }
 }
 
@@ -189,11 +229,7 @@ void handleYearOption(const char* text) {
 
 // -n=NUMBER: digits only, nothing after them, so that a mistyped size is never half read.
 void handleTableSizeOption(const char* text) {
-  bool digitsOnly = isDigit(text[0]);
-  for (const char* ch = text; *ch != '\0'; ++ch) {
-    digitsOnly = digitsOnly && isDigit(*ch);
-  }
-  if (!digitsOnly || !setDonorTableSize(readDigitRun(text))) {
+  if (!isDigitsOnly(text) || !setDonorTableSize(readDigitRun(text))) {
     message(MessageKind::argumentIssue, 0, "Table size '%s' is not a number from 512 to 1000000",
             text);
   }
@@ -223,23 +259,27 @@ void handleWorksheetOption(const char* name) {
 void showUsage(const char* /*argument*/) { printUsage(); }
 
 // An option: the letter after its '-' or '/', and what it does. An option that needs "=" is
-// handed the text after it, and a missing "=" is reported for it; any other is handed the
-// whole argument.
+// handed the text after it, and a missing "=" is reported for it, with the kind of its row (an
+// error where the option left out would change the figures); any other is handed the whole
+// argument.
 struct Option {
   char letter;
   bool needsEqualSign;
+  MessageKind missingEqualSign;
   void (*handle)(const char* text);
 };
 
 constexpr Option kOptions[] = {
-  { 'd', false, handleVerbosityOption },
-  { 'v', false, handleVerbosityOption },
-  { 'h', false, showUsage },
-  { 'i', true, readListFile },
-  { 'o', true, handleReportOption },
-  { 'w', true, handleWorksheetOption },
-  { 'n', true, handleTableSizeOption },
-  { 'r', true, handleYearOption },
+  { 'd', false, MessageKind::argumentIssue, handleVerbosityOption },
+  { 'v', false, MessageKind::argumentIssue, handleVerbosityOption },
+  { 'h', false, MessageKind::argumentIssue, showUsage },
+  { 'i', true, MessageKind::argumentIssue, readListFile },
+  { 'o', true, MessageKind::argumentIssue, handleReportOption },
+  { 'w', true, MessageKind::argumentIssue, handleWorksheetOption },
+  { 'n', true, MessageKind::argumentIssue, handleTableSizeOption },
+  { 'r', true, MessageKind::argumentIssue, handleYearOption },
+  { 'y', true, MessageKind::error, handleTaxYearOption },
+  { 'b', true, MessageKind::error, handleFirstTaxYearOption },
 };
 
 void handleOption(const char* argument) {
@@ -252,7 +292,7 @@ void handleOption(const char* argument) {
     } else if (argument[2] == '=') {
       option.handle(argument + 3);
     } else {
-      reportMissingEqualSign(argument);
+      reportMissingEqualSign(argument, option.missingEqualSign);
     }
     return;
   }
@@ -326,4 +366,5 @@ void handleArguments(int argc, const char* const* argv) {
   resetIdentitySet(runFiles.namedLists);
   resetIdentitySet(runFiles.worksheetFiles);
   resetIdentitySet(runFiles.readLists);
+  runFiles.listRead = false;
 }

@@ -79,9 +79,16 @@ bool openTemporary(ReplacedFile& replaced) {
     replaced.temporary[0] = '\0';
     return false;
   }
-  // Neither fails on a file this run has just made; were one to, the file goes at the end.
-  fchmod(descriptor, permissionsFor(replaced.target));
-  replaced.file = fdopen(descriptor, "w");
+  // The file that takes the target's place must take its permissions too.
+  if (fchmod(descriptor, permissionsFor(replaced.target)) != 0 ||
+      (replaced.file = fdopen(descriptor, "w")) == nullptr) {
+    const int error = errno;
+    close(descriptor);
+    unlink(replaced.temporary);
+    replaced.temporary[0] = '\0';
+    errno = error;
+    return false;
+  }
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include "run/run_sequence.hpp"
 
 #include <climits>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -8,6 +9,7 @@
 #include "ledger/schedule_a_figures.hpp"
 #include "ledger/totals.hpp"
 #include "output/message_channel.hpp"
+#include "output/money_format.hpp"
 #include "report/donations_by_year.hpp"
 #include "report/donor_listings.hpp"
 #include "report/report_options.hpp"
@@ -20,6 +22,16 @@
 namespace {
 
 void writeSeparator() { reportText("!\n"); }
+
+// Said with the totals: the figures hand the losses they entered as 0 to the run.
+void reportNetLosses(const ScheduleAFigures& figures) {
+  for (std::size_t i = 0; i < figures.netLossCount; ++i) {
+    const NetLoss& loss = figures.netLosses[i];
+    message(MessageKind::info, 0,
+            "Net income of %ld on Part %s line %s is a loss of %s; Schedule A enters 0", loss.year,
+            loss.part, loss.line, formatMoney(loss.sum, 0).text);
+  }
+}
 
 // Output that never reached the console is a failed run, whatever the tallies say.
 bool consoleFailed() {
@@ -80,6 +92,7 @@ void runAnalysis() {
   checkDonorTable("start compute totals");
   computeTotals();
   ScheduleAFigures figures = scheduleAFigures(ledgerTotals, donorTable);
+  reportNetLosses(figures);
   if (figures.listsCut) {
     message(MessageKind::error, 0,
             "No memory left for the Schedule A detail lists; they are cut short");

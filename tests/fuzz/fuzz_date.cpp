@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   checkRewrite(text.data(), '-');
 
   messages.clear();
-  const std::time_t when = parseDate(text.data(), 2, messages);
+  const std::time_t when = parseDate(text.data(), 2, kCalendarYearReading, messages);
   emitLineMessages(messages);
   if (when == 0) {
     return 0;

@@ -207,7 +207,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Amount yearBefore = plain ? yearSum(expected.year) : 0;
   const std::uint32_t countBefore = donorTable.count;
   const int warningsBefore = warningCount;
-  parseDonationLine(text.data(), line, parsed);
+  parseDonationLine(text.data(), line, kCalendarYearReading, parsed);
   const auto result = static_cast<int>(bookParsedLine(parsed));
 
   if (result < static_cast<int>(LineResult::blankLine) ||

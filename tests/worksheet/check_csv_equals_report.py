@@ -123,11 +123,16 @@ def check_case(binary, case):
                                 % (name, part, label, shown, got))
             checked += 1
     young = "Part II line 13            check the box" in text
+    # The report names every box the worksheet checks (16b, 17b and 19b from the prior year).
     boxes = [
         ("II", "13", young),
         ("III", "14", "Part III line 14             check the box" in text),
         ("II", "16a", not young and "Part II line 16a support         OK" in text),
+        ("II", "16b", "Part II line 16b (33.3% support, prior year) OK" in text),
+        ("II", "17a", not young and "Part II line 17a (10% support) OK" in text),
+        ("II", "17b", "Part II line 17b (10% support, prior year) OK" in text),
         ("III", "19a", not young and "Part III line 19a 33% support        OK" in text),
+        ("III", "19b", "Part III line 19b (more than 33.3% support, prior year) OK" in text),
     ]
     for part, label, expect_checked in boxes:
         got = cells.get((part, label), [""] * 6)[5]

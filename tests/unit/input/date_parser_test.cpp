@@ -15,7 +15,8 @@ namespace {
 struct DateCase {
   const char* text;
   const char* expected;  // local date as YYYY-MM-DD, or "" when the text is no date
-  int movedToYear = 0;   // the year a warning names for a date carried out of its year, or 0
+  int movedToYear = 0;   // the (tax) year a warning names for a date carried out of its year, or 0
+  int startMonth = 1;    // the month the tax years begin in
 };
 
 void PrintTo(const DateCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
@@ -37,15 +38,17 @@ class DateParserTest : public InputTest, public ::testing::WithParamInterface<Da
 
 TEST_P(DateParserTest, GivesTheLocalDateOrNone) {
   const DateCase& c = GetParam();
+  options.taxYearStartMonth = c.startMonth;
   const std::time_t when = readDate(c.text, 4);
   const std::string said = printed();
   const std::string expected = c.expected[0] == '\0' ? "" : std::string(c.expected) + " 00:00:01";
   EXPECT_EQ(localDate(when), expected) << "text: '" << c.text << "'";
+  const std::string year = c.startMonth == 1 ? "" : "the tax year beginning in ";
   const std::string warning = c.movedToYear == 0
                                   ? ""
                                   : "gifts.txt:4 % WARNING: Date '" + std::string(c.text) +
                                         "' is not on the calendar; it is read as a date in " +
-                                        std::to_string(c.movedToYear) + "\n";
+                                        year + std::to_string(c.movedToYear) + "\n";
   EXPECT_EQ(said, warning) << "text: '" << c.text << "'";
   EXPECT_GE(when, INT32_MIN);
   EXPECT_LE(when, INT32_MAX);
@@ -86,6 +89,20 @@ const DateCase kDateCases[] = {
   { "-1/15/2020", "2019-11-15", 2019 },
   { "1/0/1970", "1969-12-31", 1969 },
   { "12/32/2038", "" },
+  // With tax years, a carry is reported when it moves the date into another tax year: the one
+  // of the date as written is that of its year and month (a month off the calendar taken as
+  // the nearest one).
+  { "6/31/2024", "2024-07-01", 2024, 7 },
+  { "7/0/2024", "2024-06-30", 2023, 7 },
+  { "12/32/2023", "2024-01-01", 0, 7 },
+  { "2/30/2024", "2024-03-01", 0, 7 },
+  { "13/15/2024", "2025-01-15", 0, 7 },
+  { "19/1/2024", "2025-07-01", 2025, 7 },
+  { "0/15/2024", "2023-12-15", 0, 7 },
+  { "1/32/2024", "2024-02-01", 2024, 2 },
+  { "12/32/2023", "2024-01-01", 0, 2 },
+  { "12/32/2023", "2024-01-01", 0, 12 },
+  { "11/31/2023", "2023-12-01", 2023, 12 },
   // Not dates.
   { "", "" },
   { "2020-01-15", "" },
@@ -122,8 +139,8 @@ TEST_F(DateYearTest, YearsFrom100To1899AreReportedOnTheirLine) {
 
 TEST_F(DateYearTest, MessagesGoToTheCallerInTheOrderRaised) {
   LineMessages& messages = parsed.messages;
-  EXPECT_EQ(parseDate("1/15/1850", 12, messages), 0);
-  EXPECT_NE(parseDate("12/32/2020", 13, messages), 0);
+  EXPECT_EQ(parseDate("1/15/1850", 12, kCalendarYearReading, messages), 0);
+  EXPECT_NE(parseDate("12/32/2020", 13, kCalendarYearReading, messages), 0);
   EXPECT_EQ(printed(), "");
   ASSERT_EQ(messages.count, 2u);
   EXPECT_EQ(messages.entries[0].kind, MessageKind::error);
@@ -148,7 +165,7 @@ TEST(RewriteDateSeparatorsTest, RebuildsThreePiecesOrNothing) {
   // No text is no date.
   EXPECT_EQ(rewriteDateSeparators(nullptr, ' '), nullptr);
   LineMessages messages;
-  EXPECT_EQ(parseDate(nullptr, 4, messages), 0);
+  EXPECT_EQ(parseDate(nullptr, 4, kCalendarYearReading, messages), 0);
   EXPECT_TRUE(messages.empty());
 }
 

@@ -41,19 +41,19 @@ class InputTest : public ::testing::Test {
     std::fwrite(content.data(), 1, content.size(), file);
     std::rewind(file);
     printed();
-    readDonationList(file);
+    readDonationList(file, options);
     std::fclose(file);
     return printed();
   }
   /// Reads one line as the reader does: parses it, then books it and emits its messages.
   LineResult readLine(const char* text, long line) {
-    parseDonationLine(text, line, parsed);
+    parseDonationLine(text, line, options, parsed);
     return bookParsedLine(parsed);
   }
   /// Reads a date as the grammar does, then emits its messages as the reader would.
   std::time_t readDate(const char* text, long line) {
     parsed.messages.clear();
-    const std::time_t when = parseDate(text, line, parsed.messages);
+    const std::time_t when = parseDate(text, line, options, parsed.messages);
     emitLineMessages(parsed.messages);
     return when;
   }
@@ -67,6 +67,8 @@ class InputTest : public ::testing::Test {
   }
   ConsoleCapture console;
   ParsedLine parsed;
+  /// What the command line would hand the reader: calendar years unless a test says otherwise.
+  ReadingOptions options = kCalendarYearReading;
 };
 
 #endif

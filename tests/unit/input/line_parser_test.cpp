@@ -187,7 +187,7 @@ TEST_F(LineParserTest, NoTextIsABlankLineWithoutAMessage) {
 }
 
 TEST_F(LineParserTest, ParsingTellsWhatALineSaysAndTouchesNeitherLedgerNorConsole) {
-  parseDonationLine("\"Baker, Susan \"\t12/32/2020\t$1,250.5", 7, parsed);
+  parseDonationLine("\"Baker, Susan \"\t12/32/2020\t$1,250.5", 7, options, parsed);
   EXPECT_EQ(parsed.kind, LineKind::donation);
   EXPECT_EQ(parsed.line, 7);
   EXPECT_STREQ(parsed.name.data(), "Baker, Susan");
@@ -200,7 +200,7 @@ TEST_F(LineParserTest, ParsingTellsWhatALineSaysAndTouchesNeitherLedgerNorConsol
   EXPECT_EQ(parsed.messages.entries[1].kind, MessageKind::warning);
   EXPECT_STREQ(parsed.messages.text(1),
                "Ignoring quotation marks around the name field: 'Baker, Susan'");
-  parseDonationLine("City\tgovernment ", 8, parsed);
+  parseDonationLine("City\tgovernment ", 8, options, parsed);
   EXPECT_EQ(parsed.kind, LineKind::keyword);
   EXPECT_EQ(parsed.type, GOVERNMENT);
   EXPECT_STREQ(parsed.second.data(), "government ");

@@ -92,7 +92,7 @@ TEST_F(ListReaderTest, AListSavedAsUtf16IsRefusedWhole) {
 TEST_F(ListReaderTest, ADirectoryIsAReadErrorNotAnEmptyList) {
   std::FILE* directory = std::fopen("/", "r");
   ASSERT_NE(directory, nullptr);
-  readDonationList(directory);
+  readDonationList(directory, kCalendarYearReading);
   std::fclose(directory);
   EXPECT_EQ(printed(),
             "gifts.txt:1 ? ERROR: The list could not be read from this line on: Is a directory\n"

@@ -111,7 +111,9 @@ TEST_F(PlainDateTest, AFieldOfAPlainFormIsReadUpToItsTab) {
     EXPECT_EQ(end - c.line, c.length) << c.line;
     const std::string field(c.line, static_cast<std::size_t>(c.length));
     LineMessages messages;
-    EXPECT_EQ(dateOfParts(parts, c.line, 7, messages), readDate(field.c_str(), 7)) << c.line;
+    EXPECT_EQ(dateOfParts(parts, c.line, 7, kCalendarYearReading, messages),
+              readDate(field.c_str(), 7))
+        << c.line;
     EXPECT_TRUE(messages.empty()) << c.line;
   }
 }

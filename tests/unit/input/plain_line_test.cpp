@@ -33,9 +33,9 @@ class PlainLineTest : public InputTest {
     resetInput();
     printed();
     if (inFull) {
-      parseDonationLineInFull(line.c_str(), 2, parsed);
+      parseDonationLineInFull(line.c_str(), 2, kCalendarYearReading, parsed);
     } else {
-      parseDonationLine(line.c_str(), 2, parsed);
+      parseDonationLine(line.c_str(), 2, kCalendarYearReading, parsed);
     }
     const LineResult result = bookParsedLine(parsed);
     Outcome outcome{ result, printed(), "" };

@@ -210,6 +210,47 @@ TEST_F(DonorTableTest, DonationsBookUnderTheirLocalYear) {
   EXPECT_EQ(output(), "");
 }
 
+// Row: the month the tax years begin in, 1 to 12; column: the month of a gift dated in 2022,
+// January first. 1: booked in 2022, the tax year that begins in 2022; 0: in 2021.
+constexpr const char* kBookedInTheDatesYear[] = {
+  "111111111111", "011111111111", "001111111111", "000111111111", "000011111111", "000001111111",
+  "000000111111", "000000011111", "000000001111", "000000000111", "000000000011", "000000000001",
+};
+
+TEST_F(DonorTableTest, DonationsBookUnderTheTaxYearTheirMonthFallsIn) {
+  for (int start = 1; start <= 12; ++start) {
+    for (int month = 1; month <= 12; ++month) {
+      // The first and the last day of the month: the year turns with the month.
+      for (const int day : { 1, month == 2 ? 28 : 30 }) {
+        startAfresh();
+        ASSERT_TRUE(setTaxYearStartMonth(start));
+        EXPECT_EQ(taxYearStartMonth(), start);
+        addDonation("Smith", localTime(2022, month, day), 1, 2);
+        const bool thisYear = kBookedInTheDatesYear[start - 1][month - 1] == '1';
+        EXPECT_EQ(donorTable[0].yearAmounts[thisYear ? 122 : 121], 1)
+            << "start " << start << ", month " << month << ", day " << day;
+      }
+    }
+  }
+  EXPECT_EQ(output(), "");
+}
+
+// The years remembered for the days already booked are those of the month they were taken with.
+TEST_F(DonorTableTest, ATaxYearStartOutsideTheYearIsRefusedAndAnotherForgetsTheYears) {
+  EXPECT_EQ(taxYearStartMonth(), 1);
+  for (const long refused : { 0L, 13L, -7L }) {
+    EXPECT_FALSE(setTaxYearStartMonth(refused)) << refused;
+    EXPECT_EQ(taxYearStartMonth(), 1);
+  }
+  addDonation("Smith", localTime(2022, 3, 15), 100, 2);
+  ASSERT_TRUE(setTaxYearStartMonth(7));
+  addDonation("Smith", localTime(2022, 3, 15), 10, 3);
+  EXPECT_EQ(donorTable[0].yearAmounts[122], 100);
+  EXPECT_EQ(donorTable[0].yearAmounts[121], 10);
+  resetDonorTable();
+  EXPECT_EQ(taxYearStartMonth(), 1);
+}
+
 TEST_F(DonorTableTest, AYearBeyondTheTableKeepsTheAmountInTheTotalOnly) {
   addDonation("Smith", localTime(2156, 3, 1), 700, 6);
   EXPECT_EQ(donorTable[0].totalAmount, 700);

@@ -226,6 +226,7 @@ TEST_F(FiguresCascadeTest, PartTwoChecksOneBoxAtExactBoundaries) {
     { false, 9999, 100000, 9999, 100000, PartTwoBox::line18 },  // short of a tenth both years
     { false, 0, 0, 0, 0, PartTwoBox::line18 },                  // no total support
     { false, -1, 3, 5, -3, PartTwoBox::line18 },                // negative figures pass nothing
+    { false, 5, -3, 1, 3, PartTwoBox::line16b },  // no percentage from negative support
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.line6 << "/" << c.line11 << " prior " << c.priorLine6
@@ -234,10 +235,12 @@ TEST_F(FiguresCascadeTest, PartTwoChecksOneBoxAtExactBoundaries) {
                                           { c.priorLine6, c.priorLine11 - c.priorLine6, 0 });
     EXPECT_EQ(f.partTwoBox, c.box);
     EXPECT_EQ(f.partTwoLine14.part, c.line6);
-    EXPECT_EQ(f.partTwoLine14.whole, c.line11);
+    // Total support below 0 has no percentage, as none has 0.
+    EXPECT_EQ(f.partTwoLine14.whole, c.line11 < 0 ? 0 : c.line11);
+    EXPECT_EQ(f.partTwoSupportBelowZero, c.line11 < 0);
     EXPECT_EQ(f.priorShown, !c.firstFiveYears);
     EXPECT_EQ(f.partTwoLine15.part, c.firstFiveYears ? 0 : c.priorLine6);
-    EXPECT_EQ(f.partTwoLine15.whole, c.firstFiveYears ? 0 : c.priorLine11);
+    EXPECT_EQ(f.partTwoLine15.whole, c.firstFiveYears || c.priorLine11 < 0 ? 0 : c.priorLine11);
   }
 }
 
@@ -255,6 +258,7 @@ TEST_F(FiguresCascadeTest, PartThreeNeedsSupportOverAThirdAndInvestmentAtMostATh
     { false, 10000, 0, 30000, 10001, 10000, 30000, PartThreeBox::line19b, false },
     { false, 10001, 10001, 30000, 10001, 10001, 30000, PartThreeBox::line20, true },
     { false, 0, 0, 0, 0, 0, 0, PartThreeBox::line20, false },
+    { false, 10001, 0, -1, 10001, 0, 30000, PartThreeBox::line19b, false },  // negative support
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.line8 << " " << c.line10c << " " << c.line13);
@@ -263,6 +267,8 @@ TEST_F(FiguresCascadeTest, PartThreeNeedsSupportOverAThirdAndInvestmentAtMostATh
                   { c.priorLine8, c.priorLine10c, c.priorLine13 - c.priorLine8 - c.priorLine10c });
     EXPECT_EQ(f.partThreeBox, c.box);
     EXPECT_EQ(f.current.partThreeInvestment, c.investmentOverThird);
+    EXPECT_EQ(f.partThreeSupportBelowZero, c.line13 < 0);
+    EXPECT_EQ(f.partThreeLine15.whole, c.line13 < 0 ? 0 : c.line13);
     EXPECT_EQ(f.partThreeLine17.part, c.line10c);
     EXPECT_EQ(f.partThreeLine18.part, c.firstFiveYears ? 0 : c.priorLine10c);
   }
@@ -288,6 +294,85 @@ TEST_F(FiguresTest, PriorYearIsThePeriodEndingOneYearEarlier) {
   // The report's own period is untouched by the prior year's computation.
   EXPECT_EQ(donorTable[1].fiveYearTotal, 0);
   EXPECT_EQ(f.rows[0].yearIndex, 120);
+}
+
+// The form enters 0 for a year whose unrelated businesses lost money: Part II line 9 on the
+// sum of both kinds, Part III lines 10b and 11 each on its own. The losses of the period's years
+// are listed, oldest first; the prior year's sixth year is entered the same way, unlisted.
+TEST_F(FiguresTest, UnrelatedBusinessLossesEnterZeroYearByYear) {
+  book(addSource("Founder", DONOR), 2014, 100);
+  const int cafe = addSource("Cafe", UNRELATED);
+  const int mill = addSource("Mill", OLD_BUSINESS);
+  book(cafe, 2015, -500);
+  book(cafe, 2018, 50);
+  book(mill, 2018, -20);
+  book(cafe, 2020, -100);
+  book(mill, 2020, 30);
+  computeQuietly();
+  const ScheduleAFigures& f = figures();
+  ASSERT_TRUE(f.priorShown);
+  const struct {
+    long year;
+    const char* part;
+    const char* line;
+    Amount sum;
+  } losses[] = { { 2018, "III", "11", -20 },
+                 { 2020, "II", "9", -70 },
+                 { 2020, "III", "10b", -100 } };
+  ASSERT_EQ(f.netLossCount, std::size(losses));
+  for (std::size_t i = 0; i < f.netLossCount; ++i) {
+    EXPECT_EQ(f.netLosses[i].year, losses[i].year) << i;
+    EXPECT_STREQ(f.netLosses[i].part, losses[i].part) << i;
+    EXPECT_STREQ(f.netLosses[i].line, losses[i].line) << i;
+    EXPECT_EQ(f.netLosses[i].sum, losses[i].sum) << i;
+  }
+  EXPECT_EQ(f.rows[0].partIILine9, 0);
+  EXPECT_EQ(f.rows[0].unrelatedIncome, 0);
+  EXPECT_EQ(f.rows[0].oldBusinessIncome, 30);
+  EXPECT_EQ(f.rows[2].partIILine9, 30);
+  EXPECT_EQ(f.rows[2].unrelatedIncome, 50);
+  EXPECT_EQ(f.rows[2].oldBusinessIncome, 0);
+  EXPECT_EQ(f.columnF.partIILine9, 30);
+  EXPECT_EQ(f.columnF.partIITotalSupport, 30);
+  EXPECT_EQ(f.columnF.investmentAndUnrelated, 50);
+  EXPECT_EQ(f.columnF.totalSupport, 80);
+  EXPECT_EQ(f.priorColumnF.unrelatedIncome, 50);  // 2015's loss enters 0
+  EXPECT_EQ(f.priorColumnF.partIILine9, 30);
+}
+
+// Before the organization's first tax year nothing counts: not in the rows, the prior year, the
+// two percent limit, the five-year totals or the lines 7a and 7b details.
+TEST_F(FiguresTest, AmountsBeforeTheFirstTaxYearAreInNoFigure) {
+  setFirstTaxYear(2018);
+  const int ann = addSource("Ann", DONOR);
+  book(ann, 2017, 1000000);
+  book(ann, 2019, 100);
+  book(addSource("Chair", OFFICER), 2017, 500);
+  book(addSource("Shop", SALES), 2016, 1000000);
+  const int city = addSource("City", GOVERNMENT);
+  for (long year = 2015; year <= 2020; ++year) {
+    book(city, year, 1000);
+  }
+  computeQuietly();
+  const ScheduleAFigures& f = figures();
+  EXPECT_EQ(ledgerTotals.numberOfYears, 3);
+  EXPECT_TRUE(f.firstFiveYears);
+  EXPECT_EQ(f.rows[3].gifts, 0);               // 2017
+  EXPECT_EQ(f.rows[4].admissionsAndSales, 0);  // 2016
+  EXPECT_EQ(f.columnF.gifts, 3100);
+  EXPECT_EQ(f.twoPercentLimit, 62);
+  ASSERT_EQ(f.giversOverLimit.count, 1u);
+  EXPECT_EQ(f.giversOverLimit.items[0].fiveYearTotal, 100);
+  EXPECT_EQ(donorTable[0].fiveYearTotal, 100);
+  EXPECT_TRUE(f.lineSevenA.empty());
+  EXPECT_TRUE(f.lineSevenB.empty());
+
+  // Were the organization older, its prior year would leave out the years before 2018 too.
+  LedgerTotals older = ledgerTotals;
+  older.numberOfYears = 6;
+  const ScheduleAFigures& prior = keep(scheduleAFigures(older, donorTable));
+  ASSERT_TRUE(prior.priorShown);
+  EXPECT_EQ(prior.priorColumnF.gifts, 2100);
 }
 
 // A period ending in 1905 is in the table; the one ending a year earlier is not, so its figures

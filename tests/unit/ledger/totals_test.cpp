@@ -185,6 +185,67 @@ TEST_F(TotalsTest, PeriodMustEndInsideTheYearTable) {
   }
 }
 
+// The -b= year against the lists and the report's year: a year after the report's is an error,
+// amounts before it are left out, and lists that begin after it and after the prior year's
+// first year lack years. The organization's age counts from it.
+TEST_F(TotalsTest, FirstTaxYearIsSaidAgainstTheListsAndTheReportsYear) {
+  const struct {
+    long firstTaxYear;
+    long listsBegin;
+    const char* said;  // after the lines that name the report's year
+    long numberOfYears;
+    Amount fiveYearTotal;
+  } cases[] = {
+    { 2015, 2018, "", 10, 500 },
+    { 2015, 2020,
+      "% WARNING: The lists begin in 2020, after the first tax year 2015: the figures of the years before 2020 are missing\n",
+      10, 500 },
+    { 2019, 2020,
+      "% WARNING: The lists begin in 2020, after the first tax year 2019: the figures of the years before 2020 are missing\n",
+      6, 500 },
+    { 2019, 2019, "", 6, 500 },
+    { 2022, 2020,
+      "! INFO: Amounts before 2022, the first tax year given with -b=, are left out of Schedule A\n",
+      3, 300 },
+    { 2025, 2020,
+      "? ERROR in calculations: First tax year 2025 is after the report's year 2024\n"
+      "! INFO: Amounts before 2025, the first tax year given with -b=, are left out of Schedule A\n",
+      0, 0 },
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.firstTaxYear);
+    resetLedger();
+    setFirstTaxYear(c.firstTaxYear);
+    // A refund that cancels its gift leaves a year of no amount: nothing is left out.
+    const int refunded = addSource("Refunded", DONOR);
+    book(refunded, 2015, 100);
+    book(refunded, 2015, -100);
+    const int ann = addSource("Ann", DONOR);
+    for (long year = c.listsBegin; year <= 2024; ++year) {
+      book(ann, year, 100);
+    }
+    EXPECT_EQ(capture(computeTotals),
+              std::string("!\n"
+                          "! Using the most recent year 2024 for form 990\n"
+                          "! Form 990 Schedule A Report is for year 2024\n") +
+                  c.said);
+    EXPECT_EQ(ledgerTotals.numberOfYears, c.numberOfYears);
+    EXPECT_EQ(donorTable[static_cast<std::size_t>(ann)].fiveYearTotal, c.fiveYearTotal);
+    EXPECT_EQ(figures().firstFiveYears, c.numberOfYears <= 5);
+  }
+}
+
+TEST_F(TotalsTest, TaxYearsThatDoNotBeginInJanuaryAreSaid) {
+  ASSERT_TRUE(setTaxYearStartMonth(4));
+  EXPECT_EQ(capture(computeTotals),
+            "!\n"
+            "! Using the most recent year 1900 for form 990\n"
+            "! Form 990 Schedule A Report is for year 1900\n"
+            "!   Each year is the tax year that begins in April of that year\n"
+            "! No donations at all\n");
+  EXPECT_EQ(figures().taxYearStartMonth, 4);
+}
+
 TEST_F(TotalsTest, PeriodReportFollowsVerbosity) {
   const int ann = addSource("Ann", DONOR);
   book(ann, 2016, 100);

@@ -131,6 +131,60 @@ TEST_F(ScheduleATest, ZeroTotalSupportFailsEveryTest) {
   EXPECT_TRUE(contains(out, "!       Part II line 13            check the box"));
 }
 
+// The report's verdict lines name the box the figures check: 16b in place of 17a, 17b after a
+// failed 17a, 19b after a failed 19a. The current period is 2016 to 2020, the prior one 2015 to
+// 2019: what differs is booked in 2020 and in 2015.
+TEST_F(ScheduleATest, VerdictsNameThePriorYearBoxTheFormChecks) {
+  const struct {
+    Amount gifts, investment, priorGifts, priorInvestment;
+    const char* verdicts;
+  } cases[] = {
+    { 1000, 3000, 1000, 0,
+      "!       Part II line 16a (33.3% support) FAILED (do not check the box)\n"
+      "!       Part II line 16b (33.3% support, prior year) OK (check the box)\n"
+      "!       Part III line 19a support       FAILED (do not check the box)\n"
+      "!       Part III line 19b (more than 33.3% support, prior year) OK (check the box)\n" },
+    { 999, 9001, 1000, 9000,
+      "!       Part II line 16a (33.3% support) FAILED (do not check the box)\n"
+      "!       Part II line 17a (10% support) FAILED (do not check the box)\n"
+      "!       Part II line 17b (10% support, prior year) OK (check the box)\n"
+      "!       Part III line 19a support       FAILED (do not check the box)\n" },
+    { 1000, 1000, 1000, 0,
+      "!       Part II line 16a support         OK (check the box)\n"
+      "!       Part III line 19a support       FAILED (do not check the box)\n"
+      "!         Investment income is more than 33 1/3% of total support (line 17)\n"
+      "!       Part III line 19b (more than 33.3% support, prior year) OK (check the box)\n" },
+    { 100, 9900, 100, 9900,
+      "!       Part II line 16a (33.3% support) FAILED (do not check the box)\n"
+      "!       Part II line 17a (10% support) FAILED (do not check the box)\n"
+      "!       Part III line 19a support       FAILED (do not check the box)\n" },
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.gifts);
+    resetLedger();
+    const int city = addSource("City", GOVERNMENT);
+    const int bank = addSource("Bank", INVESTMENT);
+    book(city, 2020, c.gifts);
+    book(bank, 2020, c.investment);
+    book(city, 2015, c.priorGifts);
+    book(bank, 2015, c.priorInvestment);
+    computeQuietly();
+    std::string verdicts;
+    const std::string out = scheduleA();
+    for (std::size_t at = 0, end = 0; at < out.size(); at = end + 1) {
+      end = out.find('\n', at);
+      const std::string line = out.substr(at, end - at + 1);
+      for (const char* label : { "line 16", "line 17a", "line 17b", "line 19", "Investment" }) {
+        if (contains(line, label) && !contains(line, "column")) {
+          verdicts += line;
+          break;
+        }
+      }
+    }
+    EXPECT_EQ(verdicts, c.verdicts);
+  }
+}
+
 TEST_F(ScheduleATest, TwoPercentLimitCountsOnlyTheExcessOfTestedGivers) {
   // Total support 1,000,000.00: the limit is 20,000.00.
   book(addSource("Over", DONOR), 2020, 2000001);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "console_capture.hpp"
+#include "ledger/donor_table.hpp"
 #include "ledger/totals.hpp"
 #include "output/message_channel.hpp"
 #include "run/run_sequence.hpp"
@@ -86,15 +87,42 @@ TEST(HandleArgumentTest, AMissingArgumentIsPassedOver) {
   EXPECT_EQ(errorCount + warningCount + infoCount, 0);
 }
 
+// Without its "=" an option is not applied: an error where the figures would change silently.
 TEST(HandleArgumentTest, EveryOptionWithAValueWantsItsEqualSign) {
-  for (const char* argument : { "-i", "-ogifts.txt", "/w", "-n512", "-r24" }) {
+  const struct {
+    const char* argument;
+    const char* prefix;
+  } cases[] = {
+    { "-i", "! Argument-Issue:" },   { "-ogifts.txt", "! Argument-Issue:" },
+    { "/w", "! Argument-Issue:" },   { "-n512", "! Argument-Issue:" },
+    { "-r24", "! Argument-Issue:" }, { "-y7", "? ERROR:" },
+    { "/b2020", "? ERROR:" },
+  };
+  for (const auto& c : cases) {
     resetMessageChannel();
     ConsoleCapture console;
-    handleArgument(argument);
-    EXPECT_EQ(console.take(), "! Argument-Issue: ? Missing equal sign in argument " +
-                                  std::string(argument) + "\n\n");
+    handleArgument(c.argument);
+    EXPECT_EQ(console.take(),
+              std::string(c.prefix) + " ? Missing equal sign in argument " + c.argument + "\n\n");
   }
   resetMessageChannel();
+}
+
+// -y= and -b= take digits only; a refused value leaves the setting as it was.
+TEST(HandleArgumentTest, TaxYearOptionsTakeOnlyTheirRange) {
+  resetProgramState();
+  ConsoleCapture console;
+  for (const char* argument : { "-y=007", "-y=13", "-y=0", "-y=7x", "-y=", "/y=99999999999" }) {
+    handleArgument(argument);
+  }
+  EXPECT_EQ(taxYearStartMonth(), 7);
+  for (const char* argument : { "-b=1900", "-b=2155", "-b=1899", "-b=2156", "-b=24", "-b=02020" }) {
+    handleArgument(argument);
+  }
+  EXPECT_EQ(ledgerTotals.firstTaxYear, 2155);
+  console.take();
+  EXPECT_EQ(errorCount, 9);
+  resetProgramState();
 }
 
 TEST(HandleArgumentTest, RefusedYearsKeepTheLastAcceptedOne) {
