@@ -61,10 +61,10 @@ void clearDonorTable();
 
 /// Where the table stood at one moment, for rollBackDonorTable.
 struct DonorTableMark {
-  std::uint32_t count;
-  std::size_t limit;
-  bool fullHinted;
-  Amount bookedMagnitude;
+  std::uint32_t count;        ///< entries in use
+  std::size_t limit;          ///< names the table may hold
+  bool fullHinted;            ///< the hint on -n= given
+  Amount bookedMagnitude;     ///< the bound's sum
   std::size_t nameBlocks;     ///< blocks of long names taken
   std::size_t nameBlockUsed;  ///< bytes used in the last of them
 };
