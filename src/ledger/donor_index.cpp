@@ -28,6 +28,20 @@ void fileInIndex(const NameKey& key, std::size_t entry) {
   donorIndex.slots[slot] = static_cast<IndexSlot>((entry + 1) * 256) + slotTag(key.hash);
 }
 
+// The slot entry is filed in under the key of its name, or nullptr when its name has changed
+// since.
+IndexSlot* filedSlot(const DonorTable& table, std::size_t entry) {
+  const NameKey key = nameKey(table[entry].name.data());
+  const IndexSlot filed = static_cast<IndexSlot>((entry + 1) * 256) + slotTag(key.hash);
+  for (std::size_t slot = key.hash & donorIndex.mask; donorIndex.slots[slot] != 0;
+       slot = (slot + 1) & donorIndex.mask) {
+    if (donorIndex.slots[slot] == filed) {
+      return donorIndex.slots + slot;
+    }
+  }
+  return nullptr;
+}
+
 // Room in the index for one more entry, keeping at least half its slots free: a larger index,
 // the entries already indexed filed again. False when no memory was left.
 bool reserveIndexSlot(const DonorTable& table) {
@@ -116,6 +130,33 @@ void prefetchDonor(const DonorTable& table, const char* name, std::size_t length
   donorIndex.laggingHashes[donorIndex.nextLaggingHash] = hash;
   donorIndex.nextLaggingHash = (donorIndex.nextLaggingHash + 1) % kPrefetchLag;
   prefetchIndexedRecord(table, earlier);
+}
+
+// Entries are filed in table order, so those from count on were filed after all the others: no
+// other entry's probe passes over their slots, which can simply be freed. A few are found by
+// their names; many, or one whose name has changed since it was filed, by a walk over every
+// slot. The entry an untrusted index stopped at is the one at indexedCount.
+void truncateDonorIndex(const DonorTable& table, std::size_t count) {
+  constexpr std::size_t kProbedEntries = 16;
+  if (count > donorIndex.indexedCount) {
+    return;
+  }
+  bool probed = donorIndex.indexedCount - count <= kProbedEntries;
+  for (std::size_t entry = donorIndex.indexedCount; probed && entry > count; --entry) {
+    IndexSlot* const slot = filedSlot(table, entry - 1);
+    probed = slot != nullptr;
+    if (probed) {
+      *slot = 0;
+    }
+  }
+  const std::size_t slots = donorIndex.slots != nullptr ? donorIndex.mask + 1 : 0;
+  for (std::size_t slot = 0; !probed && slot < slots; ++slot) {
+    if ((donorIndex.slots[slot] >> 8) > count) {
+      donorIndex.slots[slot] = 0;
+    }
+  }
+  donorIndex.indexedCount = count;
+  donorIndex.trusted = true;
 }
 
 void resetDonorIndex() {

@@ -73,5 +73,8 @@ inline bool syncDonorIndex(const DonorTable& table) {
 
 /// Frees the index; the next catchUpDonorIndex indexes the table again from entry 0.
 void resetDonorIndex();
+/// Takes the entries of table from count on out of the index, as if they had never been
+/// indexed; an index made untrusted by one of them is trusted again.
+void truncateDonorIndex(const DonorTable& table, std::size_t count);
 
 #endif

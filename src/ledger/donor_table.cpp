@@ -392,11 +392,61 @@ void resetDonorTable() {
     std::free(donorTable.blocks[i]);
   }
   std::free(static_cast<void*>(donorTable.blocks));
+  donorTable.blocks = nullptr;
+  donorTable.blockSlots = 0;
+  donorTable.capacity = 0;
+  clearDonorTable();
+}
+
+// Zeroing only the entries in use spares the 512 KiB of a block for a table of a few names.
+// Every byte, as a new block is zeroed.
+void clearDonorTable() {
+  const std::size_t used = countedDonorEntries();
+  for (std::size_t i = 0; i < used; i += kDonorBlockRecords) {
+    const std::size_t records = used - i < kDonorBlockRecords ? used - i : kDonorBlockRecords;
+    std::memset(static_cast<void*>(&donorTable[i]), 0, records * sizeof(DonorRecord));
+  }
   for (std::size_t i = 0; i < donorTable.longNames.count; ++i) {
     std::free(donorTable.longNames.blocks[i]);
   }
   std::free(static_cast<void*>(donorTable.longNames.blocks));
+  DonorRecord** const blocks = donorTable.blocks;
+  const std::size_t blockSlots = donorTable.blockSlots;
+  const std::size_t capacity = donorTable.capacity;
   donorTable = DonorTable{};
+  donorTable.blocks = blocks;
+  donorTable.blockSlots = blockSlots;
+  donorTable.capacity = capacity;
   resetYearPool();
   resetDonorIndex();
+}
+
+DonorTableMark markDonorTable() {
+  return DonorTableMark{ donorTable.count,           donorTable.limit,
+                         donorTable.fullHinted,      donorTable.bookedMagnitude,
+                         donorTable.longNames.count, donorTable.longNames.used };
+}
+
+void rollBackDonorTable(const DonorTableMark& mark) {
+  const std::size_t used = countedDonorEntries();
+  truncateDonorIndex(donorTable, mark.count);
+  for (std::size_t i = mark.count; i < used; ++i) {
+    releaseYears(donorTable[i].yearAmounts);
+    std::memset(static_cast<void*>(&donorTable[i]), 0, sizeof(DonorRecord));
+  }
+  // The long names of the entries dropped lie after those of the others, in the order made.
+  LongNameBlocks& names = donorTable.longNames;
+  const bool blocksDropped = names.count > mark.nameBlocks;
+  while (names.count > mark.nameBlocks) {
+    std::free(names.blocks[--names.count]);
+  }
+  if (names.count != 0 && (blocksDropped || names.used > mark.nameBlockUsed)) {
+    const std::size_t end = blocksDropped ? kNameBlockSize : names.used;
+    std::memset(names.blocks[names.count - 1] + mark.nameBlockUsed, 0, end - mark.nameBlockUsed);
+  }
+  names.used = mark.nameBlockUsed;
+  donorTable.count = mark.count;
+  donorTable.limit = mark.limit;
+  donorTable.fullHinted = mark.fullHinted;
+  donorTable.bookedMagnitude = mark.bookedMagnitude;
 }

@@ -2,6 +2,7 @@
 #define QUORVA_LEDGER_DONOR_TABLE_HPP
 
 #include <cstddef>
+#include <cstdint>
 #include <ctime>
 
 #include "ledger/donor_records.hpp"
@@ -59,5 +60,28 @@ int appendDonorEntry(const char* name);
 /// Empties the table and its index, frees their storage and restores the default size (for
 /// tests and in-process reruns).
 void resetDonorTable();
+/// resetDonorTable that keeps the blocks of records for the names to come and clears only the
+/// entries in use (those past the count are zero unless written there): for callers that fill
+/// the table afresh thousands of times, as a fuzz target does for every input.
+void clearDonorTable();
+
+/// Where the table stood at one moment, for rollBackDonorTable.
+struct DonorTableMark {
+  std::uint32_t count;        ///< entries in use
+  std::size_t limit;          ///< names the table may hold
+  bool fullHinted;            ///< the hint on -n= given
+  Amount bookedMagnitude;     ///< the bound's sum
+  std::size_t nameBlocks;     ///< blocks of long names taken
+  std::size_t nameBlockUsed;  ///< bytes used in the last of them
+};
+/// Where the table stands now.
+DonorTableMark markDonorTable();
+/// Returns the table to mark, taken since it was last reset or cleared: the entries created
+/// since are dropped (records cleared, names and years given back, out of the index), and the
+/// size, the hint and the bound's sum are as they were. What was booked since into the entries
+/// before the mark stays, and so do the years of times already converted (they only spare
+/// conversions). For callers that fill a table once and restore it thousands of times, as a
+/// fuzz target does for every input.
+void rollBackDonorTable(const DonorTableMark& mark);
 
 #endif

@@ -105,6 +105,13 @@ unsigned char* addYear(DonorYears& years, int yearIndex, std::size_t k) {
   return pairs + k * kPair;
 }
 
+void releaseYears(DonorYears& years) {
+  if (years.roomLog != 0) {
+    giveBackRun(years.first, std::size_t{ 1 } << (years.roomLog - 1));
+  }
+  years = DonorYears{};
+}
+
 void resetYearPool() {
   std::free(yearPool.pairs);
   yearPool = YearPool{};

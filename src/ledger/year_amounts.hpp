@@ -142,5 +142,7 @@ inline void addToYear(unsigned char* slot, Amount cents) {
 
 /// Frees the pool: every donor's years must be dropped with it.
 void resetYearPool();
+/// Drops a donor's years, giving their run back to the pool if they have one.
+void releaseYears(DonorYears& years);
 
 #endif

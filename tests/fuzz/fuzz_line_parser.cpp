@@ -1,19 +1,24 @@
 // Fuzz target: arbitrary bytes handed to the line parser as one line of a list, and what it read
-// booked as the reader books it.
+// booked as the reader books it; then the same line read by the full grammar alone, which must
+// come to the same result, the same messages and the same bookings.
 //
 // The first byte picks the line number (line 1 takes a bad date for a header, later lines
-// report it); the rest is the line. Before every input the ledger holds a donor with an amount
+// report it); the rest is the line. Before every reading the ledger holds a donor with an amount
 // and a source bound to SALES, so that keyword lines can meet both an entry with amounts and a
-// refused change of type. When the first byte's high bit is set, 600 more names come before
-// them in a table of 1,000, so that the line meets a table larger than the default.
+// refused change of type. When the first byte's high bit is set, 600 more names follow them in
+// a table of 1,000, so that the line meets a table larger than the default, where a new name is
+// looked up through the index alone.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "fuzz/fuzz_support.hpp"
 #include "input/line_booking.hpp"
 #include "input/line_parser.hpp"
+#include "ledger/donor_index.hpp"
 #include "ledger/donor_table.hpp"
 #include "ledger/source_type.hpp"
 #include "output/message_channel.hpp"
@@ -24,27 +29,81 @@ constexpr long kLineChoices = 8;
 constexpr std::time_t kJanuary2020 = 1579064401;  // 15 January 2020 00:00:01 in New York
 
 constexpr int kLargeTableNames = 600;
+static_assert(kLargeTableNames > static_cast<int>(kDonorTableSize), "past the default table");
+
+// The names of the large table, written once.
+std::array<std::array<char, 16>, kLargeTableNames> largeTableNames;
 
 // Reused for every input, as the reader reuses its own.
 ParsedLine parsed;
+ParsedLine parsedInFull;
 
-void prepareLedger(bool largeTable) {
-  resetMessageChannel();
-  resetDonorTable();
-  if (largeTable) {
-    setDonorTableSize(1000);
-    for (int i = 0; i < kLargeTableNames; ++i) {
-      char name[32];
-      std::snprintf(name, sizeof name, "Giver %d", i);
-      addDonation(name, kJanuary2020, 100 + i, 1);
-    }
-  }
-  verbosityLevel = 4;
+// The ledger every reading starts from: Smith with an amount and Acme Shop bound to SALES, and
+// for a large table the 600 names after them. Built once, then restored from its mark for every
+// reading: building the large table costs far more than reading the line (its names go into the
+// index one by one). A reading that booked into a prepared entry has the table built again.
+constexpr std::size_t kSmallEntries = 2;
+constexpr std::size_t kLargeEntries = kSmallEntries + kLargeTableNames;
+std::array<DonorRecord, kLargeEntries> builtRecords;  // the prepared entries as built
+bool smallBuilt = false;
+bool largeBuilt = false;
+DonorTableMark smallMark;
+DonorTableMark largeMark;
+
+// True when the first count entries are as they were built.
+bool entriesAsBuilt(std::size_t count) {
+  return donorTable.count >= count &&
+         std::memcmp(&donorTable[0], builtRecords.data(), count * sizeof(DonorRecord)) == 0;
+}
+
+void buildSmallTable() {
+  clearDonorTable();
   addDonation("Smith", kJanuary2020, 10000, 1);
   const int acme = findOrCreateDonor("Acme Shop", 1);
   if (acme < 0 || !bindSourceType(acme, 1, SALES)) {
     invariantFailed("the ledger could not be prepared");
   }
+  std::memcpy(builtRecords.data(), &donorTable[0], kSmallEntries * sizeof(DonorRecord));
+  smallMark = markDonorTable();
+  smallBuilt = true;
+  largeBuilt = false;
+}
+
+// The 600 names go in without a lookup: looking each up first would compare it with every name
+// before it, as a new name is up to the default size. The index then takes them all in, as it
+// would have taken each one as it was made.
+void buildLargeTable() {
+  setDonorTableSize(1000);
+  for (std::size_t i = 0; i < largeTableNames.size(); ++i) {
+    const int entry = appendDonorEntry(largeTableNames[i].data());
+    if (entry != static_cast<int>(kSmallEntries + i) ||
+        !addYearAmount(entry, 2020 - kBaseYear, 100 + static_cast<Amount>(i))) {
+      invariantFailed("the large table could not be prepared");
+    }
+  }
+  if (!syncDonorIndex(donorTable)) {
+    invariantFailed("the large table could not be indexed");
+  }
+  std::memcpy(builtRecords.data() + kSmallEntries, &donorTable[kSmallEntries],
+              kLargeTableNames * sizeof(DonorRecord));
+  largeMark = markDonorTable();
+  largeBuilt = true;
+}
+
+void prepareLedger(bool largeTable) {
+  resetMessageChannel();
+  if (!smallBuilt || !entriesAsBuilt(kSmallEntries)) {
+    buildSmallTable();
+  } else if (largeTable && largeBuilt && entriesAsBuilt(kLargeEntries)) {
+    rollBackDonorTable(largeMark);
+  } else {
+    rollBackDonorTable(smallMark);
+    largeBuilt = false;
+  }
+  if (largeTable && !largeBuilt) {
+    buildLargeTable();
+  }
+  verbosityLevel = 4;
 }
 
 bool isDigitChar(char ch) { return ch >= '0' && ch <= '9'; }
@@ -186,28 +245,61 @@ Amount yearSum(long year) {
   return sum;
 }
 
-}  // namespace
+// What booking a line did: its result, the tallies of the messages emitted (the line's own and
+// the ledger's), and the ledger afterwards folded into one number: every entry's type and
+// amounts by year, and the names of the entries the line created (a booking renames none).
+struct Booking {
+  int result;
+  std::uint32_t entries;
+  int infos;
+  int warnings;
+  int errors;
+  std::uint64_t ledger;
+};
 
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  prepareFuzzProcess();
-  return 0;
+std::uint64_t fold(std::uint64_t hash, std::uint64_t value) {
+  return (hash ^ value) * 0x100000001b3ULL;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) {
-    return 0;
+Booking bookingOf(int result, std::uint32_t entriesBefore) {
+  std::uint64_t hash = 0xcbf29ce484222325ULL;
+  for (std::uint32_t i = 0; i < donorTable.count; ++i) {
+    const DonorRecord& entry = donorTable[i];
+    for (const char* ch = entry.name.data(); i >= entriesBefore && *ch != '\0'; ++ch) {
+      hash = fold(hash, static_cast<unsigned char>(*ch));
+    }
+    hash = fold(hash, static_cast<std::uint64_t>(entry.sourceType));
+    hash = fold(hash, static_cast<std::uint64_t>(entry.totalAmount));
+    for (std::size_t k = 0; k < entry.yearAmounts.count; ++k) {
+      hash = fold(hash, static_cast<std::uint64_t>(entry.yearAmounts.pairAt(k)));
+    }
   }
-  const long line = 1 + static_cast<long>(data[0]) % kLineChoices;
-  const auto text = terminatedCopy(data + 1, size - 1);
-  prepareLedger((data[0] & 0x80) != 0);
+  return Booking{ result, donorTable.count, infoCount, warningCount, errorCount, hash };
+}
 
+bool sameMessages(const LineMessages& a, const LineMessages& b) {
+  if (a.count != b.count || a.raised != b.raised || a.lostLine != b.lostLine) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.count; ++i) {
+    if (a.entries[i].kind != b.entries[i].kind || a.entries[i].line != b.entries[i].line ||
+        std::strcmp(a.text(i), b.text(i)) != 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Reads the line with the shortcuts, books it, and checks what it booked against an independent
+// reading of a plain donation line; returns what the booking did.
+Booking checkFastPath(const char* text, long line) {
   PlainLine expected{ 0, 0, 0, false, false };
-  const bool plain = readPlainDonation(text.data(), expected);
+  const bool plain = readPlainDonation(text, expected);
   const Amount before = ledgerSum();
   const Amount yearBefore = plain ? yearSum(expected.year) : 0;
   const std::uint32_t countBefore = donorTable.count;
   const int warningsBefore = warningCount;
-  parseDonationLine(text.data(), line, kCalendarYearReading, parsed);
+  parseDonationLine(text, line, kCalendarYearReading, parsed);
   const auto result = static_cast<int>(bookParsedLine(parsed));
 
   if (result < static_cast<int>(LineResult::blankLine) ||
@@ -238,12 +330,58 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     bool found = false;
     for (std::uint32_t i = 0; i < donorTable.count; ++i) {
-      found = found ||
-              sameNameIgnoringCase(donorTable[i].name.data(), text.data(), expected.nameLength);
+      found = found || sameNameIgnoringCase(donorTable[i].name.data(), text, expected.nameLength);
     }
     if (!found) {
       invariantFailed("a plain donation line was booked under another name");
     }
   }
+  return bookingOf(result, countBefore);
+}
+
+// The shortcuts only spare the full grammar work: reading the line by the full grammar alone,
+// from the same ledger, must come to the same line, messages and bookings.
+void checkAgainstFullGrammar(const char* text, long line, const Booking& fast) {
+  const std::uint32_t countBefore = donorTable.count;
+  parseDonationLineInFull(text, line, kCalendarYearReading, parsedInFull);
+  if (parsedInFull.kind != parsed.kind) {
+    invariantFailed("the shortcuts and the full grammar read another kind of line");
+  }
+  if (!sameMessages(parsed.messages, parsedInFull.messages)) {
+    invariantFailed("the shortcuts and the full grammar raised other messages");
+  }
+  const Booking full = bookingOf(static_cast<int>(bookParsedLine(parsedInFull)), countBefore);
+  if (full.result != fast.result) {
+    invariantFailed("the shortcuts and the full grammar came to another result");
+  }
+  if (full.infos != fast.infos || full.warnings != fast.warnings || full.errors != fast.errors) {
+    invariantFailed("the bookings of the shortcuts and of the full grammar raised other messages");
+  }
+  if (full.entries != fast.entries || full.ledger != fast.ledger) {
+    invariantFailed("the shortcuts and the full grammar booked differently");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+  prepareFuzzProcess();
+  for (std::size_t i = 0; i < largeTableNames.size(); ++i) {
+    std::snprintf(largeTableNames[i].data(), largeTableNames[i].size(), "Giver %zu", i);
+  }
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) {
+    return 0;
+  }
+  const long line = 1 + static_cast<long>(data[0]) % kLineChoices;
+  const auto text = terminatedCopy(data + 1, size - 1);
+  const bool largeTable = (data[0] & 0x80) != 0;
+  prepareLedger(largeTable);
+  const Booking fast = checkFastPath(text.data(), line);
+  prepareLedger(largeTable);
+  checkAgainstFullGrammar(text.data(), line, fast);
   return 0;
 }

@@ -11,8 +11,11 @@
 #include <utility>
 #include <vector>
 
+#include "ledger/donor_index.hpp"
 #include "ledger/magnitude_limit.hpp"
+#include "ledger/name_match.hpp"
 #include "ledger/source_type.hpp"
+#include "ledger/year_amounts.hpp"
 #include "output/message_channel.hpp"
 #include "unit/ledger/donor_table_fixture.hpp"
 
@@ -285,6 +288,120 @@ TEST_F(DonorTableTest, TheLedgerRefusesWhatWouldPassItsMagnitudeBound) {
       output(),
       "gifts.txt:6 ? ERROR: Amount $10000000000000.01 for donor Huge exceeds what the ledger can hold\n"
       "gifts.txt:7 ? ERROR: Amount -$92233720368547758.08 for donor Huge exceeds what the ledger can hold\n");
+}
+
+// True when the records from `from` to the end of the first block are all zero bytes.
+bool recordsZeroFrom(std::size_t from) {
+  static const DonorRecord zeros[kDonorBlockRecords] = {};
+  return std::memcmp(&donorTable[from], zeros, (kDonorBlockRecords - from) * sizeof(DonorRecord)) ==
+         0;
+}
+
+TEST_F(DonorTableTest, AClearedTableKeepsItsRecordsAndIsEmptyAgain) {
+  ASSERT_TRUE(setDonorTableSize(600));
+  const std::time_t when = localTime(2020, 6, 1);
+  for (int year = 2000; year < 2012; ++year) {  // past the years a record holds
+    addDonation("Smith", localTime(year, 6, 1), 5, 1);
+  }
+  addDonation("Trustee of the family estate", when, 7, 2);
+  DonorRecord* const records = &donorTable[0];
+  clearDonorTable();
+  EXPECT_EQ(donorTable.count, 0u);
+  EXPECT_EQ(donorTableSize(), kDonorTableSize);
+  EXPECT_EQ(donorTable.bookedMagnitude, 0);
+  EXPECT_EQ(&donorTable[0], records);  // the same block, zeroed where it was used
+  EXPECT_TRUE(recordsZeroFrom(0));
+  addDonation("smith", when, 3, 3);
+  addDonation("Trustee of the family estate", when, 4, 4);
+  EXPECT_EQ(donorTable.count, 2u);
+  EXPECT_STREQ(donorTable[0].name.data(), "smith");
+  EXPECT_EQ(donorTable[0].totalAmount, 3);
+  EXPECT_EQ(donorTable[1].totalAmount, 4);
+  EXPECT_EQ(output(), "");
+}
+
+TEST_F(DonorTableTest, ARollBackDropsTheEntriesMadeSinceItsMark) {
+  const std::time_t when = localTime(2020, 6, 1);
+  addDonation("Smith", when, 100, 1);
+  addDonation("Trustee of the family estate", when, 200, 2);
+  const DonorTableMark mark = markDonorTable();
+  // Since the mark: a larger size, a name with a run of years, a long name, a repeated entry
+  // that leaves the index untrusted, and a gift to a name made before the mark.
+  ASSERT_TRUE(setDonorTableSize(1000));
+  for (int year = 2000; year < 2012; ++year) {
+    addDonation("Jones", localTime(year, 6, 1), 5, 3);
+  }
+  const std::size_t poolUsed = yearPool.used;
+  addDonation("Second trustee of the estate", when, 300, 4);
+  const char* const droppedName = donorTable[3].name.data();
+  addDonation("Smith", when, 50, 5);
+  ASSERT_EQ(appendDonorEntry("Jones"), 4);
+  EXPECT_EQ(findOrCreateDonor("Brown", 6), 5);
+  EXPECT_FALSE(donorIndex.trusted);
+  rollBackDonorTable(mark);
+  EXPECT_EQ(donorTable.count, 2u);
+  EXPECT_EQ(donorTableSize(), kDonorTableSize);
+  EXPECT_EQ(donorTable.bookedMagnitude, 300);
+  EXPECT_EQ(donorTable[0].totalAmount, 150);  // booked since into an entry before the mark
+  EXPECT_TRUE(recordsZeroFrom(2));
+  EXPECT_EQ(droppedName[0], '\0');
+  EXPECT_TRUE(donorIndex.trusted);
+  // The names dropped are new again, in the room they had: the same run, the same name space.
+  EXPECT_EQ(findOrCreateDonor("JONES", 7), 2);
+  for (int year = 2000; year < 2012; ++year) {
+    addDonation("Jones", localTime(year, 6, 1), 5, 8);
+  }
+  EXPECT_EQ(yearPool.used, poolUsed);
+  EXPECT_EQ(findOrCreateDonor("Second trustee of the estate", 9), 3);
+  EXPECT_EQ(donorTable[3].name.data(), droppedName);
+  EXPECT_EQ(findOrCreateDonor("smith", 10), 0);
+  EXPECT_EQ(findOrCreateDonor("Brown", 11), 4);
+  EXPECT_EQ(output(), "");
+}
+
+TEST_F(DonorTableTest, ARollBackTakesAnyNumberOfEntriesOutOfTheIndex) {
+  // From an empty table whose index was never made, from one not yet indexed, past blocks of
+  // long names, of a name filed past the slot of another, and of an entry whose name has
+  // changed since it was indexed.
+  DonorTableMark mark = markDonorTable();
+  ASSERT_EQ(appendDonorEntry("Smith"), 0);
+  rollBackDonorTable(mark);
+  EXPECT_EQ(donorTable.count, 0u);
+  ASSERT_EQ(appendDonorEntry("Smith"), 0);
+  mark = markDonorTable();
+  ASSERT_EQ(appendDonorEntry("Jones"), 1);
+  rollBackDonorTable(mark);
+  EXPECT_EQ(findOrCreateDonor("Trustee of the family estate", 1), 1);
+  mark = markDonorTable();
+  for (int i = 0; i < 300; ++i) {
+    const std::string name = "Giver " + std::to_string(i) + std::string(240, '-');
+    ASSERT_EQ(findOrCreateDonor(name.c_str(), 2), 2 + i);
+  }
+  ASSERT_GT(donorTable.longNames.count, mark.nameBlocks);
+  rollBackDonorTable(mark);
+  EXPECT_EQ(donorTable.longNames.count, mark.nameBlocks);
+  EXPECT_EQ(findOrCreateDonor("Giver 7", 3), 2);
+  // A name whose slot Smith's holds: it is filed in one after it.
+  const auto slotOf = [](const std::string& name) {
+    return keyOfLength(name.c_str(), name.size()).hash & donorIndex.mask;
+  };
+  std::string neighbour = "Neighbour 0";
+  for (int i = 1; slotOf(neighbour) != slotOf("Smith"); ++i) {
+    neighbour = "Neighbour " + std::to_string(i);
+  }
+  mark = markDonorTable();
+  EXPECT_EQ(findOrCreateDonor(neighbour.c_str(), 4), 3);
+  rollBackDonorTable(mark);
+  EXPECT_EQ(findOrCreateDonor("Brown", 5), 3);
+  std::strcpy(donorTable[3].name.data(), "Green");
+  rollBackDonorTable(mark);
+  EXPECT_EQ(findOrCreateDonor("Brown", 6), 3);
+  EXPECT_EQ(findOrCreateDonor("Green", 7), 4);
+  EXPECT_EQ(findOrCreateDonor(neighbour.c_str(), 8), 5);
+  EXPECT_EQ(findOrCreateDonor("smith", 9), 0);
+  EXPECT_EQ(findOrCreateDonor("TRUSTEE of the family estate", 10), 1);
+  EXPECT_EQ(findOrCreateDonor("giver 7", 11), 2);
+  EXPECT_EQ(output(), "");
 }
 
 TEST_F(DonorTableTest, TableCheckReportsHolesWithTheStage) {
