@@ -323,6 +323,26 @@ bool bindSourceType(int index, long line, SourceType type) {
     return false;
   }
   entry.sourceType = type;
+  if (!mayBeRelated(type) && leaveDonorGroup(donorTable.groups, static_cast<std::size_t>(index))) {
+    message(MessageKind::info, line, "%s is no longer grouped with related names",
+            entry.name.data());
+  }
+  return true;
+}
+
+bool relateDonors(int first, int second, long line) {
+  const std::size_t used = countedDonorEntries();
+  if (first < 0 || second < 0 || static_cast<std::size_t>(first) >= used ||
+      static_cast<std::size_t>(second) >= used) {
+    return false;
+  }
+  if (!joinDonorGroups(donorTable.groups, static_cast<std::size_t>(first),
+                       static_cast<std::size_t>(second))) {
+    message(MessageKind::error, line, "No memory left to group %s with %s",
+            donorTable[static_cast<std::size_t>(first)].name.data(),
+            donorTable[static_cast<std::size_t>(second)].name.data());
+    return false;
+  }
   return true;
 }
 
@@ -396,6 +416,7 @@ void resetDonorTable() {
     std::free(donorTable.longNames.blocks[i]);
   }
   std::free(static_cast<void*>(donorTable.longNames.blocks));
+  releaseDonorGroups(donorTable.groups);
   donorTable = DonorTable{};
   resetYearPool();
   resetDonorIndex();

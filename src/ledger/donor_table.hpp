@@ -39,8 +39,12 @@ inline int taxYearStartMonth() { return donorTable.taxYearStartMonth; }
 
 /// Finds the entry of name (case-insensitive) or creates it; -1 when blank or the table is full.
 int findOrCreateDonor(const char* name, long line);
-/// Binds the entry to type; false (and an error) when it already has another type.
+/// Binds the entry to type; false (and an error) when it already has another type. A grouped
+/// name bound to a type that Related lines cannot group leaves its group, with a message.
 bool bindSourceType(int index, long line, SourceType type);
+/// Makes the entries first and second (in use) one group of related names with their groups;
+/// false (and an error) when no memory was left to group them.
+bool relateDonors(int first, int second, long line);
 /// Books amount for name under the tax year of when in local time.
 void addDonation(const char* name, std::time_t when, Amount amount, long line);
 /// addDonation for a caller that has counted the name's characters (those before its
