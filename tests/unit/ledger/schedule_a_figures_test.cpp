@@ -440,6 +440,21 @@ TEST_F(FiguresTest, SubstantialContributorYearByYear) {
     }
     EXPECT_EQ(f.columnF.disqualifiedGifts, isExcludedGiver(c.type) ? 600000 : onLineSevenA);
   }
+  // A year whose amounts cancel out is no year of the lists: its gifts count for nothing.
+  resetLedger();
+  const int name = addSource("Name", DONOR);
+  const int city = addSource("City", GOVERNMENT);
+  book(name, 2017, 600000);
+  book(city, 2017, -600000);
+  book(name, 2018, 100);
+  book(city, 2018, 100);
+  ledgerTotals.latestFormYear = 2020;
+  computeQuietly();
+  EXPECT_EQ(ledgerTotals.firstDonationYear, 2018);
+  EXPECT_EQ(
+      substantialContributorYear(donorTable[0], contributionsToDate(donorTable, 2, 2018, 2020)),
+      -1);
+  EXPECT_EQ(figures().contributorLines.count, 0u);
 }
 
 // Unusual grants are left out of every line of both Parts, and of the contributions a
@@ -469,6 +484,11 @@ TEST_F(FiguresTest, UnusualGrantsGoToNoLineAndAreListedByYear) {
 // Related names are one giver for the two percent limit: the group's five-year total is tested
 // once, where its first member stands, and its other members with an amount are listed with it.
 TEST_F(FiguresTest, RelatedNamesAreOneGiverForTheTwoPercentLimit) {
+  const int low = addSource("Low", DONOR);  // a group under the limit, before the one over it
+  const int lower = addSource("Lower", DONOR);
+  ASSERT_TRUE(relateDonors(low, lower, 1));
+  book(low, 2020, 100);
+  book(lower, 2020, 100);
   const int city = addSource("City", GOVERNMENT);
   const int john = addSource("John", DONOR);
   const int mary = addSource("Mary", FAMILY);
@@ -486,15 +506,15 @@ TEST_F(FiguresTest, RelatedNamesAreOneGiverForTheTwoPercentLimit) {
   book(alone, 2020, 150000);
   computeQuietly();
   const ScheduleAFigures& f = figures();
-  // 96,000.00 of total support: a limit of 1,920.00 that none is over alone.
-  EXPECT_EQ(f.twoPercentLimit, 192000);
+  // 96,002.00 of total support: a limit of 1,920.04 that none is over alone.
+  EXPECT_EQ(f.twoPercentLimit, 192004);
   ASSERT_EQ(f.giversOverLimit.count, 1u);
   const GiverOverLimit& group = f.giversOverLimit.items[0];
   EXPECT_EQ(group.index, static_cast<std::size_t>(john));
   EXPECT_EQ(group.related, 3u);
   EXPECT_EQ(group.fiveYearTotal, 450000);
-  EXPECT_EQ(group.excess, 450000 - 192000);
-  EXPECT_EQ(f.columnF.twoPercentExcess, 450000 - 192000);
+  EXPECT_EQ(group.excess, 450000 - 192004);
+  EXPECT_EQ(f.columnF.twoPercentExcess, 450000 - 192004);
   ASSERT_EQ(group.memberCount, 2u);
   EXPECT_EQ(f.giverMembers.items[group.firstMember].index, static_cast<std::size_t>(mary));
   EXPECT_EQ(f.giverMembers.items[group.firstMember + 1].index, static_cast<std::size_t>(shop));
