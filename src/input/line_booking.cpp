@@ -30,7 +30,8 @@ LineResult bindKeyword(const ParsedLine& parsed) {
 
 // The name first, then the related one, each found or created as on any keyword line; neither
 // changes its type. Only givers held to the two percent limit that can be persons are grouped:
-// the others are never limited, so a group of them would change nothing or hide a gift.
+// a government unit or a charity is never limited, a donor-advised fund stands for several
+// people, and income is no gift.
 LineResult bindRelated(const ParsedLine& parsed) {
   const int first = findOrCreateDonor(parsed.name.data(), parsed.line);
   if (first < 0) {
