@@ -9,7 +9,7 @@ zones and option sets. Standard output, the exit status and the report file (wit
 also both forms of the worksheet) must be byte-for-byte the same.
 
     compare_binaries.py REFERENCE_BINARY NEW_BINARY [--lists 40] [--seed 1] [--worksheets]
-                        [--no-nul] [--no-negative]
+                        [--no-nul] [--no-negative] [--small-gifts] [--no-keyword-amounts]
 """
 
 import argparse
@@ -84,16 +84,27 @@ ODD_AMOUNTS = ["0", "0.00", "-12.50", "-0.50", ".50", "1.2.3", "12a", "1-2", "",
                "$ 8", "100000000000.00", "100000000000.01"]
 
 
-def amount_field(rng, negative=True):
+# Amounts no name of a generated list can add up to $5,000 with: no substantial contributor.
+SMALL_DOLLARS = 8
+
+
+def amount_field(rng, negative=True, small=False):
     pick = rng.randrange(12)
     if pick < 5:
-        dollars = rng.randint(1, 100000)
+        dollars = rng.randint(1, SMALL_DOLLARS if small else 100000)
         return rng.choice(["%d" % dollars, "%d.%02d" % (dollars, rng.randrange(100)),
                            "$%d.00" % dollars, "${:,}.50".format(dollars), "{:,}".format(dollars),
                            "\"${:,}.00\"".format(dollars)])
+    # The largest amount booked is left out of small gifts.
+    odd = [text for text in ODD_AMOUNTS if not small or text != "100000000000.00"]
     if not negative:
-        return rng.choice([text for text in ODD_AMOUNTS if not text.startswith("-")])
-    return rng.choice(ODD_AMOUNTS)
+        return rng.choice([text for text in odd if not text.startswith("-")])
+    return rng.choice(odd)
+
+
+def is_keyword_or_column_name(second):
+    word = second.replace('"', "").strip(" ").lower()
+    return word in [keyword.lower() for keyword in KEYWORDS] or word == "date"
 
 
 def name_field(rng, names):
@@ -111,7 +122,7 @@ def name_field(rng, names):
     return case_mix(rng, rng.choice(names)) if rng.randrange(4) == 0 else rng.choice(names)
 
 
-def make_list(rng, distinct, nul=True, negative=True):
+def make_list(rng, distinct, nul=True, negative=True, small=False, keyword_amounts=True):
     names = ["Donor %d" % i for i in range(distinct)] + ["Baker, Susan", "O'Neil", "Smith"]
     lines = []
     if rng.randrange(2):
@@ -121,8 +132,12 @@ def make_list(rng, distinct, nul=True, negative=True):
     for _ in range(count):
         pick = rng.randrange(40)
         if pick < 28:
-            line = "%s\t%s\t%s" % (name_field(rng, names), date_field(rng),
-                                   amount_field(rng, negative))
+            name = name_field(rng, names)
+            second = date_field(rng)
+            amount = amount_field(rng, negative, small)
+            if not keyword_amounts and is_keyword_or_column_name(second):
+                amount = ""
+            line = "%s\t%s\t%s" % (name, second, amount)
             if rng.randrange(10) == 0:
                 line += "\textra"
         elif pick < 31:
@@ -142,13 +157,17 @@ def make_list(rng, distinct, nul=True, negative=True):
         elif pick == 36:
             line = "Smith\t1/1/2020\t5"
         elif pick == 37:
-            line = "%s\t%s\t%s\r" % (rng.choice(names), date_field(rng),
-                                     amount_field(rng, negative))
+            name = rng.choice(names)
+            second = date_field(rng)
+            amount = amount_field(rng, negative, small)
+            if not keyword_amounts and is_keyword_or_column_name(second):
+                amount = ""
+            line = "%s\t%s\t%s\r" % (name, second, amount)
         elif pick == 38:
             line = "%s\t%s\t%s" % (rng.choice(names), date_field(rng), "\xe9\xff")
         else:
             line = "%s|%s|%s" % (rng.choice(names), date_field(rng),
-                                 amount_field(rng, negative))
+                                 amount_field(rng, negative, small))
         lines.append(line)
     text = "\n".join(lines)
     if rng.randrange(4):
@@ -188,6 +207,12 @@ def main():
     parser.add_argument("--no-negative", action="store_true",
                         help="no negative amounts in the lists, so that no year's income is a "
                              "loss and no total support is below 0")
+    parser.add_argument("--small-gifts", action="store_true",
+                        help="amounts so small that no name gives more than $5,000 in all, so "
+                             "that no name is a substantial contributor")
+    parser.add_argument("--no-keyword-amounts", action="store_true",
+                        help="no figure after a keyword or after a second field \"Date\", "
+                             "where it would be warned about as an amount that is not booked")
     args = parser.parse_args()
     rng = random.Random(args.seed)
     reference = os.path.abspath(args.reference)
@@ -198,9 +223,11 @@ def main():
         for number in range(args.lists):
             distinct = rng.choice([5, 60, 400, 700])
             with open(os.path.join(folder, "a.txt"), "wb") as out:
-                out.write(make_list(rng, distinct, not args.no_nul, not args.no_negative))
+                out.write(make_list(rng, distinct, not args.no_nul, not args.no_negative,
+                                    args.small_gifts, not args.no_keyword_amounts))
             with open(os.path.join(folder, "b.txt"), "wb") as out:
-                out.write(make_list(rng, distinct, not args.no_nul, not args.no_negative))
+                out.write(make_list(rng, distinct, not args.no_nul, not args.no_negative,
+                                    args.small_gifts, not args.no_keyword_amounts))
             option_sets = [["a.txt"], ["-d=4", "a.txt", "b.txt"],
                            ["-o=report.txt", "-d=3", "-r=2016", "a.txt", "-i=b.txt"]]
             if args.worksheets:

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <iterator>
 
+#include "ledger/source_type.hpp"
 #include "output/message_channel.hpp"
 
 namespace {
@@ -27,12 +28,41 @@ LineResult bindKeyword(const ParsedLine& parsed) {
   return LineResult::keywordBound;
 }
 
+// The name first, then the related one, each found or created as on any keyword line; neither
+// changes its type. Only givers held to the two percent limit that can be persons are grouped:
+// a government unit or a charity is never limited, a donor-advised fund stands for several
+// people, and income is no gift.
+LineResult bindRelated(const ParsedLine& parsed) {
+  const int first = findOrCreateDonor(parsed.name.data(), parsed.line);
+  if (first < 0) {
+    return LineResult::lineRejected;
+  }
+  const int second = findOrCreateDonor(parsed.third.data(), parsed.line);
+  if (second < 0) {
+    return LineResult::lineRejected;
+  }
+  if (first == second) {
+    return LineResult::keywordBound;
+  }
+  if (!mayBeRelated(donorTable[static_cast<std::size_t>(first)].sourceType) ||
+      !mayBeRelated(donorTable[static_cast<std::size_t>(second)].sourceType)) {
+    message(MessageKind::error, parsed.line,
+            "Related names must both be givers held to the two percent limit: %s", parsed.text);
+    return LineResult::lineRejected;
+  }
+  return relateDonors(first, second, parsed.line) ? LineResult::keywordBound
+                                                  : LineResult::lineRejected;
+}
+
 }  // namespace
 
 LineResult bookUnusualLine(const ParsedLine& parsed) {
   emitLineMessages(parsed.messages);
   if (parsed.kind == LineKind::keyword) {
     return bindKeyword(parsed);
+  }
+  if (parsed.kind == LineKind::related) {
+    return bindRelated(parsed);
   }
   if (parsed.kind == LineKind::donation) {
     return bookDonationLine(parsed);
@@ -45,8 +75,9 @@ LineResult bookUnusualLine(const ParsedLine& parsed) {
     LineResult::badAmount,       LineResult::zeroAmount,
     LineResult::lineRejected,  // a donation, booked above
     LineResult::lineRejected,
+    LineResult::lineRejected,  // a Related line, bound above
   };
-  static_assert(std::size(kUnbooked) == static_cast<std::size_t>(LineKind::lineRejected) + 1,
+  static_assert(std::size(kUnbooked) == static_cast<std::size_t>(LineKind::related) + 1,
                 "one result for every kind of line");
   return kUnbooked[static_cast<std::size_t>(parsed.kind)];
 }

@@ -30,11 +30,56 @@ int typeOfKeyword(const char* field, std::size_t length) {
   return -1;
 }
 
+// Only the first line of a list may be a header without a word about its figures.
+constexpr long kFirstLine = 1;
+
+// The keyword of a line that makes its name and the name in its third field one group.
+constexpr const char* kRelatedKeyword = "Related";
+
+// True when the field after the second one, as written, holds a digit: an amount.
+bool holdsAmountAfterSecondField(const LineScan& scan) {
+  return hasDigitBefore(scan.amountText, "\t\n\r");
+}
+
+// The third field of a keyword line, read like a name field: the blanks at its ends and its
+// quotation marks dropped.
+void readThirdField(LineScan& scan) {
+  Field& third = scan.parsed->third;
+  third.clear();
+  for (const char* p = scan.amountText; !isFieldEnd(*p); ++p) {
+    if (*p != '"' && (*p != ' ' || third.length != 0)) {
+      third.append(*p);
+    }
+  }
+  third.trimTrailingSpaces();
+}
+
 // A keyword binds the line's name; a line without a name (its error already noted) binds
-// nothing.
+// nothing. Nothing after the keyword is booked, so an amount there must not go by unsaid.
 void takeKeyword(LineScan& scan, int type) {
   scan.parsed->kind = scan.nameBlank ? LineKind::lineRejected : LineKind::keyword;
   scan.parsed->type = static_cast<SourceType>(type);
+  readThirdField(scan);
+  if (holdsAmountAfterSecondField(scan)) {
+    note(scan, MessageKind::warning, "Amount on a keyword line is not booked: %s", scan.text);
+  }
+}
+
+// A Related line groups its name with the name in its third field; the ledger judges whether
+// the two may be grouped.
+void takeRelated(LineScan& scan) {
+  ParsedLine& parsed = *scan.parsed;
+  parsed.kind = LineKind::lineRejected;
+  readThirdField(scan);
+  if (scan.nameBlank || refuseTooLong(scan, parsed.third)) {
+    return;
+  }
+  if (parsed.third.length == 0) {
+    note(scan, MessageKind::error, "Keyword Related needs the related name in the third field: %s",
+         scan.text);
+    return;
+  }
+  parsed.kind = LineKind::related;
 }
 
 // The second field has ended. Returns true when the line goes on to its amount field;
@@ -60,9 +105,17 @@ bool handleSecondField(LineScan& scan) {
       takeKeyword(scan, type);
       return false;
     }
+    if (sameIgnoringCase(second.data(), wordLength, kRelatedKeyword)) {
+      takeRelated(scan);
+      return false;
+    }
     if (sameIgnoringCase(second.data(), wordLength, "date")) {
       note(scan, MessageKind::info, "Ignoring line which looks like names for the columns: %s",
            scan.text);
+      if (scan.line != kFirstLine && holdsAmountAfterSecondField(scan)) {
+        note(scan, MessageKind::warning,
+             "Line that looks like column names holds an amount that is not booked: %s", scan.text);
+      }
       parsed.kind = LineKind::notDonation;
       return false;
     }

@@ -221,6 +221,7 @@ bool isPassedOver(const char* text, ParsedLine& parsed) {
                                                 LineScan& scan) {
   parsed.kind = LineKind::notDonation;
   parsed.line = line;
+  parsed.text = text;
   parsed.second.clear();
   parsed.date = 0;
   parsed.cents = 0;

@@ -92,6 +92,7 @@ enum class LineKind : int {
   zeroAmount,       ///< an amount of exactly zero: nothing to book
   donation,         ///< cents for the name under date
   lineRejected,     ///< refused whole (a blank name, a field too long, a bad number, ...)
+  related,          ///< a Related line: the name and the third field's name are one group
 };
 
 /// What parseDonationLine read from one line: its kind, its fields, and the messages it raised,
@@ -99,8 +100,10 @@ enum class LineKind : int {
 struct ParsedLine {
   LineKind kind;
   long line;         ///< the line number the messages carry
+  const char* text;  ///< the whole line, for the booking step's messages; valid until it is booked
   Field name;        ///< the first field, as it is looked up
   Field second;      ///< the second field as written; empty when a plain date was read in place
+  Field third;       ///< of a keyword or Related line: its third field, read like a name
   std::time_t date;  ///< of a donation: the calendar time it is booked at
   Amount cents;      ///< of a donation
   SourceType type;   ///< of a keyword line: the type it binds

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ledger/donor_groups.hpp"
 #include "ledger/name_match.hpp"
 #include "ledger/source_type.hpp"
 #include "ledger/tax_year.hpp"
@@ -86,6 +87,8 @@ struct DonorTable {
   int taxYearStartMonth = kCalendarYearStart;
   /// The tax years of the times booked, by day: donations carry one time per day.
   std::array<YearOfTime, kYearCacheSlots> yearCache{};
+  /// The groups of related names that Related lines made.
+  DonorGroups groups;
   DonorRecord& operator[](std::size_t index) const {
     return blocks[index / kDonorBlockRecords][index % kDonorBlockRecords];
   }

@@ -323,6 +323,26 @@ bool bindSourceType(int index, long line, SourceType type) {
     return false;
   }
   entry.sourceType = type;
+  if (!mayBeRelated(type) && leaveDonorGroup(donorTable.groups, static_cast<std::size_t>(index))) {
+    message(MessageKind::info, line, "%s is no longer grouped with related names",
+            entry.name.data());
+  }
+  return true;
+}
+
+bool relateDonors(int first, int second, long line) {
+  const std::size_t used = countedDonorEntries();
+  if (first < 0 || second < 0 || static_cast<std::size_t>(first) >= used ||
+      static_cast<std::size_t>(second) >= used) {
+    return false;
+  }
+  if (!joinDonorGroups(donorTable.groups, static_cast<std::size_t>(first),
+                       static_cast<std::size_t>(second))) {
+    message(MessageKind::error, line, "No memory left to group %s with %s",
+            donorTable[static_cast<std::size_t>(first)].name.data(),
+            donorTable[static_cast<std::size_t>(second)].name.data());
+    return false;
+  }
   return true;
 }
 
@@ -410,6 +430,7 @@ void clearDonorTable() {
     std::free(donorTable.longNames.blocks[i]);
   }
   std::free(static_cast<void*>(donorTable.longNames.blocks));
+  releaseDonorGroups(donorTable.groups);
   DonorRecord** const blocks = donorTable.blocks;
   const std::size_t blockSlots = donorTable.blockSlots;
   const std::size_t capacity = donorTable.capacity;
@@ -424,7 +445,8 @@ void clearDonorTable() {
 DonorTableMark markDonorTable() {
   return DonorTableMark{ donorTable.count,           donorTable.limit,
                          donorTable.fullHinted,      donorTable.bookedMagnitude,
-                         donorTable.longNames.count, donorTable.longNames.used };
+                         donorTable.longNames.count, donorTable.longNames.used,
+                         donorTable.groups.nodeCount != 0 };
 }
 
 void rollBackDonorTable(const DonorTableMark& mark) {
@@ -449,4 +471,8 @@ void rollBackDonorTable(const DonorTableMark& mark) {
   donorTable.limit = mark.limit;
   donorTable.fullHinted = mark.fullHinted;
   donorTable.bookedMagnitude = mark.bookedMagnitude;
+  // Groups joined since a mark without any are all new: dropped whole.
+  if (!mark.grouped) {
+    releaseDonorGroups(donorTable.groups);
+  }
 }

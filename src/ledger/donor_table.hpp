@@ -40,8 +40,12 @@ inline int taxYearStartMonth() { return donorTable.taxYearStartMonth; }
 
 /// Finds the entry of name (case-insensitive) or creates it; -1 when blank or the table is full.
 int findOrCreateDonor(const char* name, long line);
-/// Binds the entry to type; false (and an error) when it already has another type.
+/// Binds the entry to type; false (and an error) when it already has another type. A grouped
+/// name bound to a type that Related lines cannot group leaves its group, with a message.
 bool bindSourceType(int index, long line, SourceType type);
+/// Makes the entries first and second (in use) one group of related names with their groups;
+/// false (and an error) when no memory was left to group them.
+bool relateDonors(int first, int second, long line);
 /// Books amount for name under the tax year of when in local time.
 void addDonation(const char* name, std::time_t when, Amount amount, long line);
 /// addDonation for a caller that has counted the name's characters (those before its
@@ -73,12 +77,14 @@ struct DonorTableMark {
   Amount bookedMagnitude;     ///< the bound's sum
   std::size_t nameBlocks;     ///< blocks of long names taken
   std::size_t nameBlockUsed;  ///< bytes used in the last of them
+  bool grouped;               ///< some names were grouped (Related)
 };
 /// Where the table stands now.
 DonorTableMark markDonorTable();
 /// Returns the table to mark, taken since it was last reset or cleared: the entries created
 /// since are dropped (records cleared, names and years given back, out of the index), and the
-/// size, the hint and the bound's sum are as they were. What was booked since into the entries
+/// size, the hint and the bound's sum are as they were; groups made since a mark taken without
+/// any are dropped. What was booked since into the entries
 /// before the mark stays, and so do the years of times already converted (they only spare
 /// conversions). For callers that fill a table once and restore it thousands of times, as a
 /// fuzz target does for every input.

@@ -3,12 +3,18 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 
+#include "ledger/disqualified_persons.hpp"
+#include "ledger/donor_groups.hpp"
 #include "ledger/donor_table.hpp"
 #include "ledger/form_year_row.hpp"
 #include "ledger/growing_list.hpp"
+#include "ledger/period_amounts.hpp"
+#include "ledger/period_groups.hpp"
 #include "ledger/source_type.hpp"
+#include "ledger/substantial_contributors.hpp"
 #include "ledger/totals.hpp"
 #include "ledger/year_amounts.hpp"
 
@@ -68,36 +74,6 @@ static_assert(offsetof(FormYearRow, gifts) + std::size(kSummedFields) * sizeof(A
                   sizeof(FormYearRow),
               "every Amount field of FormYearRow must be in kSummedFields");
 
-// The five rows of the period and the year before them, newest first: the prior year's period
-// is rows 1 to 5, and a year's row is the same in either period.
-constexpr std::size_t kRowsWithPrior = kFormYears + 1;
-using YearRows = std::array<FormYearRow, kRowsWithPrior>;
-using RowAmounts = std::array<Amount, kRowsWithPrior>;
-
-// The years the rows count: the period's last one, and the first whose amounts count at all
-// (the organization's first tax year), as table indexes.
-struct CountedYears {
-  long lastIndex;
-  long firstIndex;
-};
-
-// A donor's amounts in the rows' years, from one walk over the years it gave in (increasing).
-RowAmounts rowAmountsOf(const DonorRecord& donor, CountedYears counted) {
-  RowAmounts amounts{};
-  const DonorYears& years = donor.yearAmounts;
-  for (std::size_t k = 0; k < years.count; ++k) {
-    const long year = years.yearAt(k);
-    const long r = counted.lastIndex - year;
-    if (r < 0) {
-      break;
-    }
-    if (r < static_cast<long>(kRowsWithPrior) && year >= counted.firstIndex) {
-      amounts[static_cast<std::size_t>(r)] = years.amountAt(k);
-    }
-  }
-  return amounts;
-}
-
 void addToRows(YearRows& rows, Amount FormYearRow::*field, const RowAmounts& amounts) {
   if (field == nullptr) {
     return;
@@ -107,38 +83,18 @@ void addToRows(YearRows& rows, Amount FormYearRow::*field, const RowAmounts& amo
   }
 }
 
-// Column (a) is the oldest year: row 4.
-std::size_t rowIndexOfColumn(std::size_t column) { return kFormYears - 1 - column; }
-
-void addExcludedGiver(std::size_t index, const RowAmounts& amounts,
-                      GrowingList<DetailName>& lineSevenA) {
-  DetailName name{ index, {}, {}, 0 };
-  bool any = false;
-  for (std::size_t c = 0; c < kFormYears; ++c) {
-    const Amount amount = amounts[rowIndexOfColumn(c)];
-    name.amount[c] = amount;
-    name.counted[c] = amount;
-    name.total += amount;
-    any = any || amount != 0;
-  }
-  if (any) {
-    pushItem(lineSevenA, name);
-  }
-}
-
-// The rows' raw fields and the line 7a detail, from one walk over the used entries.
-YearRows addUpRows(const DonorTable& donors, std::size_t used, CountedYears counted,
-                   GrowingList<DetailName>& lineSevenA) {
+// The rows' raw fields, from one walk over the used entries.
+YearRows addUpRows(const PeriodInputs& inputs) {
   YearRows rows{};
-  for (std::size_t d = 0; d < used; ++d) {
-    const DonorRecord& donor = donors[d];
+  for (std::size_t d = 0; d < inputs.used; ++d) {
+    const DonorRecord& donor = inputs.donors[d];
     const RowFields fields = rowFieldsOf(sourceTypeOf(donor));
-    const RowAmounts amounts = rowAmountsOf(donor, counted);
+    if (fields.first == nullptr) {
+      continue;
+    }
+    const RowAmounts amounts = rowAmountsOf(donor, inputs.counted);
     addToRows(rows, fields.first, amounts);
     addToRows(rows, fields.second, amounts);
-    if (fields.second == &FormYearRow::disqualifiedGifts) {
-      addExcludedGiver(d, amounts, lineSevenA);
-    }
   }
   return rows;
 }
@@ -196,19 +152,19 @@ Amount largeReceiptExcess(Amount amount, Amount limit) {
 }
 
 // Line 7b: each receipt is tested against the limit of its own year, one source at a time.
-void addLargeReceipts(const DonorTable& donors, std::size_t used, CountedYears counted,
-                      YearRows& rows, GrowingList<DetailName>& lineSevenB) {
-  for (std::size_t d = 0; d < used; ++d) {
-    if (!isLargeReceiptTested(sourceTypeOf(donors[d]))) {
+void addLargeReceipts(const PeriodInputs& inputs, YearRows& rows,
+                      GrowingList<DetailName>& lineSevenB) {
+  for (std::size_t d = 0; d < inputs.used; ++d) {
+    if (!isLargeReceiptTested(sourceTypeOf(inputs.donors[d]))) {
       continue;
     }
-    const RowAmounts amounts = rowAmountsOf(donors[d], counted);
+    const RowAmounts amounts = rowAmountsOf(inputs.donors[d], inputs.counted);
     RowAmounts excess{};
     for (std::size_t r = 0; r < kRowsWithPrior; ++r) {
       excess[r] = largeReceiptExcess(amounts[r], rows[r].largeNonDonationLimit);
       rows[r].largeNonDonations += excess[r];
     }
-    DetailName name{ d, {}, {}, 0 };
+    DetailName name{ d, {}, {}, 0, Disqualified::byType, -1 };
     bool any = false;
     for (std::size_t c = 0; c < kFormYears; ++c) {
       const std::size_t r = rowIndexOfColumn(c);
@@ -219,6 +175,29 @@ void addLargeReceipts(const DonorTable& donors, std::size_t used, CountedYears c
     }
     if (any) {
       pushItem(lineSevenB, name);
+    }
+  }
+}
+
+// Unusual grants count on no line: their sums by year are listed for Part VI.
+void addUnusualGrants(const PeriodInputs& inputs, ScheduleAFigures& figures) {
+  for (std::size_t d = 0; d < inputs.used; ++d) {
+    if (!isUnusualGrant(sourceTypeOf(inputs.donors[d]))) {
+      continue;
+    }
+    const RowAmounts amounts = rowAmountsOf(inputs.donors[d], inputs.counted);
+    DetailName name{ d, {}, {}, 0, Disqualified::byType, -1 };
+    bool any = false;
+    for (std::size_t c = 0; c < kFormYears; ++c) {
+      const Amount amount = amounts[rowIndexOfColumn(c)];
+      name.amount[c] = amount;
+      name.counted[c] = amount;
+      name.total += amount;
+      figures.unusualByColumn[c] += amount;
+      any = any || amount != 0;
+    }
+    if (any) {
+      pushItem(figures.unusualGrants, name);
     }
   }
 }
@@ -245,31 +224,90 @@ struct LineFive {
   Amount prior;
 };
 
+// A tested giver's five-year totals, this period's and the prior one's: a group's, counted
+// once at its first member, or a name's own; false for a member counted with its group.
+bool giverTotals(const PeriodInputs& inputs, std::size_t d, LineFive& totals) {
+  if (const PeriodGroup* group = periodGroupOf(inputs, d)) {
+    totals = LineFive{ group->current, group->prior };
+    return group->firstMember == d;
+  }
+  const RowAmounts amounts = rowAmountsOf(inputs.donors[d], inputs.counted);
+  totals = LineFive{ periodSumOf(amounts, 0), periodSumOf(amounts, 1) };
+  return true;
+}
+
 // What each tested giver's five-year totals give over the limits (never below 0, so a giver
 // whose total is not above 0 gives nothing over them), in table order; the givers over the
-// period's limit are listed.
-LineFive twoPercentExcess(const DonorTable& donors, std::size_t used, CountedYears counted,
-                          LineFive limits, GrowingList<GiverOverLimit>& over) {
+// period's limit are listed. Related names are one giver: their group's totals are tested once.
+LineFive twoPercentExcess(const PeriodInputs& inputs, LineFive limits,
+                          GrowingList<GiverOverLimit>& over) {
   LineFive sum{ 0, 0 };
-  for (std::size_t d = 0; d < used; ++d) {
-    if (!isTwoPercentTested(sourceTypeOf(donors[d]))) {
+  for (std::size_t d = 0; d < inputs.used; ++d) {
+    LineFive totals{ 0, 0 };
+    if (!isTwoPercentTested(sourceTypeOf(inputs.donors[d])) || !giverTotals(inputs, d, totals)) {
       continue;
     }
-    const RowAmounts amounts = rowAmountsOf(donors[d], counted);
-    Amount current = 0;
-    for (std::size_t r = 0; r < kFormYears; ++r) {
-      current += amounts[r];
+    if (totals.current > limits.current) {
+      sum.current += totals.current - limits.current;
+      const std::uint32_t group =
+          inputs.groups.byGroup != nullptr ? donorGroupOf(inputs.donors.groups, d) : 0;
+      const std::size_t related =
+          group != 0 ? donorGroupMembers(inputs.donors.groups, group) - 1 : 0;
+      pushItem(over,
+               GiverOverLimit{ d, totals.current, totals.current - limits.current, related, 0, 0 });
     }
-    const Amount prior = current - amounts[0] + amounts[kFormYears];
-    if (current > limits.current) {
-      sum.current += current - limits.current;
-      pushItem(over, GiverOverLimit{ d, current, current - limits.current });
-    }
-    if (prior > limits.prior) {
-      sum.prior += prior - limits.prior;
+    if (totals.prior > limits.prior) {
+      sum.prior += totals.prior - limits.prior;
     }
   }
   return sum;
+}
+
+// A member of a group of related names, other than its first, and the group's first.
+struct MemberOfGroup {
+  std::size_t firstMember;
+  GroupMember member;
+};
+
+// The members of the groups over the limit, other than the first, that have a five-year amount:
+// after their group's entry, in table order. Once every giver is known, since a group's entry
+// stands at its first member.
+void listGroupMembers(const PeriodInputs& inputs, ScheduleAFigures& figures) {
+  if (inputs.groups.byGroup == nullptr) {
+    return;
+  }
+  GrowingList<MemberOfGroup> members;
+  for (std::size_t d = 0; d < inputs.used; ++d) {
+    const PeriodGroup* group = periodGroupOf(inputs, d);
+    if (group == nullptr || group->firstMember == d) {
+      continue;
+    }
+    const Amount total = periodSumOf(rowAmountsOf(inputs.donors[d], inputs.counted), 0);
+    if (total != 0) {
+      pushItem(members, MemberOfGroup{ group->firstMember, GroupMember{ d, total } });
+    }
+  }
+  std::sort(members.items, members.items + members.count,
+            [](const MemberOfGroup& a, const MemberOfGroup& b) {
+              return a.firstMember != b.firstMember ? a.firstMember < b.firstMember
+                                                    : a.member.index < b.member.index;
+            });
+  std::size_t next = 0;
+  GrowingList<GiverOverLimit>& givers = figures.giversOverLimit;
+  for (std::size_t g = 0; g < givers.count; ++g) {
+    GiverOverLimit& giver = givers.items[g];
+    while (next < members.count && members.items[next].firstMember < giver.index) {
+      ++next;
+    }
+    giver.firstMember = figures.giverMembers.count;
+    for (; next < members.count && members.items[next].firstMember == giver.index; ++next) {
+      if (pushItem(figures.giverMembers, members.items[next].member)) {
+        ++giver.memberCount;
+      }
+    }
+  }
+  figures.listsCut = figures.listsCut || members.cut;
+  releaseItems(members);
 }
 
 void setColumnFOnly(FormYearRow& columnF, Amount twoPercentExcess) {
@@ -326,25 +364,21 @@ PartThreeBox partThreeBoxOf(const ScheduleAFigures& figures) {
   return PartThreeBox::line20;
 }
 
-// The rows, column f with line 5, and the detail lists of the period ending lastYear; the
-// prior year's column f when it is shown and its period lies in the table.
-void fillPeriod(ScheduleAFigures& figures, const DonorTable& donors, long firstYear) {
-  const CountedYears counted{ figures.lastYear - kBaseYear, firstYear - kBaseYear };
-  const std::size_t used = usedEntriesOf(donors);
-  YearRows rows = addUpRows(donors, used, counted, figures.lineSevenA);
+// The rows' derived fields and lines 7b and 7c; the period's rows into the figures.
+void fillRows(ScheduleAFigures& figures, const PeriodInputs& inputs, YearRows& rows) {
   // Without donations the rows stay empty, limits included, though a given year still has
   // each giver's amounts over it. The losses are those of the period's years, oldest first.
   if (figures.periodComputed) {
     for (std::size_t k = kRowsWithPrior; k > 0; --k) {
       const std::size_t r = k - 1;
-      rows[r].yearIndex = counted.lastIndex - static_cast<long>(r);
+      rows[r].yearIndex = inputs.counted.lastIndex - static_cast<long>(r);
       if (r < kFormYears) {
         noteNetLosses(rows[r], figures);
       }
       setDerivedFields(rows[r]);
     }
   }
-  addLargeReceipts(donors, used, counted, rows, figures.lineSevenB);
+  addLargeReceipts(inputs, rows, figures.lineSevenB);
   for (FormYearRow& row : rows) {
     row.notPublicSum = row.disqualifiedGifts + row.largeNonDonations;
     row.partIIIPublicSupport = row.partIIITotal - row.notPublicSum;
@@ -352,17 +386,41 @@ void fillPeriod(ScheduleAFigures& figures, const DonorTable& donors, long firstY
   if (figures.periodComputed) {
     std::copy(rows.begin(), rows.begin() + kFormYears, figures.rows.begin());
   }
+}
+
+// Column f with line 5, the givers over the limit, and the prior year's column f when it is
+// shown and its period lies in the table.
+void fillColumnF(ScheduleAFigures& figures, const PeriodInputs& inputs, const YearRows& rows) {
   figures.columnF = sumOfRows(figures.rows.data());
   figures.twoPercentLimit = twoPercentLimitOf(figures.columnF);
   FormYearRow prior = sumOfRows(rows.data() + 1);
-  const LineFive excess =
-      twoPercentExcess(donors, used, counted, { figures.twoPercentLimit, twoPercentLimitOf(prior) },
-                       figures.giversOverLimit);
+  const LineFive excess = twoPercentExcess(
+      inputs, { figures.twoPercentLimit, twoPercentLimitOf(prior) }, figures.giversOverLimit);
+  listGroupMembers(inputs, figures);
   setColumnFOnly(figures.columnF, excess.current);
   if (figures.priorShown && isPeriodEnd(figures.lastYear - 1)) {
     setColumnFOnly(prior, excess.prior);
     figures.priorColumnF = prior;
   }
+}
+
+// Every figure of the period ending lastYear (inside the table), from the donors' amounts of
+// the years from the organization's first tax year on; who is a substantial contributor, from
+// every year of the lists.
+void fillPeriod(ScheduleAFigures& figures, const DonorTable& donors, const LedgerTotals& totals) {
+  const CountedYears counted{ figures.lastYear - kBaseYear, firstCountedYear(totals) - kBaseYear };
+  const std::size_t used = usedEntriesOf(donors);
+  const ContributionsToDate toDate =
+      contributionsToDate(donors, used, totals.firstDonationYear, figures.lastYear);
+  PeriodGroups groups = periodGroupsOf(donors, used, counted, toDate);
+  figures.groupsLost = groups.lost;
+  const PeriodInputs inputs{ donors, used, counted, toDate, groups };
+  YearRows rows = addUpRows(inputs);
+  addDisqualifiedPersons(inputs, rows, figures);
+  fillRows(figures, inputs, rows);
+  fillColumnF(figures, inputs, rows);
+  addUnusualGrants(inputs, figures);
+  releasePeriodGroups(groups);
 }
 
 // A percentage line; total support below 0 has no percentage, as none has 0.
@@ -398,16 +456,20 @@ ScheduleAFigures scheduleAFigures(const LedgerTotals& totals, const DonorTable& 
   figures.firstFiveYears = totals.numberOfYears <= kYoungOrganisationYears;
   figures.priorShown = figures.periodComputed && !figures.firstFiveYears;
   if (isPeriodEnd(figures.lastYear)) {
-    fillPeriod(figures, donors, firstCountedYear(totals));
+    fillPeriod(figures, donors, totals);
   }
-  figures.listsCut =
-      figures.giversOverLimit.cut || figures.lineSevenA.cut || figures.lineSevenB.cut;
+  figures.listsCut = figures.listsCut || figures.giversOverLimit.cut || figures.giverMembers.cut ||
+                     figures.lineSevenA.cut || figures.contributorLines.cut ||
+                     figures.lineSevenB.cut || figures.unusualGrants.cut;
   setPercentagesAndBoxes(figures);
   return figures;
 }
 
 void releaseScheduleAFigures(ScheduleAFigures& figures) {
   releaseItems(figures.giversOverLimit);
+  releaseItems(figures.giverMembers);
   releaseItems(figures.lineSevenA);
+  releaseItems(figures.contributorLines);
   releaseItems(figures.lineSevenB);
+  releaseItems(figures.unusualGrants);
 }

@@ -31,21 +31,47 @@ struct SupportTests {
   bool partThree19a;         ///< partThreeSupport and not partThreeInvestment: 19a (19b)
 };
 
-/// A tested giver whose five-year total is over the two percent limit (Part II line 5).
+/// A tested giver whose five-year total is over the two percent limit (Part II line 5): a name,
+/// or a group of related names, which counts as one giver.
 struct GiverOverLimit {
-  std::size_t index;     ///< the giver's index in the donor table
-  Amount fiveYearTotal;  ///< its amounts over the period (cents)
-  Amount excess;         ///< what it gives over the limit (cents, above 0)
+  std::size_t index;        ///< the giver's index in the donor table; a group's first member's
+  Amount fiveYearTotal;     ///< its amounts (its members' amounts) over the period (cents)
+  Amount excess;            ///< what it gives over the limit (cents, above 0)
+  std::size_t related;      ///< the other members of its group; 0 for a name alone
+  std::size_t firstMember;  ///< its other members with a five-year amount: memberCount of
+  std::size_t memberCount;  ///< ScheduleAFigures::giverMembers from firstMember
 };
 
-/// One name of the Part III line 7a or 7b detail, its figures by column: [0] is column (a), the
-/// oldest year. A year is listed when its counted figure is not 0.
+/// A member of a group over the two percent limit, other than the first.
+struct GroupMember {
+  std::size_t index;     ///< the member's index in the donor table
+  Amount fiveYearTotal;  ///< its amounts over the period (cents), not 0
+};
+
+/// Why a name of the Part III line 7a detail is a disqualified person.
+enum class Disqualified : unsigned char {
+  byType,                  ///< its keyword: an officer, director, trustee or family member
+  substantialContributor,  ///< its gifts (from substantialFrom on)
+  relatedToContributor,    ///< a member of a substantial contributor's group
+};
+
+/// One name of the Part III line 7a or 7b detail or of the unusual grants, its figures by
+/// column: [0] is column (a), the oldest year. A year is listed when its counted figure is not 0.
 struct DetailName {
   std::size_t index;                       ///< the source's index in the donor table
   std::array<Amount, kFormYears> amount;   ///< the year's amount (cents)
-  std::array<Amount, kFormYears> counted;  ///< 7a: the amount; 7b: its excess over the year's
-                                           ///< limit (cents)
+  std::array<Amount, kFormYears> counted;  ///< 7a: the amount of a year counted; 7b: its excess
+                                           ///< over the year's limit; unusual: the amount (cents)
   Amount total;                            ///< the sum of counted
+  Disqualified disqualified;               ///< 7a: why it is on the line; byType elsewhere
+  long substantialFrom;                    ///< a substantial contributor's (tax) year; else -1
+};
+
+/// One line of the report's list of the substantial contributors on Part III line 7a: one of
+/// them, or a member of its group listed under the one before it.
+struct ContributorLine {
+  std::size_t index;     ///< the name's index in the donor table
+  long substantialFrom;  ///< the (tax) year it became one; -1 for a related member
 };
 
 /// A line of unrelated business income whose sum in a year of the period is a loss: the form
@@ -75,8 +101,11 @@ struct ScheduleAFigures {
   std::array<FormYearRow, kFormYears> rows;
   FormYearRow columnF;     ///< column f: the rows' sum, with Part II lines 5 and 6
   Amount twoPercentLimit;  ///< two percent of Part II line 11, column f
-  /// The tested givers over twoPercentLimit (DAF groups included), in table order.
+  /// The tested givers over twoPercentLimit (DAF groups included), in table order; a group of
+  /// related names where its first member stands.
   GrowingList<GiverOverLimit> giversOverLimit;
+  /// The other members, with a five-year amount, of the groups among giversOverLimit.
+  GrowingList<GroupMember> giverMembers;
   /// Part II line 11 (Part III line 13) column f is below 0: that Part has no percentages.
   bool partTwoSupportBelowZero;
   bool partThreeSupportBelowZero;
@@ -95,12 +124,24 @@ struct ScheduleAFigures {
   SupportTests prior;         ///< the tests of the prior year's lines
   PartTwoBox partTwoBox;      ///< 13, 16a, 16b, 17a, 17b, 18: the first that holds
   PartThreeBox partThreeBox;  ///< 14, 19a, 19b, 20: the first that holds
-  /// Part III line 7a: each excluded giver with an amount in the period, in table order.
+  /// Part III line 7a: each disqualified person with an amount counted in the period, in table
+  /// order: the excluded givers, the substantial contributors and their groups' members.
   GrowingList<DetailName> lineSevenA;
+  /// The substantial contributors on line 7a, each followed by its group's members that are
+  /// not themselves ones (listed under the group's first), in table order.
+  GrowingList<ContributorLine> contributorLines;
+  /// The substantial contributors among contributorLines.
+  std::size_t substantialContributorCount;
   /// Part III line 7b: each tested source with a receipt over its year's limit, in table order.
   GrowingList<DetailName> lineSevenB;
+  /// Unusual grants, left out of both Parts: their sum in each year of the period, by column.
+  std::array<Amount, kFormYears> unusualByColumn;
+  /// Each name with an unusual grant in a year of the period, in table order.
+  GrowingList<DetailName> unusualGrants;
   /// Memory ran out: a list above misses names (the lines' figures are whole all the same).
   bool listsCut;
+  /// Memory ran out for the sums of the groups of related names: each name counted alone.
+  bool groupsLost;
   /// The losses entered as 0, by year of the period (oldest first), then by line.
   std::array<NetLoss, kMostNetLosses> netLosses;
   std::size_t netLossCount;

@@ -26,4 +26,14 @@ bool isExcludedGiver(SourceType type) { return hasRole(type, kExcludedGiver); }
 
 bool isLargeReceiptTested(SourceType type) { return hasRole(type, kLargeReceiptTested); }
 
+bool mayBeRelated(SourceType type) { return hasRole(type, kMayBeRelated); }
+
+bool mayBecomeSubstantial(SourceType type) { return hasRole(type, kMayBecomeSubstantial); }
+
+bool isUnusualGrant(SourceType type) { return hasRole(type, kUnusualGrant); }
+
+bool isLineOneContribution(SourceType type) {
+  return rowOf(type).rowFields.first == &FormYearRow::gifts;
+}
+
 RowFields rowFieldsOf(SourceType type) { return rowOf(type).rowFields; }

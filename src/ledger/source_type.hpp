@@ -29,10 +29,12 @@ enum SourceType : int {
   FAMILY = 16,
   REVENUE = 17,
   INVESTMENT = 18,
+  UNUSUAL = 19,
 };
 
 /// The FormYearRow fields a type's amounts are booked to: first always (nullptr for an unknown
-/// type), second as well for the excluded givers' gifts (nullptr when none).
+/// type and for unusual grants, which no line counts), second as well for the excluded givers'
+/// gifts (nullptr when none).
 struct RowFields {
   Amount FormYearRow::*first;
   Amount FormYearRow::*second;
@@ -41,10 +43,13 @@ struct RowFields {
 /// The tests and groups a type's amounts take part in, as flags of SourceTypeRow::roles.
 enum TypeRole : unsigned {
   kNoRole = 0,
-  kTwoPercentTested = 1u << 0,    ///< its gifts are tested against the two percent limit
-  kOfficerGroup = 1u << 1,        ///< a director, officer or trustee
-  kExcludedGiver = 1u << 2,       ///< its gifts count again as Part III line 7a
-  kLargeReceiptTested = 1u << 3,  ///< its receipts are tested for Part III line 7b
+  kTwoPercentTested = 1u << 0,      ///< its gifts are tested against the two percent limit
+  kOfficerGroup = 1u << 1,          ///< a director, officer or trustee
+  kExcludedGiver = 1u << 2,         ///< its gifts count again as Part III line 7a
+  kLargeReceiptTested = 1u << 3,    ///< its receipts are tested for Part III line 7b
+  kMayBeRelated = 1u << 4,          ///< a giver that can be a person: Related groups it
+  kMayBecomeSubstantial = 1u << 5,  ///< its gifts can make it a substantial contributor
+  kUnusualGrant = 1u << 6,          ///< left out of both Parts, listed for Part VI
 };
 
 /// Everything a source type is: how a list binds a name to it, how the report names it, the
@@ -62,17 +67,22 @@ constexpr RowFields kExcludedGiftFields = { &FormYearRow::gifts, &FormYearRow::d
 /// Amounts that go to field alone.
 constexpr RowFields only(Amount FormYearRow::*field) { return RowFields{ field, nullptr }; }
 /// The roles of the officers' group.
-constexpr unsigned kOfficerRoles = kTwoPercentTested | kOfficerGroup | kExcludedGiver;
+constexpr unsigned kOfficerRoles =
+    kTwoPercentTested | kOfficerGroup | kExcludedGiver | kMayBeRelated;
+/// The roles of a person's gifts that no keyword has made disqualified.
+constexpr unsigned kPersonRoles = kTwoPercentTested | kMayBeRelated | kMayBecomeSubstantial;
+/// Where an unusual grant goes: to no Schedule A line.
+constexpr RowFields kNoFields = { nullptr, nullptr };
 
 /// One row per type, in code order: adding a type is adding a row at the end. A name is DONOR
 /// until a keyword line binds it; keywords match the whole field, so no two may be alike but
 /// for letter case.
 inline constexpr SourceTypeRow kSourceTypes[] = {
-  { nullptr, "DONOR", kTwoPercentTested, kGiftFields },
+  { nullptr, "DONOR", kPersonRoles, kGiftFields },
   { "Government", "GOVERNMENT", kNoRole, kGiftFields },
   { "Charity", "CHARITY", kNoRole, kGiftFields },
   { "DAF", "DAF", kTwoPercentTested, kGiftFields },
-  { "DAFDONOR", "DAFDONOR", kTwoPercentTested, kGiftFields },
+  { "DAFDONOR", "DAFDONOR", kPersonRoles, kGiftFields },
   { "Officer", "OFFICER", kOfficerRoles, kExcludedGiftFields },
   { "Director", "DIRECTOR", kOfficerRoles, kExcludedGiftFields },
   { "Trustee", "TRUSTEE", kOfficerRoles, kExcludedGiftFields },
@@ -84,9 +94,10 @@ inline constexpr SourceTypeRow kSourceTypes[] = {
   { "OTHER_INCOME", "OTHER_INCOME", kNoRole, only(&FormYearRow::otherIncome) },
   { "ADMISSIONS", "ADMISSIONS", kLargeReceiptTested, only(&FormYearRow::admissionsAndSales) },
   { "SALES", "SALES", kLargeReceiptTested, only(&FormYearRow::admissionsAndSales) },
-  { "Family", "FAMILY", kTwoPercentTested | kExcludedGiver, kExcludedGiftFields },
+  { "Family", "FAMILY", kTwoPercentTested | kExcludedGiver | kMayBeRelated, kExcludedGiftFields },
   { "Revenue", "REVENUE", kLargeReceiptTested, only(&FormYearRow::admissionsAndSales) },
   { "Investment", "INVESTMENT", kNoRole, only(&FormYearRow::investmentIncome) },
+  { "Unusual", "UNUSUAL", kUnusualGrant, kNoFields },
 };
 
 /// Number of source type codes: the rows of kSourceTypes.
@@ -103,6 +114,15 @@ bool isOfficerGroup(SourceType type);
 bool isExcludedGiver(SourceType type);
 /// True for the types tested for Part III line 7b.
 bool isLargeReceiptTested(SourceType type);
+/// True for the givers a Related line may group: held to the two percent limit, and able to be
+/// persons (DONOR, DAFDONOR, OFFICER, DIRECTOR, TRUSTEE, FAMILY).
+bool mayBeRelated(SourceType type);
+/// True for the givers tested as substantial contributors (DONOR, DAFDONOR).
+bool mayBecomeSubstantial(SourceType type);
+/// True for unusual grants: on no line of either Part, listed for Part VI.
+bool isUnusualGrant(SourceType type);
+/// True for the types whose amounts are Part II and Part III line 1 contributions.
+bool isLineOneContribution(SourceType type);
 /// The fields a type's amounts are booked to; none for a code without a row.
 RowFields rowFieldsOf(SourceType type);
 

@@ -1,6 +1,7 @@
 #include "report/schedule_a.hpp"
 
 #include <cstddef>
+#include <cstdio>
 
 #include "ledger/donor_table.hpp"
 #include "ledger/form_year_row.hpp"
@@ -159,8 +160,10 @@ void printYearBlocks(const std::array<ScheduleLine, N>& lines,
   }
 }
 
-template <std::size_t N>
-void printColumnF(const std::array<ScheduleLine, N>& lines, const FormYearRow& columnF) {
+// Column f, with after(line) called after each line, printed or not.
+template <std::size_t N, typename After>
+void printColumnF(const std::array<ScheduleLine, N>& lines, const FormYearRow& columnF,
+                  After after) {
   writeReport("!\n");
   writeReport("!   COLUMN F contains sums for all 5 years\n");
   for (const ScheduleLine& line : lines) {
@@ -168,6 +171,7 @@ void printColumnF(const std::array<ScheduleLine, N>& lines, const FormYearRow& c
     if (isShown(line.total.shown, value)) {
       reportText("%s %s%s\n", line.total.label, formatMoney(value, 12).text, line.total.note);
     }
+    after(line);
   }
 }
 
@@ -182,17 +186,79 @@ void warnDafGroup(std::size_t index, const char* name) {
           index, name);
 }
 
-void reportGiverOverLimit(const GiverOverLimit& giver, const DonorTable& donors,
-                          const ReportOptions& options) {
+// A group of related names is one giver, named by its first member and the others' number.
+void reportGiverOverLimit(const GiverOverLimit& giver, const ScheduleAFigures& figures,
+                          const DonorTable& donors, const ReportOptions& options) {
   const DonorRecord& donor = donors[giver.index];
   if (sourceTypeOf(donor) == DAF) {
     warnDafGroup(giver.index, donor.name.data());
   }
-  if (options.verbosity >= 2) {
-    reportText("!         Donor[%zu] %s has total donations %s\n", giver.index, donor.name.data(),
-               formatMoney(giver.fiveYearTotal, 0).text);
-    reportText("!         %s of which exceeds the 5 year two percent limit\n",
-               formatMoney(giver.excess, 12).text);
+  if (options.verbosity < 2) {
+    return;
+  }
+  char related[48] = "";
+  if (giver.related != 0) {
+    std::snprintf(related, sizeof related, " and %zu related", giver.related);
+  }
+  reportText("!         Donor[%zu] %s%s has total donations %s\n", giver.index, donor.name.data(),
+             related, formatMoney(giver.fiveYearTotal, 0).text);
+  reportText("!         %s of which exceeds the 5 year two percent limit\n",
+             formatMoney(giver.excess, 12).text);
+  for (std::size_t m = giver.firstMember; m < giver.firstMember + giver.memberCount; ++m) {
+    const GroupMember& member = figures.giverMembers.items[m];
+    reportText("!             %s %s\n", donors[member.index].name.data(),
+               formatMoney(member.fiveYearTotal, 0).text);
+  }
+}
+
+// Said right after line 7a's column f: the substantial contributors the line counts, and at
+// level 1 who they are and the related names counted with them.
+void reportContributors(const ScheduleAFigures& figures, const DonorTable& donors,
+                        const ReportOptions& options) {
+  const std::size_t count = figures.substantialContributorCount;
+  if (count == 0) {
+    return;
+  }
+  reportText("!         %zu substantial contributor%s on line 7a (-d=1 lists them)\n", count,
+             count == 1 ? "" : "s");
+  if (options.verbosity < 1) {
+    return;
+  }
+  for (const ContributorLine& line : figures.contributorLines) {
+    const char* name = donors[line.index].name.data();
+    if (line.substantialFrom >= 0) {
+      reportText("!           %s, a substantial contributor from %ld\n", name,
+                 line.substantialFrom);
+    } else {
+      reportText("!             %s, related\n", name);
+    }
+  }
+}
+
+// Left out of both Parts, so the treasurer lists them in Part VI: each year's sum, and at
+// level 1 the names behind it.
+void printUnusualGrants(const ScheduleAFigures& figures, const DonorTable& donors,
+                        const ReportOptions& options) {
+  if (figures.unusualGrants.empty()) {
+    return;
+  }
+  writeReport(
+      "!   Unusual grants left out of Part II and Part III (list their amounts in Part VI):\n");
+  for (std::size_t c = 0; c < kFormYears; ++c) {
+    if (figures.unusualByColumn[c] == 0) {
+      continue;
+    }
+    reportText("!       %ld %s\n", figures.lastYear - (kFormYears - 1) + static_cast<long>(c),
+               formatMoney(figures.unusualByColumn[c], 0).text);
+    if (options.verbosity < 1) {
+      continue;
+    }
+    for (const DetailName& grant : figures.unusualGrants) {
+      if (grant.amount[c] != 0) {
+        reportText("!         %s %s\n", donors[grant.index].name.data(),
+                   formatMoney(grant.amount[c], 0).text);
+      }
+    }
   }
 }
 
@@ -233,9 +299,9 @@ void printPartTwo(const ScheduleAFigures& figures, const DonorTable& donors,
                formatMoney(figures.twoPercentLimit, 0).text);
   }
   for (const GiverOverLimit& giver : figures.giversOverLimit) {
-    reportGiverOverLimit(giver, donors, options);
+    reportGiverOverLimit(giver, figures, donors, options);
   }
-  printColumnF(kPartTwoLines, figures.columnF);
+  printColumnF(kPartTwoLines, figures.columnF, [](const ScheduleLine&) {});
 
   if (figures.firstFiveYears) {
     writeReport("!       Part II line 13            check the box (first 5 years)\n");
@@ -252,10 +318,15 @@ void printPartTwo(const ScheduleAFigures& figures, const DonorTable& donors,
   writeReport("!\n");
 }
 
-void printPartThree(const ScheduleAFigures& figures) {
+void printPartThree(const ScheduleAFigures& figures, const DonorTable& donors,
+                    const ReportOptions& options) {
   writeReport("! FORM 990 INFORMATION Part III 509(a)(2)\n");
   printYearBlocks(kPartThreeLines, figures.rows, false);
-  printColumnF(kPartThreeLines, figures.columnF);
+  printColumnF(kPartThreeLines, figures.columnF, [&](const ScheduleLine& line) {
+    if (line.field == &FormYearRow::disqualifiedGifts) {
+      reportContributors(figures, donors, options);
+    }
+  });
 
   if (figures.firstFiveYears) {
     writeReport("!       Part III line 14             check the box (first 5 years)\n");
@@ -295,8 +366,9 @@ void printScheduleA(const ScheduleAFigures& figures, const DonorTable& donors,
   writeReport("! FORM 990 INFORMATION Part II 509(a)(1)\n");
   if (!figures.anyDonations) {
     writeReport("!   no donations at all\n");
-    return;
+  } else {
+    printPartTwo(figures, donors, options);
+    printPartThree(figures, donors, options);
   }
-  printPartTwo(figures, donors, options);
-  printPartThree(figures);
+  printUnusualGrants(figures, donors, options);
 }

@@ -113,17 +113,18 @@ void csvPart(const CsvSheet& sheet, const char* part, const std::array<ScheduleL
 }
 
 // A detail row starts with the Part, the line, the name and its type.
-void csvDetailStart(const CsvSheet& sheet, const char* part, const char* line, std::size_t index) {
-  const DonorRecord& donor = sheet.donors[index];
+void csvDetailStart(const CsvSheet& sheet, const char* part, const char* line, const char* name,
+                    const char* type) {
   csvField(sheet, part, true);
   csvField(sheet, line, false);
-  csvField(sheet, csvCellText(donor.name.data()).text, false);
-  csvField(sheet, sourceTypeName(sourceTypeOf(donor)), false);
+  csvField(sheet, name, false);
+  csvField(sheet, type, false);
 }
 
 void csvLineFiveDetail(const CsvSheet& sheet) {
   for (const GiverOverLimit& giver : sheet.figures.giversOverLimit) {
-    csvDetailStart(sheet, "II", "5", giver.index);
+    csvDetailStart(sheet, "II", "5", giverNameText(giver, sheet.donors, csvCellText).text,
+                   sourceTypeName(sourceTypeOf(sheet.donors[giver.index])));
     csvAmount(sheet, giver.fiveYearTotal);
     csvAmount(sheet, sheet.figures.twoPercentLimit);
     csvAmount(sheet, giver.excess);
@@ -139,7 +140,8 @@ void csvYearDetail(const CsvSheet& sheet, const char* line, const GrowingList<De
       if (name.counted[c] == 0) {
         continue;
       }
-      csvDetailStart(sheet, "III", line, name.index);
+      csvDetailStart(sheet, "III", line, csvCellText(sheet.donors[name.index].name.data()).text,
+                     detailTypeText(name, sheet.donors).text);
       char year[24];
       std::snprintf(year, sizeof year, "%ld",
                     sheet.figures.lastYear - (kFormYears - 1) + static_cast<long>(c));
@@ -171,6 +173,17 @@ void writeCsv(const CsvSheet& sheet) {
   csvYearDetail(sheet, "7a", figures.lineSevenA, false);
   std::fputs("\npart,line,name,type,year,amount,limit,excess\n", sheet.file);
   csvYearDetail(sheet, "7b", figures.lineSevenB, true);
+  // Part VI lists the amounts of the unusual grants by year, without the grantors.
+  if (!figures.unusualGrants.empty()) {
+    std::fputs("\nUnusual grants (Part VI),year,amount\n", sheet.file);
+    for (std::size_t c = 0; c < kFormYears; ++c) {
+      if (figures.unusualByColumn[c] != 0) {
+        std::fprintf(sheet.file, ",%ld,%s\n",
+                     figures.lastYear - (kFormYears - 1) + static_cast<long>(c),
+                     formatDecimal(figures.unusualByColumn[c]).text);
+      }
+    }
+  }
 }
 
 }  // namespace
@@ -247,6 +260,36 @@ const char* partThreeBoxWords(PartThreeBox box) {
       break;
   }
   return "line 20 \u2014 private foundation";
+}
+
+GiverName giverNameText(const GiverOverLimit& giver, const DonorTable& donors,
+                        SheetText (*shown)(const char*)) {
+  GiverName name;
+  std::snprintf(name.text, sizeof name.text, "%s", shown(donors[giver.index].name.data()).text);
+  if (giver.related != 0) {
+    const std::size_t length = std::strlen(name.text);
+    std::snprintf(name.text + length, sizeof name.text - length, " and %zu related", giver.related);
+  }
+  return name;
+}
+
+DetailType detailTypeText(const DetailName& name, const DonorTable& donors) {
+  DetailType type;
+  const char* printed = sourceTypeName(sourceTypeOf(donors[name.index]));
+  switch (name.disqualified) {
+    case Disqualified::substantialContributor:
+      std::snprintf(type.text, sizeof type.text, "%s (substantial contributor from %ld)", printed,
+                    name.substantialFrom);
+      break;
+    case Disqualified::relatedToContributor:
+      std::snprintf(type.text, sizeof type.text, "%s (related to a substantial contributor)",
+                    printed);
+      break;
+    case Disqualified::byType:
+      std::snprintf(type.text, sizeof type.text, "%s", printed);
+      break;
+  }
+  return type;
 }
 
 bool writeWorksheet(std::FILE* file, WorksheetForm form, const ScheduleAFigures& figures,

@@ -309,11 +309,10 @@ void putChart(const Page& page, const char* title, const YearBars& years, const 
   put(page, "</svg>\n");
 }
 
-void putNameAndType(const Page& page, std::size_t index) {
-  const DonorRecord& donor = page.donors[index];
+void putNameAndType(const Page& page, const char* name, const char* type) {
   put(page, "<tr><td>");
-  putEscaped(page, sheetText(donor.name.data()).text);
-  std::fprintf(page.file, "</td><td>%s</td>", sourceTypeName(sourceTypeOf(donor)));
+  putEscaped(page, name);
+  std::fprintf(page.file, "</td><td>%s</td>", type);
 }
 
 void putNoneIfEmpty(const Page& page, bool empty, int columns) {
@@ -326,7 +325,8 @@ void putNoneIfEmpty(const Page& page, bool empty, int columns) {
 // Line 5 lists one row per giver.
 void putGiverRows(const Page& page) {
   for (const GiverOverLimit& giver : page.figures.giversOverLimit) {
-    putNameAndType(page, giver.index);
+    putNameAndType(page, giverNameText(giver, page.donors, sheetText).text,
+                   sourceTypeName(sourceTypeOf(page.donors[giver.index])));
     putAmountCell(page, giver.fiveYearTotal);
     putAmountCell(page, giver.excess);
     put(page, "</tr>\n");
@@ -337,7 +337,8 @@ void putGiverRows(const Page& page) {
 // Lines 7a and 7b list one row per name with its figures by year in the form's columns.
 void putNameRows(const Page& page, const GrowingList<DetailName>& names) {
   for (const DetailName& name : names) {
-    putNameAndType(page, name.index);
+    putNameAndType(page, sheetText(page.donors[name.index].name.data()).text,
+                   detailTypeText(name, page.donors).text);
     for (const Amount counted : name.counted) {
       putAmountCell(page, counted);
     }
@@ -391,6 +392,25 @@ void putPartTwo(const Page& page) {
   putGiverRows(page);
 }
 
+// Part VI lists the amounts of the unusual grants by year, without the grantors.
+void putUnusualGrants(const Page& page) {
+  const ScheduleAFigures& figures = page.figures;
+  if (figures.unusualGrants.empty()) {
+    return;
+  }
+  put(page,
+      "<h3>Unusual grants (Part VI)</h3>\n"
+      "<table class=\"detail\"><thead><tr><th>Year</th><th>Amount</th></tr></thead><tbody>\n");
+  for (std::size_t c = 0; c < kFormYears; ++c) {
+    if (figures.unusualByColumn[c] != 0) {
+      std::fprintf(page.file, "<tr><td>%ld</td>", firstYearOf(figures) + static_cast<long>(c));
+      putAmountCell(page, figures.unusualByColumn[c]);
+      put(page, "</tr>\n");
+    }
+  }
+  put(page, "</tbody></table>\n");
+}
+
 void putPartThree(const Page& page) {
   const ScheduleAFigures& figures = page.figures;
   std::fprintf(page.file, "<p class=\"verdict\">Part III: %s</p>\n",
@@ -421,6 +441,7 @@ void putPartThree(const Page& page) {
   }
   put(page, "<td class=\"none\"></td></tr>\n");
   putNameRows(page, figures.lineSevenB);
+  putUnusualGrants(page);
 }
 
 // What the columns' years are: calendar years, or tax years beginning in another month.

@@ -102,6 +102,10 @@ void runAnalysis() {
     message(MessageKind::error, 0,
             "No memory left for the Schedule A detail lists; they are cut short");
   }
+  if (figures.groupsLost) {
+    message(MessageKind::error, 0,
+            "No memory left for the groups of related names; each name is counted alone");
+  }
   const ReportOptions options{ verbosityLevel };
   checkDonorTable("totals computed");
   writeSeparator();

@@ -144,6 +144,10 @@ std::vector<std::string> SystemFaultTest::busyRun() {
   gifts += "\"Bo Ray\"\t2/1/2024\t7.00\nBo Ray\t12/32/2023\t5.00\n";
   gifts += "Pat Chair\t4/4/2024\t5000.00\nGift Shop\t5/5/2024\t90000.00\n";
   gifts += "Town of Oak\t6/6/2024\t100000.00\n";
+  // A group of related names over the limit, one of them a substantial contributor, and an
+  // unusual grant.
+  gifts += "Ann Lee\tRelated\tAl Lee\nAl Lee\t3/1/2024\t9000.00\n";
+  gifts += "Big Gift\tUnusual\nBig Gift\t2/2/2024\t50000.00\n";
   std::vector<std::string> arguments{ "-n=5000", "-w=" + folder_ + "/sheet.csv",
                                       write("gifts.txt", gifts) };
   std::string many;

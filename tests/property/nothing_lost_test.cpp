@@ -11,6 +11,8 @@
 // warning; the amounts booked are those of the list, each in its year; and the totals add up.
 // Some lists hold well over the default 512 names, read into a larger table; some are read
 // for tax years that begin in another month than January, each gift booked in its tax year.
+// Keyword lines include Related lines, which group two names, and figures after a keyword or
+// in a line of column names, which are not booked and must be warned about.
 
 #include <gtest/gtest.h>
 
@@ -329,7 +331,40 @@ class Generator {
       source.type = chosen.type;
       expected.error = source.total != 0;  // bound after its amounts
     }
-    put(oddCase(name) + blanks + "\t" + oddCase(chosen.text) + blanks + lineEnd(), expected);
+    // A figure after the keyword is not booked, and warned about; a note is not.
+    std::string third;
+    if (chance(10)) {
+      third = "\t$" + withThousands(1 + below(90000)) + ".00";
+      expected.warning = true;
+    } else if (chance(5)) {
+      third = "\tsee the grant letter";
+    }
+    put(oddCase(name) + blanks + "\t" + oddCase(chosen.text) + blanks + third + lineEnd(),
+        expected);
+  }
+
+  // A Related line groups two givers that can be persons; any other pair, or a line without the
+  // related name, is refused with an error. A name it creates is a donor.
+  void addRelatedLine() {
+    const auto pick = [this] {
+      return chance(30) ? "Agency " + std::to_string(below(20))
+                        : "Donor " + std::to_string(below(150));
+    };
+    const std::string name = pick();
+    const std::string other = chance(5) ? name : pick();
+    const int nameType = list_.sources[asciiLower(name)].type;
+    const int otherType = list_.sources[asciiLower(other)].type;
+    const std::string related = oddCase("Related") + (chance(20) ? " " : "");
+    if (chance(5)) {
+      put(oddCase(name) + "\t" + related + lineEnd(), { Outcome::errorOnly, true, false });
+      return;
+    }
+    const bool allowed = name == other || (mayBeRelated(static_cast<SourceType>(nameType)) &&
+                                           mayBeRelated(static_cast<SourceType>(otherType)));
+    const std::string written = chance(20) ? " \"" + oddCase(other) + "\" " : oddCase(other);
+    put(oddCase(name) + "\t" + related + "\t" + written + lineEnd(),
+        allowed ? Expectation{ Outcome::keyword, false, false }
+                : Expectation{ Outcome::errorOnly, true, false });
   }
 
   // A second field that is neither a keyword nor a date: an error, but on line 1 a header when
@@ -454,10 +489,18 @@ class Generator {
     const int pick = below(100);
     if (pick < 34) {
       addDonation();
-    } else if (pick < 43) {
+    } else if (pick < 41) {
       addKeywordLine();
+    } else if (pick < 43) {
+      addRelatedLine();
     } else if (pick < 46) {
-      put(oddCase("Name\tDate\tAmount") + lineEnd(), { Outcome::unexpected, false, false });
+      // Column names anywhere; after line 1, a figure in them is warned about.
+      if (nextLineNumber() > 1 && chance(20)) {
+        put("Total\t" + oddCase("Date") + "\t$" + withThousands(1 + below(90000)) + lineEnd(),
+            { Outcome::unexpected, false, true });
+      } else {
+        put(oddCase("Name\tDate\tAmount") + lineEnd(), { Outcome::unexpected, false, false });
+      }
     } else if (pick < 49) {
       put((chance(50) ? "! " : "   !") + std::string("comment\t1/1/2020\t5") + lineEnd(),
           { Outcome::comment, false, false });

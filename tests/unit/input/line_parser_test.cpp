@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdint>
 #include <ostream>
 #include <string>
 
+#include "ledger/donor_groups.hpp"
 #include "ledger/donor_table.hpp"
 #include "ledger/source_type.hpp"
 #include "output/message_channel.hpp"
@@ -135,6 +137,28 @@ const LineCase kLineCases[] = {
     kAt + "? ERROR: Date has improper format: '1/15/202O'" },
   { "Smith|date |Amount", LineResult::notDonation, 0,
     kAt + "! INFO: Ignoring line which looks like names for the columns: Smith\tdate \tAmount" },
+  // Column names with a figure: the information, then a warning (after line 1).
+  { "Total|Date|$5,000.00", LineResult::notDonation, 0,
+    kAt + "! INFO: Ignoring line which looks like names for the columns: Total\tDate\t$5,000.00" },
+  // A figure on a keyword line is not booked; a Related line's third field is a name.
+  { "County|Government|$25,000.00", LineResult::keywordBound, 0,
+    kAt + "% WARNING: Amount on a keyword line is not booked: County\tGovernment\t$25,000.00" },
+  { "County|Government| \"1\"|note", LineResult::keywordBound, 0,
+    kAt + "% WARNING: Amount on a keyword line is not booked: County\tGovernment\t \"1\"\tnote" },
+  { "County|Government|letter|2024", LineResult::keywordBound, 0, "" },
+  { "\"\"|Government|100", LineResult::lineRejected, 0,
+    kAt + "? ERROR: The Name (first) field can not be blank: \"\"\tGovernment\t100" },
+  { "Ann|Related|Bob 2nd", LineResult::keywordBound, 0, "" },
+  { "Ann|Related| \"Ann\" |x", LineResult::keywordBound, 0, "" },
+  { "Ann|RELATED ", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Keyword Related needs the related name in the third field: Ann\tRELATED " },
+  { "Ann|Related| \"\" ", LineResult::lineRejected, 0,
+    kAt +
+        "? ERROR: Keyword Related needs the related name in the third field: Ann\tRelated\t \"\" " },
+  { "Ann|Related|" + kLongName, LineResult::lineRejected, 0,
+    kAt + "? ERROR: Field longer than 127 characters on line: Ann\tRelated\t" + kLongName },
+  { "\"\"|Related|Bob", LineResult::lineRejected, 0,
+    kAt + "? ERROR: The Name (first) field can not be blank: \"\"\tRelated\tBob" },
   // A date carried into another year is booked there, with a warning before any other message.
   { "Smith|15/01/2024|5", LineResult::donationBooked, 500,
     kAt + "% WARNING: Date '15/01/2024' is not on the calendar; it is read as a date in 2025" },
@@ -293,6 +317,64 @@ TEST_F(LineParserTest, EveryKeywordBindsItsOwnTypeInAnyLetterCase) {
     }
   }
   EXPECT_EQ(keywords, kSourceTypeCount - 1);
+}
+
+TEST_F(LineParserTest, ColumnNamesWithAFigureAreWarnedAboutAfterTheFirstLine) {
+  LineResult result = LineResult::blankLine;
+  EXPECT_EQ(parse("Name|Date|Amount 2024", result, 1),
+            "gifts.txt:1 ! INFO: Ignoring line which looks like names for the columns: "
+            "Name\tDate\tAmount 2024\n");
+  EXPECT_EQ(parse("Total|DATE|5", result, 3),
+            "gifts.txt:3 ! INFO: Ignoring line which looks like names for the columns: "
+            "Total\tDATE\t5\n"
+            "gifts.txt:3 % WARNING: Line that looks like column names holds an amount that is "
+            "not booked: Total\tDATE\t5\n");
+  EXPECT_EQ(result, LineResult::notDonation);
+}
+
+// The name, then the related name, are found or created; neither changes its type. Only givers
+// held to the two percent limit that can be persons are grouped.
+TEST_F(LineParserTest, RelatedLinesGroupGiversThatCanBePersons) {
+  LineResult result = LineResult::blankLine;
+  parse("City|Government", result);
+  parse("Fund|DAF", result);
+  parse("Pat|Trustee", result);
+  EXPECT_EQ(parse("Ann|Related|\"Bob\"", result), "");
+  EXPECT_EQ(result, LineResult::keywordBound);
+  EXPECT_EQ(parse("Pat|Related|ANN", result), "");
+  EXPECT_EQ(parse("bob|Related|Bob", result), "");  // a name related to itself
+  EXPECT_EQ(result, LineResult::keywordBound);
+  ASSERT_EQ(donorTable.count, 5u);
+  EXPECT_STREQ(donorTable[3].name.data(), "Ann");
+  EXPECT_STREQ(donorTable[4].name.data(), "Bob");
+  EXPECT_EQ(donorTable[4].sourceType, DONOR);
+  EXPECT_EQ(donorTable[2].sourceType, TRUSTEE);
+  const std::uint32_t group = donorGroupOf(donorTable.groups, 3);
+  ASSERT_NE(group, 0u);
+  EXPECT_EQ(donorGroupOf(donorTable.groups, 2), group);
+  EXPECT_EQ(donorGroupOf(donorTable.groups, 4), group);
+  for (const char* line : { "Ann|Related|City", "Fund|Related|Ann" }) {
+    const std::string tabbed = withTabs(line);
+    EXPECT_EQ(parse(line, result),
+              kAt + "? ERROR: Related names must both be givers held to the two percent limit: " +
+                  tabbed + "\n");
+    EXPECT_EQ(result, LineResult::lineRejected);
+  }
+  EXPECT_EQ(donorGroupOf(donorTable.groups, 0), 0u);
+}
+
+TEST_F(LineParserTest, ARelatedLineForANameTheFullTableCannotHoldGroupsNothing) {
+  for (std::size_t i = 0; i < kDonorTableSize; ++i) {
+    appendDonorEntry(("Name " + std::to_string(i)).c_str());
+  }
+  LineResult result = LineResult::blankLine;
+  EXPECT_EQ(firstLine(parse("Name 1|Related|New", result)),
+            kAt + "? ERROR: No room to create donor New");
+  EXPECT_EQ(result, LineResult::lineRejected);
+  EXPECT_EQ(firstLine(parse("Newer|Related|Name 1", result)),
+            kAt + "? ERROR: No room to create donor Newer");
+  EXPECT_EQ(result, LineResult::lineRejected);
+  EXPECT_EQ(donorGroupOf(donorTable.groups, 1), 0u);
 }
 
 TEST_F(LineParserTest, VerbosityFourNotesTheBinding) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -11,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "ledger/donor_groups.hpp"
 #include "ledger/donor_index.hpp"
 #include "ledger/magnitude_limit.hpp"
 #include "ledger/name_match.hpp"
@@ -191,6 +193,48 @@ TEST_F(DonorTableTest, TypeBindsOnceThenOnlyTheSameTypeIsAccepted) {
       "gifts.txt:4 ? ERROR: Changing the source of funding for a name is not allowed on line 4\n");
   EXPECT_FALSE(bindSourceType(7, 5, CHARITY));  // an index not in use binds nothing
   EXPECT_FALSE(bindSourceType(-1, 6, CHARITY));
+}
+
+// Related lines join groups: a name related to one of a group joins the whole group. A name
+// bound to a type that cannot be grouped leaves its group, which keeps the names that joined
+// through it, and says so only when it was grouped with another name.
+TEST_F(DonorTableTest, RelatedNamesJoinGroupsAndLeaveThem) {
+  const char* names[] = { "Mary", "John", "Shop", "Emma", "Ann", "Bob" };
+  int index[6];
+  for (int i = 0; i < 6; ++i) {
+    index[i] = findOrCreateDonor(names[i], 1);
+  }
+  const DonorGroups& groups = donorTable.groups;
+  EXPECT_EQ(donorGroupOf(groups, 0), 0u);            // no group yet
+  EXPECT_TRUE(relateDonors(index[0], index[1], 2));  // Mary and John
+  EXPECT_TRUE(relateDonors(index[2], index[0], 3));  // Shop to Mary: one group of three
+  EXPECT_TRUE(relateDonors(index[4], index[5], 4));  // Ann and Bob apart
+  EXPECT_TRUE(relateDonors(index[1], index[2], 5));  // already one group
+  const std::uint32_t family = donorGroupOf(groups, 0);
+  ASSERT_NE(family, 0u);
+  EXPECT_EQ(donorGroupOf(groups, 1), family);
+  EXPECT_EQ(donorGroupOf(groups, 2), family);
+  EXPECT_EQ(donorGroupMembers(groups, family), 3u);
+  EXPECT_EQ(donorGroupOf(groups, 3), 0u);
+  EXPECT_NE(donorGroupOf(groups, 4), family);
+  EXPECT_FALSE(relateDonors(index[0], 99, 6));  // an entry not in use
+  EXPECT_EQ(output(), "");
+
+  // Officer can be grouped: Mary stays. Charity cannot: Mary leaves, John and Shop stay one group.
+  EXPECT_TRUE(bindSourceType(index[0], 7, OFFICER));
+  EXPECT_EQ(output(), "");
+  EXPECT_TRUE(bindSourceType(index[1], 8, CHARITY));
+  EXPECT_EQ(output(), "gifts.txt:8 ! INFO: John is no longer grouped with related names\n");
+  EXPECT_EQ(donorGroupOf(groups, 1), 0u);
+  EXPECT_EQ(donorGroupOf(groups, 0), donorGroupOf(groups, 2));
+  EXPECT_EQ(donorGroupMembers(groups, donorGroupOf(groups, 0)), 2u);
+  // Bob leaves Ann alone; Ann, bound in her turn, was grouped with no other name any more.
+  EXPECT_TRUE(bindSourceType(index[5], 9, GOVERNMENT));
+  EXPECT_EQ(output(), "gifts.txt:9 ! INFO: Bob is no longer grouped with related names\n");
+  EXPECT_EQ(donorGroupOf(groups, 4), 0u);
+  EXPECT_TRUE(bindSourceType(index[4], 10, UNUSUAL));
+  EXPECT_TRUE(bindSourceType(index[3], 11, TAX));  // never grouped
+  EXPECT_EQ(output(), "");
 }
 
 TEST_F(DonorTableTest, DonationsBookUnderTheirLocalYear) {

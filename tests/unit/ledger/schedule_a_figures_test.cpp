@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <iterator>
 #include <utility>
@@ -10,6 +11,7 @@
 #include "ledger/form_year_row.hpp"
 #include "ledger/growing_list.hpp"
 #include "ledger/source_type.hpp"
+#include "ledger/substantial_contributors.hpp"
 #include "ledger/totals.hpp"
 #include "unit/report/report_fixture.hpp"
 
@@ -18,8 +20,8 @@ namespace {
 // The report sections' fixture: an empty ledger and entries written straight into the table.
 using FiguresTest = ReportTest;
 
-// Each type's amounts reach the raw line fields its row of kSourceTypes names, and no other; a
-// corrupted code reaches none.
+// Each type's amounts reach the raw line fields its row of kSourceTypes names, and no other; an
+// unusual grant and a corrupted code reach none.
 TEST_F(FiguresTest, EachSourceTypeFeedsItsScheduleLines) {
   Amount FormYearRow::*const rawFields[] = {
     &FormYearRow::gifts,
@@ -37,7 +39,7 @@ TEST_F(FiguresTest, EachSourceTypeFeedsItsScheduleLines) {
     const auto type = static_cast<SourceType>(code);
     const RowFields route = rowFieldsOf(type);
     SCOPED_TRACE(sourceTypeName(type));
-    ASSERT_EQ(route.first == nullptr, code == kSourceTypeCount);
+    ASSERT_EQ(route.first == nullptr, code == kSourceTypeCount || code == UNUSUAL);
     resetLedger();
     ledgerTotals.latestFormYear = 2020;
     book(addSource("Source", type), 2020, 100000);
@@ -154,12 +156,12 @@ TEST_F(FiguresTest, LargeReceiptsAreTestedPerSourceAndPerYear) {
   book(addSource("Gala", ADMISSIONS), 2020, 1000000);
   book(addSource("Shop", SALES), 2020, 500001);
   book(addSource("Fees", REVENUE), 2020, 500000);
-  book(addSource("Rich", DONOR), 2020, 10000000);
+  book(addSource("Rich", GOVERNMENT), 2020, 10000000);  // no substantial contributor on 7a
   // 2019: total support 1,000,000.00, limit 10,000.00; the related business is over by 0.01.
   const int clinic = addSource("Clinic", NOT_UNRELATED);
   book(clinic, 2019, 1000001);
   book(clinic, 2020, 500002);
-  book(addSource("Estate", DONOR), 2019, 98999999);
+  book(addSource("Estate", GOVERNMENT), 2019, 98999999);
   computeQuietly();
   const ScheduleAFigures& f = figures();
   EXPECT_EQ(f.rows[0].largeNonDonationLimit, 500000);
@@ -341,7 +343,8 @@ TEST_F(FiguresTest, UnrelatedBusinessLossesEnterZeroYearByYear) {
 }
 
 // Before the organization's first tax year nothing counts: not in the rows, the prior year, the
-// two percent limit, the five-year totals or the lines 7a and 7b details.
+// two percent limit, the five-year totals or the lines 7a and 7b details. Its gifts still make a
+// substantial contributor, whose later amounts are on line 7a.
 TEST_F(FiguresTest, AmountsBeforeTheFirstTaxYearAreInNoFigure) {
   setFirstTaxYear(2018);
   const int ann = addSource("Ann", DONOR);
@@ -364,7 +367,13 @@ TEST_F(FiguresTest, AmountsBeforeTheFirstTaxYearAreInNoFigure) {
   ASSERT_EQ(f.giversOverLimit.count, 1u);
   EXPECT_EQ(f.giversOverLimit.items[0].fiveYearTotal, 100);
   EXPECT_EQ(donorTable[0].fiveYearTotal, 100);
-  EXPECT_TRUE(f.lineSevenA.empty());
+  // Ann's 10,000.00 of 2017 is over $5,000 and 2% of the 10,035.00 given to date.
+  ASSERT_EQ(f.lineSevenA.count, 1u);
+  EXPECT_EQ(f.lineSevenA.items[0].index, 0u);
+  EXPECT_EQ(f.lineSevenA.items[0].substantialFrom, 2017);
+  EXPECT_EQ(f.lineSevenA.items[0].counted[3], 100);  // 2019
+  EXPECT_EQ(f.lineSevenA.items[0].total, 100);
+  EXPECT_EQ(f.rows[1].disqualifiedGifts, 100);
   EXPECT_TRUE(f.lineSevenB.empty());
 
   // Were the organization older, its prior year would leave out the years before 2018 too.
@@ -373,6 +382,206 @@ TEST_F(FiguresTest, AmountsBeforeTheFirstTaxYearAreInNoFigure) {
   const ScheduleAFigures& prior = keep(scheduleAFigures(older, donorTable));
   ASSERT_TRUE(prior.priorShown);
   EXPECT_EQ(prior.priorColumnF.gifts, 2100);
+}
+
+// A name becomes a substantial contributor in the first year its gifts to date pass both $5,000
+// and 2% of every line 1 contribution to date: each row books the name's gifts and the others'
+// (a government unit's) in 2018 to 2020, with the report's year 2020.
+TEST_F(FiguresTest, SubstantialContributorYearByYear) {
+  struct Case {
+    const char* why;
+    SourceType type;
+    std::array<Amount, 3> own;     // 2018, 2019, 2020
+    std::array<Amount, 3> others;  // the same years
+    long year;                     // -1: none
+  } cases[] = {
+    { "exactly $5,000 does not exceed it", DONOR, { 500000, 0, 0 }, { 100, 0, 0 }, -1 },
+    { "a cent more does", DONOR, { 500001, 0, 0 }, { 100, 0, 0 }, 2018 },
+    { "gifts to date add up", DONOR, { 250000, 250001, 0 }, { 100, 0, 0 }, 2019 },
+    { "exactly 2% does not exceed it", DONOR, { 600000, 0, 0 }, { 29400000, 0, 0 }, -1 },
+    { "a cent less of the others' and it does", DONOR, { 600000, 0, 0 }, { 29399999, 0, 0 }, 2018 },
+    { "the others' refunds can make it one later",
+      DONOR,
+      { 600000, 0, 0 },
+      { 40000000, -20000000, 0 },
+      2019 },
+    { "a later refund does not end it", DONOR, { 600000, -200000, 100000 }, { 100, 0, 0 }, 2018 },
+    { "an advisor of a fund can be one", DAFDONOR, { 600000, 0, 0 }, { 100, 0, 0 }, 2018 },
+    { "a fund cannot", DAF, { 600000, 0, 0 }, { 100, 0, 0 }, -1 },
+    { "an officer is disqualified already", OFFICER, { 600000, 0, 0 }, { 100, 0, 0 }, -1 },
+    { "a government unit never is", GOVERNMENT, { 600000, 0, 0 }, { 100, 0, 0 }, -1 },
+    { "an unusual grant counts on no line", UNUSUAL, { 600000, 0, 0 }, { 100, 0, 0 }, -1 },
+    { "a gift after the report's year is not looked at", DONOR, { 0, 0, 0 }, { 100, 0, 0 }, -1 },
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    resetLedger();
+    const int name = addSource("Name", c.type);
+    const int city = addSource("City", GOVERNMENT);
+    for (std::size_t y = 0; y < 3; ++y) {
+      if (c.own[y] != 0) {
+        book(name, 2018 + static_cast<long>(y), c.own[y]);
+      }
+      if (c.others[y] != 0) {
+        book(city, 2018 + static_cast<long>(y), c.others[y]);
+      }
+    }
+    book(name, 2021, 10000000);  // after the report's year
+    ledgerTotals.latestFormYear = 2020;
+    computeQuietly();
+    const ContributionsToDate toDate = contributionsToDate(donorTable, 2, 2018, 2020);
+    const long index = substantialContributorYear(donorTable[0], toDate);
+    EXPECT_EQ(index < 0 ? -1 : index + kBaseYear, c.year);
+    // The figures agree: its gifts from that year on are on line 7a.
+    const ScheduleAFigures& f = figures();
+    Amount onLineSevenA = 0;
+    for (long year = c.year; c.year >= 0 && year <= 2020; ++year) {
+      onLineSevenA += c.own[static_cast<std::size_t>(year - 2018)];
+    }
+    EXPECT_EQ(f.columnF.disqualifiedGifts, isExcludedGiver(c.type) ? 600000 : onLineSevenA);
+  }
+  // A year whose amounts cancel out is no year of the lists: its gifts count for nothing.
+  resetLedger();
+  const int name = addSource("Name", DONOR);
+  const int city = addSource("City", GOVERNMENT);
+  book(name, 2017, 600000);
+  book(city, 2017, -600000);
+  book(name, 2018, 100);
+  book(city, 2018, 100);
+  ledgerTotals.latestFormYear = 2020;
+  computeQuietly();
+  EXPECT_EQ(ledgerTotals.firstDonationYear, 2018);
+  EXPECT_EQ(
+      substantialContributorYear(donorTable[0], contributionsToDate(donorTable, 2, 2018, 2020)),
+      -1);
+  EXPECT_EQ(figures().contributorLines.count, 0u);
+}
+
+// Unusual grants are left out of every line of both Parts, and of the contributions a
+// substantial contributor's gifts are compared with, and are listed by year.
+TEST_F(FiguresTest, UnusualGrantsGoToNoLineAndAreListedByYear) {
+  const int estate = addSource("Estate", UNUSUAL);
+  const int grant = addSource("Capital grant", UNUSUAL);
+  book(estate, 2019, 40000000);
+  book(grant, 2019, 100000);
+  book(grant, 2020, 200000);
+  book(grant, 2015, 999);  // before the period
+  book(addSource("Ann", DONOR), 2019, 600000);
+  computeQuietly();
+  const ScheduleAFigures& f = figures();
+  EXPECT_EQ(f.columnF.gifts, 600000);
+  EXPECT_EQ(f.columnF.totalSupport, 600000);
+  EXPECT_EQ(f.twoPercentLimit, 12000);
+  EXPECT_EQ(f.unusualByColumn, (std::array<Amount, kFormYears>{ 0, 0, 0, 40100000, 200000 }));
+  ASSERT_EQ(f.unusualGrants.count, 2u);
+  EXPECT_EQ(f.unusualGrants.items[0].index, static_cast<std::size_t>(estate));
+  EXPECT_EQ(f.unusualGrants.items[1].amount[4], 200000);
+  // Ann's 6,000.00 is all the lists' contributions: she is a substantial contributor of 2019.
+  ASSERT_EQ(f.contributorLines.count, 1u);
+  EXPECT_EQ(f.contributorLines.items[0].substantialFrom, 2019);
+}
+
+// Related names are one giver for the two percent limit: the group's five-year total is tested
+// once, where its first member stands, and its other members with an amount are listed with it.
+TEST_F(FiguresTest, RelatedNamesAreOneGiverForTheTwoPercentLimit) {
+  const int low = addSource("Low", DONOR);  // a group under the limit, before the one over it
+  const int lower = addSource("Lower", DONOR);
+  ASSERT_TRUE(relateDonors(low, lower, 1));
+  book(low, 2020, 100);
+  book(lower, 2020, 100);
+  const int city = addSource("City", GOVERNMENT);
+  const int john = addSource("John", DONOR);
+  const int mary = addSource("Mary", FAMILY);
+  const int shop = addSource("Shop", DONOR);
+  const int quiet = addSource("Quiet", DONOR);
+  const int alone = addSource("Alone", DONOR);
+  for (const int member : { shop, john, mary, quiet }) {
+    ASSERT_TRUE(relateDonors(member, john, 1));
+  }
+  book(city, 2020, 9000000);
+  book(john, 2020, 150000);
+  book(mary, 2020, 150000);
+  book(shop, 2019, 150000);
+  book(quiet, 2014, 50);  // before the period: no five-year amount
+  book(alone, 2020, 150000);
+  computeQuietly();
+  const ScheduleAFigures& f = figures();
+  // 96,002.00 of total support: a limit of 1,920.04 that none is over alone.
+  EXPECT_EQ(f.twoPercentLimit, 192004);
+  ASSERT_EQ(f.giversOverLimit.count, 1u);
+  const GiverOverLimit& group = f.giversOverLimit.items[0];
+  EXPECT_EQ(group.index, static_cast<std::size_t>(john));
+  EXPECT_EQ(group.related, 3u);
+  EXPECT_EQ(group.fiveYearTotal, 450000);
+  EXPECT_EQ(group.excess, 450000 - 192004);
+  EXPECT_EQ(f.columnF.twoPercentExcess, 450000 - 192004);
+  ASSERT_EQ(group.memberCount, 2u);
+  EXPECT_EQ(f.giverMembers.items[group.firstMember].index, static_cast<std::size_t>(mary));
+  EXPECT_EQ(f.giverMembers.items[group.firstMember + 1].index, static_cast<std::size_t>(shop));
+  // A member bound to a type that cannot be related leaves; the others stay one group.
+  EXPECT_TRUE(bindSourceType(john, 2, CHARITY));
+  const ScheduleAFigures& without = figures();
+  ASSERT_EQ(without.giversOverLimit.count, 1u);
+  EXPECT_EQ(without.giversOverLimit.items[0].index, static_cast<std::size_t>(mary));
+  EXPECT_EQ(without.giversOverLimit.items[0].related, 2u);
+  EXPECT_EQ(without.giversOverLimit.items[0].fiveYearTotal, 300000);
+}
+
+// A substantial contributor's group is disqualified with it, from the first year one of its
+// members became one: its other members are listed under the group's first substantial
+// contributor, wherever they stand in the table; a member disqualified by its keyword stays so.
+TEST_F(FiguresTest, ASubstantialContributorsGroupIsOnLineSevenAFromItsYear) {
+  const int company = addSource("Company", DONOR);
+  const int ruth = addSource("Ruth", DONOR);
+  const int husband = addSource("Husband", FAMILY);
+  const int son = addSource("Son", DONOR);
+  const int patron = addSource("Patron", DONOR);
+  const int friendOfPatron = addSource("Friend", DONOR);
+  const int city = addSource("City", GOVERNMENT);
+  for (const int member : { company, husband, son }) {
+    ASSERT_TRUE(relateDonors(member, ruth, 1));
+  }
+  ASSERT_TRUE(relateDonors(friendOfPatron, patron, 1));
+  for (long year = 2016; year <= 2020; ++year) {
+    book(city, year, 10000000);
+    book(company, year, 10000);
+    book(husband, year, 1000);
+  }
+  book(ruth, 2016, 100);
+  book(ruth, 2018, 3000000);  // 30,001.00 of 340,337.00 to date: one from 2018
+  book(son, 2019, 2000000);   // one himself from 2019, counted with the group from 2018
+  book(son, 2018, 100);
+  book(patron, 2015, 1000000);  // one from 2015, with nothing in the period
+  book(friendOfPatron, 2017, 500);
+  computeQuietly();
+  const ScheduleAFigures& f = figures();
+  // Line 7a by column, 2016 to 2020: the husband's every year, the company from 2018, the
+  // friend's 5.00 of 2017 as the patron's group's.
+  EXPECT_EQ(f.rows[4].disqualifiedGifts, 1000);
+  EXPECT_EQ(f.rows[3].disqualifiedGifts, 1000 + 500);
+  EXPECT_EQ(f.rows[2].disqualifiedGifts, 1000 + 10000 + 3000000 + 100);
+  EXPECT_EQ(f.rows[1].disqualifiedGifts, 1000 + 10000 + 2000000);
+  EXPECT_EQ(f.rows[0].disqualifiedGifts, 1000 + 10000);
+  const struct {
+    int index;
+    long year;
+  } lines[] = {
+    { ruth, 2018 }, { company, -1 }, { son, 2019 }, { patron, 2015 }, { friendOfPatron, -1 }
+  };
+  ASSERT_EQ(f.contributorLines.count, std::size(lines));
+  for (std::size_t i = 0; i < std::size(lines); ++i) {
+    EXPECT_EQ(f.contributorLines.items[i].index, static_cast<std::size_t>(lines[i].index)) << i;
+    EXPECT_EQ(f.contributorLines.items[i].substantialFrom, lines[i].year) << i;
+  }
+  // The patron is listed for his friend's amount, though he has none of his own in the period.
+  EXPECT_EQ(f.substantialContributorCount, 3u);
+  ASSERT_EQ(f.lineSevenA.count, 5u);
+  EXPECT_EQ(f.lineSevenA.items[0].disqualified, Disqualified::relatedToContributor);
+  EXPECT_EQ(f.lineSevenA.items[0].counted[1], 0);  // 2017: before the group's year
+  EXPECT_EQ(f.lineSevenA.items[0].total, 30000);
+  EXPECT_EQ(f.lineSevenA.items[2].disqualified, Disqualified::byType);
+  EXPECT_EQ(f.lineSevenA.items[3].substantialFrom, 2019);
+  EXPECT_EQ(f.lineSevenA.items[3].counted[2], 100);  // 2018, with the group
 }
 
 // A period ending in 1905 is in the table; the one ending a year earlier is not, so its figures

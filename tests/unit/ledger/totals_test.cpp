@@ -21,10 +21,11 @@ TEST(SourceTypeTest, NamesAndRoles) {
   EXPECT_STREQ(sourceTypeName(DONOR), "DONOR");
   EXPECT_STREQ(sourceTypeName(NOT_UNRELATED), "NOT_UNRELATED");
   EXPECT_STREQ(sourceTypeName(INVESTMENT), "INVESTMENT");
-  EXPECT_STREQ(sourceTypeName(static_cast<SourceType>(19)), "UNKNOWN");
+  EXPECT_STREQ(sourceTypeName(UNUSUAL), "UNUSUAL");
+  EXPECT_STREQ(sourceTypeName(static_cast<SourceType>(20)), "UNKNOWN");
   EXPECT_STREQ(sourceTypeName(static_cast<SourceType>(-1)), "UNKNOWN");
 
-  std::string twoPercent, officers, excluded, largeReceipts;
+  std::string twoPercent, officers, excluded, largeReceipts, related, substantial, unusual, lineOne;
   for (int value = -1; value <= kSourceTypeCount; ++value) {
     const auto type = static_cast<SourceType>(value);
     const std::string code = std::to_string(value) + " ";
@@ -32,11 +33,19 @@ TEST(SourceTypeTest, NamesAndRoles) {
     officers += isOfficerGroup(type) ? code : "";
     excluded += isExcludedGiver(type) ? code : "";
     largeReceipts += isLargeReceiptTested(type) ? code : "";
+    related += mayBeRelated(type) ? code : "";
+    substantial += mayBecomeSubstantial(type) ? code : "";
+    unusual += isUnusualGrant(type) ? code : "";
+    lineOne += isLineOneContribution(type) ? code : "";
   }
   EXPECT_EQ(twoPercent, "0 3 4 5 6 7 16 ");
   EXPECT_EQ(officers, "5 6 7 ");
   EXPECT_EQ(excluded, "5 6 7 16 ");
   EXPECT_EQ(largeReceipts, "11 14 15 17 ");
+  EXPECT_EQ(related, "0 4 5 6 7 16 ");  // a donor-advised fund is no person
+  EXPECT_EQ(substantial, "0 4 ");       // the others are disqualified already, or never are
+  EXPECT_EQ(unusual, "19 ");
+  EXPECT_EQ(lineOne, "0 1 2 3 4 5 6 7 16 ");
 }
 
 TEST_F(TotalsTest, DefaultPeriodEndsWithTheLastYearOfDonations) {

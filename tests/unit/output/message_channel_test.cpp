@@ -163,8 +163,10 @@ TEST_F(MessageChannelTest, ControlCharactersFromListsReachNoOutputAsTheyStand) {
     { "plain\tTAB kept", "plain\tTAB kept" },
     { "\x1b]0;owned\x07\x1b[2J", "?]0;owned??[2J" },
     { "del\x7f", "del?" },
-    { "c1 \xc2\x9b" "2J and \xc2\x80, not \xc2\xa0 or \xc3\xa9", "c1 ?2J and ?, not \xc2\xa0 or \xc3\xa9" },
-    { "Smith\r", "Smith\r" },                     // the CR of a CR LF line, quoted at the end
+    { "c1 \xc2\x9b"
+      "2J and \xc2\x80, not \xc2\xa0 or \xc3\xa9",
+      "c1 ?2J and ?, not \xc2\xa0 or \xc3\xa9" },
+    { "Smith\r", "Smith\r" },  // the CR of a CR LF line, quoted at the end
     { "Brown\r with\rmore\r\nnext", "Brown? with?more\r\nnext" },
     { "two lines\nof a message", "two lines\nof a message" },
   };

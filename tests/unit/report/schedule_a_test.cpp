@@ -230,6 +230,122 @@ TEST_F(ScheduleATest, DafGroupOverTheLimitIsWarnedInFull) {
   EXPECT_EQ(warningCount, 1);
 }
 
+// A group of related names is one giver: one entry, under its first member's index and name,
+// then its other members with a five-year amount.
+TEST_F(ScheduleATest, ARelatedGroupOverTheLimitIsOneEntryWithItsMembers) {
+  // 100,000.00 of support: 2,000.00, the limit, is not over it.
+  const int mary = addSource("Mary", DONOR);
+  const int john = addSource("John", DONOR);
+  ASSERT_TRUE(relateDonors(mary, john, 1));
+  book(mary, 2020, 100000);
+  book(john, 2020, 100000);
+  book(addSource("State", GOVERNMENT), 2020, 9800000);
+  computeQuietly();
+  EXPECT_FALSE(contains(scheduleA(2), "related has total donations"));
+
+  resetLedger();
+  const int ann = addSource("Ann", DONOR);
+  const int bob = addSource("Bob", DONOR);
+  const int idle = addSource("Idle", DONOR);
+  ASSERT_TRUE(relateDonors(ann, bob, 1));
+  ASSERT_TRUE(relateDonors(idle, bob, 1));
+  book(ann, 2020, 150000);
+  book(bob, 2020, 100000);
+  book(addSource("State", GOVERNMENT), 2020, 9750000);
+  computeQuietly();
+  const std::string out = scheduleA(2);
+  EXPECT_TRUE(contains(out,
+                       "!     $2000.00 is two percent of all donations\n"
+                       "!         Donor[0] Ann and 2 related has total donations $2500.00\n"
+                       "!              $500.00 of which exceeds the 5 year two percent limit\n"
+                       "!             Bob $1000.00\n"
+                       "!\n"))
+      << out;
+  EXPECT_FALSE(contains(scheduleA(1), "Ann and 2 related"));
+}
+
+// Right after line 7a's column f: how many substantial contributors, and at level 1 who they
+// are, each with its group's members counted with it.
+TEST_F(ScheduleATest, SubstantialContributorsAreCountedAfterLineSevenA) {
+  const int company = addSource("Company", DONOR);
+  const int ruth = addSource("Ruth", DONOR);
+  ASSERT_TRUE(relateDonors(company, ruth, 1));
+  book(ruth, 2020, 600000);
+  book(company, 2020, 1000);
+  book(addSource("Patron", DAFDONOR), 2019, 700000);
+  computeQuietly();
+  const std::string quiet = scheduleA();
+  EXPECT_TRUE(contains(quiet,
+                       "!       Part III line 7a column f    $13010.00 (Officer disqualified)\n"
+                       "!         2 substantial contributors on line 7a (-d=1 lists them)\n"
+                       "!       Part III line 7c column f"))
+      << quiet;
+  EXPECT_TRUE(contains(scheduleA(1),
+                       "!         2 substantial contributors on line 7a (-d=1 lists them)\n"
+                       "!           Ruth, a substantial contributor from 2020\n"
+                       "!             Company, related\n"
+                       "!           Patron, a substantial contributor from 2019\n"
+                       "!       Part III line 7c column f"));
+  // One whose amounts on line 7a add up to 0 is still counted, where line 7a would stand.
+  resetLedger();
+  const int refunded = addSource("Refunded", DONOR);
+  book(refunded, 2019, 600000);
+  book(refunded, 2020, -600000);
+  book(addSource("City", GOVERNMENT), 2020, 100);
+  computeQuietly();
+  EXPECT_TRUE(contains(scheduleA(),
+                       "!       Part III line  6 column f        $1.00 (Total Support)\n"
+                       "!         1 substantial contributor on line 7a (-d=1 lists them)\n"
+                       "!       Part III line  8 column f        $1.00 (public support)\n"));
+}
+
+// Unusual grants close the section, by year, and at level 1 by name; also when the period has
+// no donations to count.
+TEST_F(ScheduleATest, UnusualGrantsAreListedByYearForPartSix) {
+  const int estate = addSource("Estate", UNUSUAL);
+  const int grant = addSource("Grant", UNUSUAL);
+  book(estate, 2019, 40000000);
+  book(grant, 2019, 100000);
+  book(grant, 2018, -100000);
+  book(grant, 2017, 100000);
+  book(addSource("Ann", DONOR), 2020, 1000);
+  computeQuietly();
+  const std::string out = scheduleA(1);
+  const std::string heading =
+      "!   Unusual grants left out of Part II and Part III (list their amounts in Part VI):\n";
+  const std::string listed = heading +
+                             "!       2017 $1000.00\n"
+                             "!         Grant $1000.00\n"
+                             "!       2018 -$1000.00\n"
+                             "!         Grant -$1000.00\n"
+                             "!       2019 $401000.00\n"
+                             "!         Estate $400000.00\n"
+                             "!         Grant $1000.00\n";
+  EXPECT_TRUE(
+      contains(out, "!       Part III line 19a 33% support        OK (check the box)\n" + listed))
+      << out;
+  EXPECT_EQ(out.substr(out.size() - listed.size()), listed);
+  const std::string byYear = heading +
+                             "!       2017 $1000.00\n"
+                             "!       2018 -$1000.00\n"
+                             "!       2019 $401000.00\n";
+  const std::string quiet = scheduleA();
+  EXPECT_EQ(quiet.substr(quiet.size() - byYear.size()), byYear);
+
+  // A year whose amounts cancel out has no donations; its unusual grant is listed all the same.
+  resetLedger();
+  const int offset = addSource("Grant", UNUSUAL);
+  book(offset, 2020, 500);
+  book(addSource("Refund", DONOR), 2020, -500);
+  setLatestFormYear(2020);
+  computeQuietly();
+  EXPECT_EQ(scheduleA(),
+            "! FORM 990 INFORMATION Part II 509(a)(1)\n"
+            "!   no donations at all\n"
+            "!   Unusual grants left out of Part II and Part III (list their amounts in Part VI):\n"
+            "!       2020 $5.00\n");
+}
+
 TEST_F(ScheduleATest, IncomeLinesFollowTheYearBlocks) {
   book(addSource("Ann", GOVERNMENT), 2020, 10000);
   book(addSource("Bank", INVESTMENT), 2016, 5000);

@@ -99,6 +99,45 @@ TEST_F(WorksheetTest, NamesAreQuotedInTheCsvAndEscapedInThePage) {
   EXPECT_EQ(page.find("http"), page.find("http://www.w3.org/2000/svg"));
 }
 
+// A group of related names is one row of the line 5 detail, named by its first member; line 7a
+// says why a name is there when its keyword does not; the unusual grants are listed by year,
+// without their grantors, and only when there are any.
+TEST_F(WorksheetTest, DetailsNameGroupsContributorsAndUnusualGrants) {
+  const int company = addSource("=Co", DONOR);
+  const int ruth = addSource("Ruth", DAFDONOR);
+  ASSERT_TRUE(relateDonors(company, ruth, 1));
+  book(company, 2020, 100000);
+  book(ruth, 2019, 600000);
+  book(addSource("Chair", OFFICER), 2020, 100);
+  book(addSource("Estate", UNUSUAL), 2018, 40000000);
+  computeQuietly();
+  const std::string csv = written(WorksheetForm::csv);
+  EXPECT_NE(csv.find("\nII,5,'=Co and 1 related,DONOR,7000.00,140.02,6859.98\n"), std::string::npos)
+      << csv;
+  EXPECT_NE(csv.find("\nIII,7a,'=Co,DONOR (related to a substantial contributor),2020,1000.00\n"
+                     "III,7a,Ruth,DAFDONOR (substantial contributor from 2019),2019,6000.00\n"
+                     "III,7a,Chair,OFFICER,2020,1.00\n"),
+            std::string::npos);
+  const std::string partSix = "\nUnusual grants (Part VI),year,amount\n,2018,400000.00\n";
+  EXPECT_EQ(csv.substr(csv.size() - partSix.size()), partSix);
+
+  const std::string page = written(WorksheetForm::html);
+  EXPECT_NE(page.find("<tr><td>=Co and 1 related</td><td>DONOR</td>"), std::string::npos);
+  EXPECT_NE(page.find("<tr><td>Ruth</td><td>DAFDONOR (substantial contributor from 2019)</td>"),
+            std::string::npos);
+  EXPECT_NE(page.find("<h3>Unusual grants (Part VI)</h3>\n<table class=\"detail\"><thead><tr>"
+                      "<th>Year</th><th>Amount</th></tr></thead><tbody>\n"
+                      "<tr><td>2018</td><td class=\"num\">400000.00</td></tr>\n"
+                      "</tbody></table>\n<p class=\"note\">"),
+            std::string::npos);
+
+  resetLedger();
+  book(addSource("Ann", DONOR), 2020, 100);
+  computeQuietly();
+  EXPECT_EQ(written(WorksheetForm::csv).find("Unusual"), std::string::npos);
+  EXPECT_EQ(written(WorksheetForm::html).find("Unusual grants (Part VI)"), std::string::npos);
+}
+
 }  // namespace
 
 // Names come from the lists: a spreadsheet must show them, never evaluate them.
@@ -115,7 +154,11 @@ TEST(SheetTextTest, ListTextCannotBecomeAFormulaOrAControl) {
     { "-2", "'-2", "-2" },
     { "@SUM(A1)", "'@SUM(A1)", "@SUM(A1)" },
     { "\tTab", "'\tTab", "\tTab" },
-    { "\rCR", "\xEF\xBF\xBD" "CR", "\xEF\xBF\xBD" "CR" },
+    { "\rCR",
+      "\xEF\xBF\xBD"
+      "CR",
+      "\xEF\xBF\xBD"
+      "CR" },
     { "a\x1b[2Jb\x7f", "a\xEF\xBF\xBD[2Jb\xEF\xBF\xBD", "a\xEF\xBF\xBD[2Jb\xEF\xBF\xBD" },
     { "c1\xc2\x85 nbsp\xc2\xa0", "c1\xEF\xBF\xBD nbsp\xc2\xa0", "c1\xEF\xBF\xBD nbsp\xc2\xa0" },
     { "A=B", "A=B", "A=B" },
