@@ -172,8 +172,18 @@ bool endAmount(LineScan& scan) {
 
 bool takeAmountChar(LineScan& scan, ScanPlace& at) {
   Field& field = scan.amount;
-  const char ch = at.ch;
-  const AmountClass kind = amountClassOf(ch);
+  char ch = at.ch;
+  AmountClass kind = amountClassOf(ch);
+  if (kind == kOtherChar) {
+    // A minus sign or a space of more than one byte is taken as its ASCII self.
+    const WideAmountChar wide = wideAmountCharAt(scan.text + at.p);
+    if (wide.length != 0) {
+      at.p += wide.length - 1;
+      at.after = scan.text[at.p + 1];
+      ch = wide.as;
+      kind = amountClassOf(ch);
+    }
+  }
   if (kind == kDroppedChar && at.after != '\0') {
     return false;
   }

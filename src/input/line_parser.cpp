@@ -59,13 +59,13 @@ struct PlainAmount {
   }
 };
 
-// Second field: a date of a plain form that starts with a digit (no keyword, no column name, not
-// blank: the full grammar would come straight to the date), on the calendar, ended by a TAB
-// inside the scan limit. It is read from the line in place; the field is stored only for a
-// message. Any other date is left to the full grammar, as is a day off the calendar. Returns the
-// TAB after the date, or nullptr.
+// Second field: a date of a plain form that starts with a digit, or with a month's name and
+// holds a day and a year (no keyword, no column name, not blank: the full grammar would come to
+// the date), on the calendar, ended by a TAB inside the scan limit. It is read from the line in
+// place; the field is stored only for a message. Any other date is left to the full grammar, as
+// is a day off the calendar. Returns the TAB after the date, or nullptr.
 const char* readPlainDateOf(const LineScan& scan, const char* second, DateParts& parts) {
-  if (!isDigit(*second)) {
+  if (!isDigit(*second) && !isAsciiLetter(*second)) {
     return nullptr;
   }
   const char* end = readPlainDate(second, '\t', parts);
@@ -85,6 +85,7 @@ bool readPlainAmount(LineScan& scan, const char* p, PlainAmount& plain) {
   // scan, which would make the compiler reload them after every character.
   char* text = scan.amount.text.data();
   std::size_t length = 0;
+  bool comma = false;
   for (;; ++p) {
     const char ch = *p;
     const AmountClass kind = amountClassOf(ch);
@@ -99,8 +100,9 @@ bool readPlainAmount(LineScan& scan, const char* p, PlainAmount& plain) {
         return false;
       }
       break;
-    } else if (ch == ',' && plain.fractionDigits >= 0) {
-      plain.plain = false;  // a comma after the point: finishDonation judges it
+    } else if (ch == ',') {
+      comma = true;
+      plain.plain = plain.plain && plain.fractionDigits < 0;  // after the point: judged in full
     }
   }
   // Every character the full grammar reads must lie within its limit: the field end, or, when
@@ -111,6 +113,10 @@ bool readPlainAmount(LineScan& scan, const char* p, PlainAmount& plain) {
   }
   text[length] = '\0';
   scan.amount.length = length;
+  // A comma that is no thousands separator (a decimal comma) leaves the judging to finishDonation.
+  if (comma && plain.plain && hasStrayComma(scan.amountText)) {
+    plain.plain = false;
+  }
   return true;
 }
 
@@ -197,7 +203,8 @@ bool isPassedOver(const char* text, ParsedLine& parsed) {
   while (*first == ' ') {
     ++first;
   }
-  if (*first == '!') {
+  // An exporter that quotes every text cell writes a comment cell as "! Total".
+  if (*first == '!' || (*first == '"' && first[1] == '!')) {
     parsed.kind = LineKind::commentLine;
     return true;
   }
@@ -227,9 +234,12 @@ bool isPassedOver(const char* text, ParsedLine& parsed) {
   parsed.cents = 0;
   parsed.type = DONOR;
   parsed.messages.clear();
-  // Only a line that starts with a blank, a '!' or a field end can be passed over.
+  // Only a line that starts with a blank, a '!' (perhaps quoted) or a field end can be passed
+  // over.
   const char lead = text != nullptr ? text[0] : '\0';
-  if ((lead == ' ' || lead == '!' || isFieldEnd(lead)) && isPassedOver(text, parsed)) {
+  const bool quotedComment = lead == '"' && text[1] == '!';
+  if ((lead == ' ' || lead == '!' || quotedComment || isFieldEnd(lead)) &&
+      isPassedOver(text, parsed)) {
     parsed.name.clear();
     return -1;
   }

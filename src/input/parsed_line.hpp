@@ -83,7 +83,7 @@ struct Field {
 /// What a line says, before anything is booked.
 enum class LineKind : int {
   blankLine,        ///< blanks and TABs only
-  commentLine,      ///< starts with '!' (after blanks)
+  commentLine,      ///< starts with '!' or a quotation mark and '!' (after blanks)
   notDonation,      ///< a column-names line, or a second field that is no date
   emptyFirstField,  ///< starts with a TAB (after blanks): not read
   blankDate,        ///< the second field is blank

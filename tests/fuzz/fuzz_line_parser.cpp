@@ -129,7 +129,7 @@ struct PlainLine {
   Amount cents;    // the amount booked
   int nameLength;  // the name as booked: as written, without the blanks after it
   bool moved;      // the date carries into another year: a warning is due
-  bool refused;    // the amount is European or has two points: nothing may be booked
+  bool refused;    // the amount is European, has two points or a stray comma: nothing booked
 };
 
 // An independent reading of the most common line: a plain name, a numeric date of a day that
@@ -182,17 +182,26 @@ bool readPlainDonation(const char* text, PlainLine& plain) {
   }
   long long whole = 0;
   int wholeDigits = 0;
+  // A comma must follow a digit and be followed by three digits, unless it ends the field.
+  int sinceComma = -1;
+  bool strayComma = false;
   for (; isDigitChar(*p) || *p == ','; ++p) {
-    if (*p != ',') {
-      if (++wholeDigits > 10) {
-        return false;
-      }
-      whole = whole * 10 + (*p - '0');
+    if (*p == ',') {
+      strayComma = strayComma || !isDigitChar(p[-1]) || (sinceComma >= 0 && sinceComma != 3);
+      sinceComma = 0;
+      continue;
     }
+    sinceComma += sinceComma >= 0 ? 1 : 0;
+    if (++wholeDigits > 10) {
+      return false;
+    }
+    whole = whole * 10 + (*p - '0');
   }
   if (wholeDigits == 0) {
     return false;
   }
+  const bool endsField = *p == '\0' || *p == '\t' || *p == '\r';
+  strayComma = strayComma || (sinceComma > 0 && sinceComma != 3) || (sinceComma == 0 && !endsField);
   long long fraction = 0;
   int fractionDigits = 0;
   plain.refused = false;
@@ -213,6 +222,7 @@ bool readPlainDonation(const char* text, PlainLine& plain) {
   if (*p != '\0' && *p != '\t') {
     return false;
   }
+  plain.refused = plain.refused || strayComma;
   plain.cents = whole * 100 + (fractionDigits == 1 ? fraction * 10 : fraction);
   return (plain.cents != 0 || plain.refused) && p - text < 140;
 }

@@ -150,7 +150,15 @@ class Generator {
     taxYearOfDate = taxYear(year, month);
     const std::string twoDigits = std::to_string(100 + year % 100).substr(1);
     const std::string name = kMonths[static_cast<std::size_t>(month - 1)];
-    switch (below(6)) {
+    switch (below(8)) {
+      case 6: {
+        const std::string separator = chance(50) ? "-" : "/";
+        return std::to_string(year) + separator + std::to_string(month) + separator +
+               std::to_string(day) + (chance(30) ? "T10:30:00" : "");
+      }
+      case 7:
+        return oddCase(chance(50) ? name.substr(0, 3) : name) + " " + std::to_string(day) +
+               (chance(50) ? ", " : " ") + std::to_string(year);
       case 0:
         return std::to_string(month) + "/" + std::to_string(day) + "/" + std::to_string(year);
       case 1:
@@ -226,8 +234,13 @@ class Generator {
       }
     }
     cents = negative ? -magnitude : magnitude;
+    // A negative amount with a minus sign, the minus sign U+2212, or in parentheses.
+    const int sign = below(3);
+    const std::string quote = text[0] == '"' ? "\"" : "";
+    const std::string bare = text.substr(quote.size(), text.size() - 2 * quote.size());
     if (negative) {
-      text = (text[0] == '"' ? "\"-" + text.substr(1) : "-" + text);
+      text = sign == 2 ? quote + "(" + bare + ")" + quote
+                       : quote + (sign == 0 ? "-" : "\u2212") + bare + quote;
     }
     return text;
   }
@@ -412,11 +425,12 @@ class Generator {
   }
 
   void addEuropeanAmount() {
-    static constexpr std::array<const char*, 4> kAmounts = { "1.250,00", "1.250.000,00",
-                                                             "12.345,67", "\"1.234,5\"" };
+    static constexpr std::array<const char*, 6> kAmounts = {
+      "1.250,00", "1.250.000,00", "12.345,67", "\"1.234,5\"", "$250,00", "1, 250.00",
+    };
     long year = 0;
     const std::string date = makeDate(year);
-    put(donorName() + "\t" + date + "\t" + kAmounts[static_cast<std::size_t>(below(4))] + lineEnd(),
+    put(donorName() + "\t" + date + "\t" + kAmounts[static_cast<std::size_t>(below(6))] + lineEnd(),
         { Outcome::errorOnly, true, false });
   }
 
@@ -509,7 +523,7 @@ class Generator {
       put(kBlank[static_cast<std::size_t>(below(5))], { Outcome::blank, false, false });
     } else if (pick < 58) {
       static constexpr std::array<const char*, 5> kNotDates = {
-        "2020-01-15", "15.01.2020", "Jan 15 2020", "99999999999999999999999/1/2020", "13 Foo 2020",
+        "2021-02-29", "15.01.2020", "Jan 32 2020", "99999999999999999999999/1/2020", "13 Foo 2020",
       };
       addNotADate(kNotDates[static_cast<std::size_t>(below(5))]);
     } else if (pick < 60) {  // a year the parser refuses outright, then the date error
