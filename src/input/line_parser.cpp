@@ -1,5 +1,6 @@
 #include "input/line_parser.hpp"
 
+#include <array>
 #include <cstddef>
 #include <cstring>
 
@@ -76,6 +77,14 @@ const char* readPlainDateOf(const LineScan& scan, const char* second, DateParts&
   return end;
 }
 
+// A comma of "1,250.00" or "1,250": a digit before it, three after it, and then a comma, the
+// point or the field's end. Any other comma is judged in full (a blank or a quotation mark after
+// the digits is fine too, and a comma that ends the field is passed over).
+[[gnu::always_inline]] inline bool isThousandsComma(const char* comma) {
+  return isDigit(comma[-1]) && isDigit(comma[1]) && isDigit(comma[2]) && isDigit(comma[3]) &&
+         (comma[4] == ',' || comma[4] == '.' || isFieldEnd(comma[4]));
+}
+
 // Amount: number characters from p on, with the dropped ones passed over, up to a field end.
 // The usual form, whole dollars and one or two digits of cents, is converted on the way into
 // plain; finishDonation judges every other one. False when the field is left to the full
@@ -85,7 +94,7 @@ bool readPlainAmount(LineScan& scan, const char* p, PlainAmount& plain) {
   // scan, which would make the compiler reload them after every character.
   char* text = scan.amount.text.data();
   std::size_t length = 0;
-  bool comma = false;
+  bool commaToJudge = false;
   for (;; ++p) {
     const char ch = *p;
     const AmountClass kind = amountClassOf(ch);
@@ -101,8 +110,11 @@ bool readPlainAmount(LineScan& scan, const char* p, PlainAmount& plain) {
       }
       break;
     } else if (ch == ',') {
-      comma = true;
-      plain.plain = plain.plain && plain.fractionDigits < 0;  // after the point: judged in full
+      if (plain.fractionDigits >= 0) {
+        plain.plain = false;  // a comma after the point: finishDonation judges it
+      } else if (!isThousandsComma(p)) {
+        commaToJudge = true;  // perhaps a decimal comma, perhaps the field's last character
+      }
     }
   }
   // Every character the full grammar reads must lie within its limit: the field end, or, when
@@ -114,7 +126,7 @@ bool readPlainAmount(LineScan& scan, const char* p, PlainAmount& plain) {
   text[length] = '\0';
   scan.amount.length = length;
   // A comma that is no thousands separator (a decimal comma) leaves the judging to finishDonation.
-  if (comma && plain.plain && hasStrayComma(scan.amountText)) {
+  if (commaToJudge && plain.plain && hasStrayComma(scan.amountText)) {
     plain.plain = false;
   }
   return true;
@@ -220,6 +232,17 @@ bool isPassedOver(const char* text, ParsedLine& parsed) {
   return false;
 }
 
+// The first characters of the lines that may be passed over: blank lines, comments (also a
+// quoted one) and lines without a first field.
+constexpr std::array<bool, 256> makeMayBePassedOver() {
+  std::array<bool, 256> lead{};
+  for (const char ch : { ' ', '!', '"', '\0', '\t', '\n', '\r' }) {
+    lead[static_cast<unsigned char>(ch)] = true;
+  }
+  return lead;
+}
+constexpr std::array<bool, 256> kMayBePassedOver = makeMayBePassedOver();
+
 // What every line starts with: a clean result, then the line passed over, or its name read.
 // Returns the position of the separator after the name, or -1 when the line has come to its
 // kind. Inlined into both entries: nearly every line goes through it.
@@ -237,8 +260,7 @@ bool isPassedOver(const char* text, ParsedLine& parsed) {
   // Only a line that starts with a blank, a '!' (perhaps quoted) or a field end can be passed
   // over.
   const char lead = text != nullptr ? text[0] : '\0';
-  const bool quotedComment = lead == '"' && text[1] == '!';
-  if ((lead == ' ' || lead == '!' || quotedComment || isFieldEnd(lead)) &&
+  if (kMayBePassedOver[static_cast<unsigned char>(lead)] && (lead != '"' || text[1] == '!') &&
       isPassedOver(text, parsed)) {
     parsed.name.clear();
     return -1;

@@ -101,6 +101,22 @@ const char* plainWhenOnCalendar(const char* p, char end, const DateParts& read, 
   return p;
 }
 
+// The rest of "month/day/year" after the month and its slash.
+[[gnu::always_inline]] inline const char* readDayAndYear(const char* p, int month, char end,
+                                                         DateParts& parts) {
+  int day = 0;
+  if (!readShortNumber(p, day) || *p != '/') {
+    return nullptr;
+  }
+  ++p;
+  if (!readShortNumber(p, parts.year) || *p != end) {
+    return nullptr;
+  }
+  parts.monthIndex = month - 1;
+  parts.day = day;
+  return p;
+}
+
 }  // namespace
 
 const char* readYearFirstDate(const char* text, DateParts& parts) {
@@ -159,35 +175,14 @@ const char* readMonthFirstDate(const char* text, DateParts& parts) {
   return parts.monthIndex >= 0 ? p : nullptr;
 }
 
-// The forms a spreadsheet writes. For these the rewriting and scanning of parseDate come to the
-// same month, day and year as read here; every other text is left to them.
-const char* readPlainDate(const char* text, char end, DateParts& parts) {
-  const char* p = text;
-  int first = 0;
-  DateParts read{ 0, 0, 0 };
-  if (!readShortNumber(p, first)) {
-    return plainWhenOnCalendar(readMonthFirstDate(text, read), end, read, parts);
-  }
-  // Four digits and a dash or a slash: a year first, when the rest has that form.
-  if (p - text == 4 && (*p == '-' || *p == '/')) {
-    const char* yearFirst = readYearFirstDate(text, read);
-    if (yearFirst != nullptr) {
-      return plainWhenOnCalendar(yearFirst, end, read, parts);
-    }
-  }
+namespace {
+
+// The older forms, after their first number (first, read up to p): "month/day/year" and "day
+// Mon year" (also with dashes or the month's name written out).
+[[gnu::always_inline]] inline const char* readOlderForms(const char* p, int first, char end,
+                                                         DateParts& parts) {
   if (*p == '/') {
-    int second = 0;
-    ++p;
-    if (!readShortNumber(p, second) || *p != '/') {
-      return nullptr;
-    }
-    ++p;
-    if (!readShortNumber(p, parts.year) || *p != end) {
-      return nullptr;
-    }
-    parts.monthIndex = first - 1;
-    parts.day = second;
-    return p;
+    return readDayAndYear(p + 1, first, end, parts);
   }
   const char separator = *p;
   if (separator != ' ' && separator != '-') {
@@ -214,4 +209,37 @@ const char* readPlainDate(const char* text, char end, DateParts& parts) {
   parts.monthIndex = monthOfAsciiLetters(letters);
   parts.day = first;
   return parts.monthIndex >= 0 ? p : nullptr;
+}
+
+// The forms that name the year or the month first, out of line and reached by tail calls: few
+// lists write them, and the common forms are then read without a frame of their own.
+[[gnu::noinline]] const char* readYearFirstPlain(const char* text, const char* p, int first,
+                                                 char end, DateParts& parts) {
+  DateParts read{ 0, 0, 0 };
+  const char* yearFirst = readYearFirstDate(text, read);
+  if (yearFirst != nullptr) {
+    return plainWhenOnCalendar(yearFirst, end, read, parts);
+  }
+  return readOlderForms(p, first, end, parts);  // "2024/1/155" is month 2024 as before
+}
+[[gnu::noinline]] const char* readMonthFirstPlain(const char* text, char end, DateParts& parts) {
+  DateParts read{ 0, 0, 0 };
+  return plainWhenOnCalendar(readMonthFirstDate(text, read), end, read, parts);
+}
+
+}  // namespace
+
+// The forms a spreadsheet writes. For these the rewriting and scanning of parseDate come to the
+// same month, day and year as read here; every other text is left to them.
+const char* readPlainDate(const char* text, char end, DateParts& parts) {
+  const char* p = text;
+  int first = 0;
+  if (!readShortNumber(p, first)) {
+    return readMonthFirstPlain(text, end, parts);
+  }
+  // Four digits and a dash or a slash: a year first, when the rest has that form.
+  if (__builtin_expect(p - text == 4 && (*p == '-' || *p == '/'), 0)) {
+    return readYearFirstPlain(text, p, first, end, parts);
+  }
+  return readOlderForms(p, first, end, parts);
 }
