@@ -74,11 +74,11 @@ bool isAmbiguousNumber(const char* written) {
   return false;
 }
 
-// True when nothing but blanks, closing quotation marks and parentheses stand between p and
-// the end of the field: the end of the amount as written.
+// True when nothing but blanks, closing quotation marks, parentheses and dollar signs (dropped
+// wherever they stand) are between p and the end of the field: the end of the amount as written.
 bool isAmountEnd(const char* p) {
   for (;;) {
-    if (*p == ' ' || *p == '"' || *p == ')') {
+    if (*p == ' ' || *p == '"' || *p == ')' || *p == '$') {
       ++p;
       continue;
     }

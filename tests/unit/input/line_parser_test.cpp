@@ -117,8 +117,8 @@ const LineCase kLineCases[] = {
     kAt + "? ERROR: Amount ',250' is not a valid number on line 2: Smith\t1/15/2020\t,250" },
   { "Smith|1/15/2020|12,3456", LineResult::lineRejected, 0,
     kAt + "? ERROR: Amount '12,3456' is not a valid number on line 2: Smith\t1/15/2020\t12,3456" },
-  { "Smith|1/15/2020|1,250$", LineResult::lineRejected, 0,
-    kAt + "? ERROR: Amount '1,250$' is not a valid number on line 2: Smith\t1/15/2020\t1,250$" },
+  // A dollar sign is dropped wherever it stands, after the digits too.
+  { "Smith|1/15/2020|1,250$", LineResult::donationBooked, 125000, "" },
   { "Smith|1/15/2020|1,25a", LineResult::badAmount, 0,
     kAt +
         "? ERROR: Character a (0x61) in value '125' is not a number on line: Smith\t1/15/2020\t1,25a" },
