@@ -14,6 +14,12 @@ constexpr std::size_t kLineLimit = kLineLength - 1;
 /// A list is read in blocks of this many characters.
 constexpr std::size_t kReadBlockSize = std::size_t{ 64 } * 1024;
 
+/// A piece of a tab-separated list is plain without a CR (a line end of its own) and without a
+/// quotation mark (which may open a cell that goes on over the next lines).
+inline constexpr const char* kTabListStops = "\r\n\"";
+/// A piece of a comma-separated list is plain without a CR and without a TAB.
+inline constexpr const char* kCommaListStops = "\r\n\t";
+
 /// The block a list is read into: room for one block after an unfinished record carried over,
 /// and for a terminator after it. Only the list being read uses it.
 extern std::array<char, kReadBlockSize + kMaxRecordText + 1> listBlock;
@@ -35,8 +41,9 @@ struct ListBlocks {
   char* terminator;
   char replaced;
   std::size_t pieceLength;
-  bool plainPiece;        ///< the last piece holds no NUL, CR or quotation mark
+  bool plainPiece;        ///< the last piece holds no NUL and none of plainStops
   std::size_t lineLimit;  ///< of a line, only the first lineLimit characters are given
+  const char* plainStops;  ///< what makes a piece not plain: CR and LF, and more by the list
   bool longLine;          ///< the line goes on past the piece: skipRest passes over the rest
   unsigned long refills;  ///< times the block was filled: offsets into it change then
 
@@ -54,7 +61,7 @@ struct ListBlocks {
       // (which may open a cell that goes on over the next lines).
       const char atWindowEnd = piece[window];
       piece[window] = '\0';
-      const std::size_t plainLength = std::strcspn(piece, "\r\n\"");
+      const std::size_t plainLength = std::strcspn(piece, plainStops);
       piece[window] = atWindowEnd;
       plainPiece = plainLength < window && piece[plainLength] == '\n';
       if (plainPiece) {

@@ -116,26 +116,29 @@ struct ListReading {
   RecordText text;
 };
 
+// The kinds of line that are gifts or keyword lines: after one, no line names the columns.
+constexpr unsigned kDataKinds =
+    1U << static_cast<unsigned>(LineKind::donation) | 1U << static_cast<unsigned>(LineKind::zeroAmount) |
+    1U << static_cast<unsigned>(LineKind::badAmount) | 1U << static_cast<unsigned>(LineKind::keyword) |
+    1U << static_cast<unsigned>(LineKind::related);
+
+void noteDataLine(ListReading& reading) {
+  reading.dataSeen =
+      reading.dataSeen || ((kDataKinds >> static_cast<unsigned>(reading.parsed.kind)) & 1U) != 0;
+}
+
 void countLine(ListReading& reading, LineResult result) {
   countResult(result, reading.counts);
-  switch (reading.parsed.kind) {
-    case LineKind::donation:
-    case LineKind::zeroAmount:
-    case LineKind::badAmount:
-    case LineKind::keyword:
-    case LineKind::related:
-      reading.dataSeen = true;
-      break;
-    default:
-      break;
-  }
+  noteDataLine(reading);
 }
 
 // A line of column names before the first gift may say where the name, the date and the
 // amount stand; from the next line on, every line is read from those columns.
 bool takeHeader(ListReading& reading, const char* record, long line) {
   ColumnMap map = kPlainColumns;
-  if (reading.mapped || reading.dataSeen || !reading.parsed.columnNames ||
+  // A booked gift always says so in the counts; the other data lines set dataSeen.
+  const bool afterData = reading.dataSeen || reading.counts.amounts != 0;
+  if (reading.mapped || afterData || !reading.parsed.columnNames ||
       !mapHeaderColumns(record, reading.scan, map) || !isMappedColumns(map)) {
     return false;
   }
@@ -198,34 +201,60 @@ void readQuotedTabLine(ListReading& reading) {
   *firstEnd = '\0';
   parseDonationLine(record, line, reading.options, reading.parsed);
   countLine(reading, bookParsedLine(reading.parsed));
-  if (hasTextAfterCarriageReturn(record, static_cast<std::size_t>(firstEnd - record))) {
-    message(MessageKind::error, line,
-            "Text after a carriage return inside the line is not read; the list may have CR line ends");
-  }
-  takeHeader(reading, record, line);
-  *firstEnd = kept;
-}
-
-// A line of a tab-separated list read as columns 1, 2 and 3 as every line was read before
-// cells could be quoted.
-void readTabLine(ListReading& reading, char* piece, std::size_t length) {
-  const long line = ++reading.counts.lines;
-  parseDonationLine(piece, line, reading.options, reading.parsed);
-  countLine(reading, bookParsedLine(reading.parsed));
-  if (!reading.blocks.plainPiece && hasTextAfterCarriageReturn(piece, length)) {
+  const auto firstLength = static_cast<std::size_t>(firstEnd - record);
+  if (hasTextAfterCarriageReturn(record, firstLength)) {
     message(MessageKind::error, line,
             "Text after a carriage return inside the line is not read; the list may have CR line ends");
   }
   if (reading.parsed.columnNames) {
+    scanRecord(record, firstLength, true, false, reading.rules, false, reading.scan);
+    takeHeader(reading, record, line);
+  }
+  *firstEnd = kept;
+}
+
+// A line of a tab-separated list read as columns 1, 2 and 3 that came to something else than a
+// donation: it may be a gift of another kind, or name the columns.
+[[gnu::noinline]] void takeUnusualTabLine(ListReading& reading, char* piece, std::size_t length) {
+  noteDataLine(reading);
+  if (reading.parsed.columnNames) {
     scanRecord(piece, length, true, false, reading.rules, false, reading.scan);
-    takeHeader(reading, piece, line);
+    takeHeader(reading, piece, reading.counts.lines);
   }
 }
 
+// A line with a NUL, a CR or a quotation mark (which may open a notes cell that goes on over the
+// next lines).
+void readUnplainTabLine(ListReading& reading, char* piece, std::size_t length) {
+  if (std::memchr(piece, '\0', length) != nullptr) {
+    // The parser would stop at a NUL and pass over the rest of the line without a word, so
+    // such a line is refused whole.
+    message(MessageKind::error, ++reading.counts.lines,
+            "Line contains a NUL character and is not read; the list may not be plain text");
+    return;
+  }
+  if (std::memchr(piece, '"', length) != nullptr) {
+    readQuotedTabLine(reading);
+    return;
+  }
+  const long line = ++reading.counts.lines;
+  parseDonationLine(piece, line, reading.options, reading.parsed);
+  countResult(bookParsedLine(reading.parsed), reading.counts);
+  if (hasTextAfterCarriageReturn(piece, length)) {
+    message(MessageKind::error, line,
+            "Text after a carriage return inside the line is not read; the list may have CR line ends");
+  }
+  takeUnusualTabLine(reading, piece, length);
+}
+
 // The lines of a tab-separated list read as columns 1, 2 and 3, until a header maps its
-// columns (true) or the list ends (false).
+// columns (true) or the list ends (false). A plain line, as nearly every line is, takes the
+// shortest way.
 bool readTabLines(ListReading& reading) {
   ListBlocks& blocks = reading.blocks;
+  ListCounts& counts = reading.counts;
+  ParsedLine& parsed = reading.parsed;
+  const ReadingOptions& options = reading.options;
   LookAhead lookAhead{ 0, 0, 0 };
   while (char* piece = blocks.nextPiece()) {
     if (donorLookupsMayMiss(donorTable)) {
@@ -234,18 +263,16 @@ bool readTabLines(ListReading& reading) {
     }
     const auto length = static_cast<std::size_t>(blocks.terminator - piece);
     if (blocks.plainPiece) {
-      readTabLine(reading, piece, length);
-    } else if (std::memchr(piece, '\0', length) != nullptr) {
-      // The parser would stop at a NUL and pass over the rest of the line without a word, so
-      // such a line is refused whole.
-      message(MessageKind::error, ++reading.counts.lines,
-              "Line contains a NUL character and is not read; the list may not be plain text");
-    } else if (std::memchr(piece, '"', length) != nullptr) {
-      readQuotedTabLine(reading);
+      ++counts.lines;
+      parseDonationLine(piece, counts.lines, options, parsed);
+      countResult(bookParsedLine(parsed), counts);
+      if (parsed.kind != LineKind::donation) {
+        takeUnusualTabLine(reading, piece, length);
+      }
     } else {
-      readTabLine(reading, piece, length);
+      readUnplainTabLine(reading, piece, length);
     }
-    endRecord(reading, reading.counts.lines);
+    endRecord(reading, counts.lines);
     if (reading.mapped) {
       return true;
     }
@@ -388,20 +415,115 @@ void readRecord(ListReading& reading, char* record, long line) {
   takeHeader(reading, record, line);
 }
 
-// The records of a comma-separated list, or of a list whose columns a header mapped.
+// The record at the start of the unread text, read by the list's rules.
+void readNextRecord(ListReading& reading, char* record) {
+  const long line = reading.counts.lines + 1;
+  reading.counts.lines += reading.scan.lines;
+  noteNotClosed(reading, line);
+  if (std::memchr(record, '\0', reading.scan.textLength) != nullptr) {
+    message(MessageKind::error, line,
+            "Line contains a NUL character and is not read; the list may not be plain text");
+  } else {
+    readRecord(reading, record, line);
+  }
+  endRecord(reading, line);
+}
+
+// The records of a list whose columns a header mapped.
 void readRecords(ListReading& reading) {
   ListBlocks& blocks = reading.blocks;
   while (char* record = blocks.nextRecord(reading.rules, joinsLines(reading), reading.scan)) {
-    const long line = reading.counts.lines + 1;
-    reading.counts.lines += reading.scan.lines;
-    noteNotClosed(reading, line);
-    if (std::memchr(record, '\0', reading.scan.textLength) != nullptr) {
-      message(MessageKind::error, line,
-              "Line contains a NUL character and is not read; the list may not be plain text");
-    } else {
-      readRecord(reading, record, line);
+    readNextRecord(reading, record);
+  }
+}
+
+// The three commas that end the first three cells of a comma-separated line [p, end) (the
+// third may be end), in one pass; false when a quotation mark stands anywhere but around the
+// third cell (without "" in it).
+bool findPlainCommas(char* p, char* end, std::array<char*, 3>& commas) {
+  int found = 0;
+  // The piece is zero-terminated at end and holds no NUL before it.
+  for (p += std::strcspn(p, ",\""); p < end; p += std::strcspn(p, ",\"")) {
+    if (*p == ',') {
+      commas[static_cast<std::size_t>(found++)] = p;
+      if (found == 3) {
+        break;
+      }
+      ++p;
+      continue;
     }
-    endRecord(reading, line);
+    if (found != 2 || p != commas[1] + 1) {
+      return false;
+    }
+    char* closing = std::strchr(p + 1, '"');
+    if (closing == nullptr || (closing[1] != ',' && closing[1] != '\0')) {
+      return false;
+    }
+    p = closing + 1;
+  }
+  if (found < 2) {
+    return false;
+  }
+  if (found == 2) {
+    commas[2] = end;
+    return true;
+  }
+  return std::strchr(p, '"') == nullptr;
+}
+
+// A line of a comma-separated list read as columns 1, 2 and 3, as nearly every line is: no
+// quotation mark but around the amount, no TAB, no CR, and it comes to a donation without a
+// message. It is read as the same line tab-separated would be, its first two commas made TABs
+// for the parse; the amount's quotation marks are dropped as an amount's are. Any other line is
+// left to the record's full reading (false): its messages quote it as written.
+bool readPlainCommaLine(ListReading& reading, char* piece, std::size_t length) {
+  char* end = piece + length;
+  std::array<char*, 3> commas{};
+  if (!findPlainCommas(piece, end, commas)) {
+    return false;
+  }
+  char* nameEnd = commas[0];
+  char* secondEnd = commas[1];
+  char* amountEnd = commas[2];
+  if (amountEnd != end) {
+    auto* next = static_cast<char*>(
+        std::memchr(amountEnd + 1, ',', static_cast<std::size_t>(end - amountEnd - 1)));
+    if (isThousandsTail(amountEnd + 1, next != nullptr ? next : end)) {
+      return false;
+    }
+  }
+  ParsedLine& parsed = reading.parsed;
+  *nameEnd = '\t';
+  *secondEnd = '\t';
+  const char afterAmount = *amountEnd;
+  *amountEnd = '\0';
+  parseDonationLine(piece, reading.counts.lines + 1, reading.options, parsed);
+  *nameEnd = ',';
+  *secondEnd = ',';
+  *amountEnd = afterAmount;
+  if (parsed.kind != LineKind::donation || !parsed.messages.empty()) {
+    return false;
+  }
+  ++reading.counts.lines;
+  countResult(bookDonationLine(parsed), reading.counts);
+  return true;
+}
+
+// The records of a comma-separated list: a plain line the short way, any other in full.
+void readCommaLines(ListReading& reading) {
+  ListBlocks& blocks = reading.blocks;
+  blocks.plainStops = kCommaListStops;
+  blocks.lineLimit = kWideLineLimit;
+  while (char* piece = blocks.nextPiece()) {
+    if (blocks.plainPiece && !reading.mapped && reading.soloLines == 0 &&
+        readPlainCommaLine(reading, piece, static_cast<std::size_t>(blocks.terminator - piece))) {
+      blocks.endPiece();
+      continue;
+    }
+    blocks.uncut();
+    if (char* record = blocks.nextRecord(reading.rules, joinsLines(reading), reading.scan)) {
+      readNextRecord(reading, record);
+    }
   }
 }
 
@@ -410,7 +532,9 @@ void readLines(ListBlocks& blocks, ListCounts& counts, const ReadingOptions& opt
   const bool csv = separator == ',';
   ListReading reading{ blocks, counts, options, {}, RecordRules{ separator, csv, kPlainColumns, csv ? kWideLineLimit : kLineLimit },
                        false, false, 0, {}, {} };
-  if (csv || readTabLines(reading)) {
+  if (csv) {
+    readCommaLines(reading);
+  } else if (readTabLines(reading)) {
     readRecords(reading);
   }
   releaseLineMessages(reading.parsed.messages);

@@ -61,7 +61,7 @@ LineEnd findLineEnd(const char* text, std::size_t from, std::size_t available, b
 
 // The walk over a record's cells, line by line.
 struct CellWalk {
-  const char* text;
+  char* text;
   const RecordRules* rules;
   RecordScan* scan;
   int cell;
@@ -96,12 +96,31 @@ struct CellWalk {
   }
   // Between quotation marks from p: the closing mark ends them ("" is one mark). A TAB ends a
   // cell of a tab-separated list: on a continuation line it means the mark is not closed.
-  std::size_t walkQuoted(std::size_t p, std::size_t lineEnd, bool continuation, bool& open);
+  std::size_t walkQuoted(std::size_t p, std::size_t lineEnd, bool continuation, bool& broken);
   // Outside quotation marks from p: a separator ends the cell, a carriage return the cells.
   std::size_t walkPlain(std::size_t p, std::size_t lineEnd);
   // The cells of the line [p, lineEnd); false when a tab-separated list's continuation line
   // holds a TAB before the closing mark.
   bool walkLine(std::size_t p, std::size_t lineEnd, bool continuation) {
+    // A terminator at the line's end bounds the searches for the characters that end a run.
+    const char kept = text[lineEnd];
+    text[lineEnd] = '\0';
+    const bool whole = walkLineTo(p, lineEnd, continuation);
+    text[lineEnd] = kept;
+    return whole;
+  }
+  // The start of the next character among stops at or after p, passing over NULs inside the
+  // line; lineEnd when there is none.
+  std::size_t findStop(std::size_t p, std::size_t lineEnd, const char* stops) const {
+    for (;;) {
+      p += std::strcspn(text + p, stops);
+      if (p >= lineEnd || text[p] != '\0') {
+        return p < lineEnd ? p : lineEnd;
+      }
+      ++p;
+    }
+  }
+  bool walkLineTo(std::size_t p, std::size_t lineEnd, bool continuation) {
     while (p < lineEnd && !ended) {
       if (inQuotes) {
         bool broken = false;
@@ -119,33 +138,30 @@ struct CellWalk {
 
 std::size_t CellWalk::walkQuoted(std::size_t p, std::size_t lineEnd, bool continuation,
                                  bool& broken) {
-  const char separator = rules->separator;
-  for (; p < lineEnd; ++p) {
+  const char stops[] = { '"', rules->csv ? '"' : rules->separator, '\0' };
+  for (;;) {
+    p = findStop(p, lineEnd, stops);
+    if (p == lineEnd) {
+      return p;
+    }
     if (text[p] == '"') {
       if (p + 1 < lineEnd && text[p + 1] == '"') {
-        ++p;
+        p += 2;
         continue;
       }
       inQuotes = false;
       return p + 1;
     }
-    if (!rules->csv && text[p] == separator) {
-      if (continuation) {
-        broken = true;
-        return p;
-      }
-      inQuotes = false;
-      return p;
-    }
+    // A TAB ends a cell of a tab-separated list: on a continuation line, the mark is not closed.
+    broken = continuation;
+    inQuotes = false;
+    return p;
   }
-  return p;
 }
 
 std::size_t CellWalk::walkPlain(std::size_t p, std::size_t lineEnd) {
-  const char separator = rules->separator;
-  while (p < lineEnd && text[p] != separator && text[p] != '\r') {
-    ++p;
-  }
+  const char stops[] = { rules->separator, '\r', '\0' };
+  p = findStop(p, lineEnd, stops);
   if (p == lineEnd) {
     return p;
   }
@@ -175,7 +191,7 @@ void clearScan(RecordScan& scan) {
 }
 
 // Walks the first line [0, lineEnd) into scan's cells from a fresh start.
-CellWalk walkFirstLine(const char* text, const RecordRules& rules, RecordScan& scan,
+CellWalk walkFirstLine(char* text, const RecordRules& rules, RecordScan& scan,
                        std::size_t lineEnd) {
   scan.textAfterReturn = false;
   CellWalk walk{ text, &rules, &scan, 0, 0, false, false, false };
@@ -292,7 +308,7 @@ char detectSeparator(const char* text, std::size_t length) {
   return comma ? ',' : '\t';
 }
 
-void scanRecord(const char* text, std::size_t available, bool atEnd, bool dropUnfinished,
+void scanRecord(char* text, std::size_t available, bool atEnd, bool dropUnfinished,
                 const RecordRules& rules, bool join, RecordScan& scan) {
   clearScan(scan);
   const LineEnd first = findLineEnd(text, 0, available, atEnd, rules.lineLimit);
@@ -362,15 +378,25 @@ std::size_t cellText(const char* text, const RecordScan& scan, int index, bool u
     return 0;
   }
   const CellSpan& span = scan.cells[static_cast<std::size_t>(index)];
-  std::size_t p = span.start;
-  const bool quoted = unquote && span.quoted;
-  if (quoted) {
-    while (text[p] == ' ') {
-      ++p;
+  if (!unquote || !span.quoted) {
+    const std::size_t count = span.end - span.start;
+    if (count >= room) {
+      out[0] = '\0';
+      return room;
     }
-    ++p;  // the opening quotation mark
+    std::memcpy(out, text + span.start, count);
+    out[count] = '\0';
+    for (std::size_t i = std::strcspn(out, "\t\r\n"); i < count; ++i) {
+      out[i] = copiedChar(out[i]);
+    }
+    return count;
   }
-  bool inQuotes = quoted;
+  std::size_t p = span.start;
+  while (text[p] == ' ') {
+    ++p;
+  }
+  ++p;  // the opening quotation mark
+  bool inQuotes = true;
   for (; p < span.end; ++p) {
     if (inQuotes && text[p] == '"') {
       if (p + 1 < span.end && text[p + 1] == '"') {
@@ -390,13 +416,7 @@ std::size_t cellText(const char* text, const RecordScan& scan, int index, bool u
   return length;
 }
 
-bool isThousandsTail(const char* text, const RecordScan& scan, int index) {
-  if (index >= scan.cellCount || index >= kMaxCells) {
-    return false;
-  }
-  const CellSpan& span = scan.cells[static_cast<std::size_t>(index)];
-  const char* p = text + span.start;
-  const char* end = text + span.end;
+bool isThousandsTail(const char* p, const char* end) {
   if (end - p < 3 || !isDigit(p[0]) || !isDigit(p[1]) || !isDigit(p[2])) {
     return false;
   }
@@ -413,4 +433,12 @@ bool isThousandsTail(const char* text, const RecordScan& scan, int index) {
     }
   }
   return true;
+}
+
+bool isThousandsTail(const char* text, const RecordScan& scan, int index) {
+  if (index >= scan.cellCount || index >= kMaxCells) {
+    return false;
+  }
+  const CellSpan& span = scan.cells[static_cast<std::size_t>(index)];
+  return isThousandsTail(text + span.start, text + span.end);
 }

@@ -73,9 +73,10 @@ struct RecordScan {
 
 /// The extent and cells of the record at the start of text (available characters, the rest of
 /// the list when atEnd). With join false, or when a quoted cell is not closed within the rules'
-/// lines, the record is its first line. A list whose reading failed (dropUnfinished) drops a
+/// lines, the record is its first line. The text is written to while it is looked at (a
+/// terminator at each line's end) and given back as it was. A list whose reading failed (dropUnfinished) drops a
 /// last line without a line feed.
-void scanRecord(const char* text, std::size_t available, bool atEnd, bool dropUnfinished,
+void scanRecord(char* text, std::size_t available, bool atEnd, bool dropUnfinished,
                 const RecordRules& rules, bool join, RecordScan& scan);
 
 /// The columns the header's cells name, when they name all three roles (a name being one name
@@ -92,7 +93,10 @@ bool isMappedColumns(const ColumnMap& map);
 std::size_t cellText(const char* text, const RecordScan& scan, int index, bool unquote, char* out,
                      std::size_t room);
 
-/// True when the cell is exactly three digits, optionally followed by a point and digits.
+/// True when the text [p, end) is exactly three digits, optionally followed by a point and
+/// digits: what is left of an amount cut at a thousands comma.
+bool isThousandsTail(const char* p, const char* end);
+/// isThousandsTail for cell index of the record.
 bool isThousandsTail(const char* text, const RecordScan& scan, int index);
 
 #endif

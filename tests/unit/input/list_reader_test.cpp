@@ -101,3 +101,89 @@ TEST_F(ListReaderTest, ADirectoryIsAReadErrorNotAnEmptyList) {
 }
 
 }  // namespace
+
+// Comma-separated lists, columns named by a header and cells with line breaks: what each list
+// prints and books. "gifts.txt" names the list in every message.
+struct RecordCase {
+  const char* about;
+  std::string list;
+  std::string printed;
+  Amount cents;
+};
+
+const std::string kCsv = "! INFO: List gifts.txt is read as comma-separated values\n";
+std::string stats(int amounts, int unexpected, int lines) {
+  std::string text;
+  if (amounts != 0) {
+    text += "!        " + std::to_string(amounts) + " funding amounts seen\n";
+  }
+  if (unexpected != 0) {
+    text += "!        " + std::to_string(unexpected) + " line" + (unexpected == 1 ? "" : "s") +
+            " with unexpected format\n";
+  }
+  return text + "!        " + std::to_string(lines) + " lines read\n";
+}
+std::string at(int line, const std::string& text) {
+  return "gifts.txt:" + std::to_string(line) + " " + text + "\n";
+}
+std::string tenLines(const std::string& line) {
+  std::string text;
+  for (int i = 0; i < 10; ++i) {
+    text += line;
+  }
+  return text;
+}
+
+const RecordCase kRecordCases[] = {
+  { "a title line with a comma stays tab-separated", "Donations, 2024\nSmith\t1/1/2024\t5\n",
+    at(1, "? ERROR: Name field Donations, 2024 with no other fields on line: Donations, 2024") +
+        stats(1, 0, 2),
+    500 },
+  { "commas inside quotation marks only, and blank and comment lines, tell nothing",
+    "\n! a, b\n\"Smith, Ann\"\n",
+    at(3, "? ERROR: Name field Smith, Ann\" with no other fields on line: \"Smith, Ann\"") +
+        stats(0, 0, 3),
+    0 },
+  { "the first ten lines decide: a TAB on the eleventh does not", tenLines("Smith,1/1/2024,1\n") + "Lee\t1/1/2024\t5\n",
+    kCsv + at(11, "? ERROR: Name field Lee 1/1/2024 5 with no other fields on line: Lee\t1/1/2024\t5") + stats(10, 0, 11), 1000 },
+  { "comments, blank records, an empty name, one and two cells",
+    "Smith,1/1/2024,5\n ! Total,,9\n\" ! Total\",9\n,,,\n\"\",\"\"\n,1/1/2024,7\nLee\nLee,Officer\nKim,1/2/2024\n",
+    kCsv + at(6, "% WARNING: Line with an empty name field is not read: ,1/1/2024,7") +
+        at(7, "? ERROR: Name field Lee with no other fields on line: Lee") +
+        at(9, "? ERROR: Value field is empty") +
+        "!        1 funding source names associated with a keyword (type of source)\n" + stats(1, 1, 9),
+    500 },
+  { "CR LF line ends, CR alone, a NUL",
+    "Smith,1/1/2024,5\r\nLee,1/1/2024,6\rKim,1/1/2024,7\r\nRoe,1/1/2024,8,\"a" + std::string(1, '\0') +
+        "b\"\nRay,\"1/1/2024\",\"9\"\n",
+    kCsv + at(2, "? ERROR: Text after a carriage return inside the line is not read; the list may have CR line ends") +
+        at(3, "? ERROR: Line contains a NUL character and is not read; the list may not be plain text") +
+        stats(3, 0, 4),
+    2000 },
+  { "cells cut at a thousands comma, and cells that are not",
+    "A,1/1/2024,$1,250.00\nB,1/1/2024,0,500\nC,1/1/2024,\"1\",250\nD,1/1/2024,1,25\nE,1/1/2024,1,250.\n"
+    "F,1/1/2024,1,250.5x\nG,1/1/2024,1,2a0\nH,Officer,1,250\n",
+    kCsv + at(1, "? ERROR: Amount '$1' is followed by a cell of three digits; it looks cut at a thousands comma: A,1/1/2024,$1,250.00") +
+        at(2, "% WARNING: An amount of exactly zero is unexpected for a source of revenue.") +
+        at(2, "? ERROR: Amount '0' is followed by a cell of three digits; it looks cut at a thousands comma: B,1/1/2024,0,500") +
+        at(3, "? ERROR: Amount '\"1\"' is followed by a cell of three digits; it looks cut at a thousands comma: C,1/1/2024,\"1\",250") +
+        at(8, "% WARNING: Amount on a keyword line is not booked: H,Officer,1,250") +
+        "!        1 funding source names associated with a keyword (type of source)\n" + stats(4, 0, 8),
+    400 },
+  { "a quoted name too long, a quoted cell running past 4,095 characters",
+    "\"" + std::string(128, 'n') + "\",1/1/2024,5\nLee,\"" + std::string(2100, ' ') + "\n" +
+        std::string(2100, ' ') + "\",5\nKim,1/1/2024,3\n",
+    kCsv + at(1, "? ERROR: Field longer than 127 characters on line: \"" + std::string(128, 'n') + "\",1/1/2024,5") +
+        at(2, ("? ERROR: Field longer than 127 characters on line: Lee,\"" + std::string(600, ' '))
+                  .substr(0, 9 + 511)) +
+        stats(1, 0, 4),
+    300 },
+};
+
+TEST_F(ListReaderTest, CommaSeparatedListsHeadersAndRecordsOfSeveralLines) {
+  for (const RecordCase& row : kRecordCases) {
+    resetInput();
+    EXPECT_EQ(read(row.list), row.printed) << row.about;
+    EXPECT_EQ(bookedCents(), row.cents) << row.about;
+  }
+}
