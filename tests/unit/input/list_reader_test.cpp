@@ -178,6 +178,42 @@ const RecordCase kRecordCases[] = {
                   .substr(0, 9 + 511)) +
         stats(1, 0, 4),
     300 },
+  { "a header maps a tab-separated list's columns: every later line is read from them",
+    "Date\tCheck #\tDonor\tAmount\n1/1/2024\t1\t\"Smith\"\t5\n1/1/2024\t2\t" + std::string(150, 'x') +
+        "\t5\n\"! Total\"\t\t\t9\n! note\nOfficer\t\tLee\nRelated\t\tLee\tKim\n"
+        "1/2/2024\t3\tKim\t$1,000.00\t\"note\nmore\"\n1/3/2024\t4\tRoe\nDate\tCheck\tName\tAmount\n",
+    at(1, "! INFO: Date field on first line 'Check #' is probably a header") +
+        at(1, "! INFO: Columns of gifts.txt: name in column 3, date or keyword in column 1, amount in column 4") +
+        at(2, "% WARNING: Ignoring quotation marks around the name field: 'Smith'") +
+        at(3, "? ERROR: Field longer than 127 characters on line: 1/1/2024\t2\t" + std::string(150, 'x') + "\t5") +
+        at(10, "? ERROR: Value field is empty") +
+        at(11, "! INFO: Ignoring line which looks like names for the columns: Date\tCheck\tName\tAmount") +
+        "!        2 funding source names associated with a keyword (type of source)\n" + stats(2, 2, 11),
+    100500 },
+  { "a first-name column alone is no name column: the columns stay 1, 2 and 3",
+    "Amount,Date,First Name\n5,1/1/2024,Ann\n",
+    kCsv + at(1, "! INFO: Ignoring line which looks like names for the columns: Amount,Date,First Name") +
+        at(2, "? ERROR: Character A (0x41) in value '' is not a number on line: 5,1/1/2024,Ann") +
+        at(2, "? ERROR: Character n (0x6e) in value 'A' is not a number on line: 5,1/1/2024,Ann") +
+        at(2, "? ERROR: Character n (0x6e) in value 'An' is not a number on line: 5,1/1/2024,Ann") +
+        at(2, "? ERROR: Amount 'Ann' contains or is followed by a non-numeric character") + stats(0, 1, 2),
+    0 },
+  { "the amount first, the earliest name of a role's list, the leftmost of equal names",
+    "Type,Donor,First,Last,\" Date \",Amount,amount\nGift,Ann Lee,Ann,Lee,1/1/2024,5,7\n",
+    kCsv + at(1, "! INFO: Date field on first line 'Donor' is probably a header") +
+        at(1, "! INFO: Columns of gifts.txt: name in column 2, date or keyword in column 5, amount in column 6") +
+        stats(1, 1, 2),
+    500 },
+  { "a header after the first gift names no columns",
+    "Smith\t1/1/2024\t5\nAmount\tDate\tDonor\n",
+    at(2, "! INFO: Ignoring line which looks like names for the columns: Amount\tDate\tDonor") + stats(1, 1, 2),
+    500 },
+  { "lines that leave the short way: quotation marks elsewhere than around the amount",
+    "\"Smith\",1/1/2024,5\nLee,\"1/1/2024\",6\nKim,1/1/2024,\"7\"\"\",x\nRoe,1/1/2024,8,\"n\"\nRay,1/1/2024,9\n"
+    "Fay,1/1/2024,\"10\"x\n",
+    kCsv + at(6, "? ERROR: Character x (0x78) in value '10' is not a number on line: Fay,1/1/2024,\"10\"x") +
+        at(6, "? ERROR: Amount '10x' contains or is followed by a non-numeric character") + stats(5, 0, 6),
+    3500 },
 };
 
 TEST_F(ListReaderTest, CommaSeparatedListsHeadersAndRecordsOfSeveralLines) {
@@ -185,5 +221,20 @@ TEST_F(ListReaderTest, CommaSeparatedListsHeadersAndRecordsOfSeveralLines) {
     resetInput();
     EXPECT_EQ(read(row.list), row.printed) << row.about;
     EXPECT_EQ(bookedCents(), row.cents) << row.about;
+  }
+}
+
+TEST_F(ListReaderTest, RecordsOfSeveralLinesAcrossTheBlocksOfALongList) {
+  // Far more than one block: records that straddle the block ends are read whole, in a
+  // comma-separated list and in a tab-separated one.
+  for (const char* separator : { ",", "\t" }) {
+    resetInput();
+    std::string list;
+    for (int i = 0; i < 4000; ++i) {
+      list += "Donor " + std::to_string(i % 300) + separator + "1/1/2024" + separator + "2" +
+              separator + "\"a note\nover two lines\"\n";
+    }
+    EXPECT_EQ(read(list), (separator[0] == ',' ? kCsv : "") + stats(4000, 0, 8000)) << separator;
+    EXPECT_EQ(bookedCents(), 800000);
   }
 }
