@@ -173,12 +173,13 @@ void noteNotClosed(ListReading& reading, long line) {
   }
 }
 
-void endRecord(ListReading& reading, long line) {
+// Moves past the record; the rest of a line longer than limit is passed over, with a warning.
+void endRecord(ListReading& reading, long line, std::size_t limit) {
   ListBlocks& blocks = reading.blocks;
   blocks.endPiece();
   if (blocks.longLine && blocks.skipRest()) {
     message(MessageKind::warning, line, "Line is longer than %d characters; the rest of it is not read",
-            static_cast<int>(reading.rules.lineLimit));
+            static_cast<int>(limit));
   }
 }
 
@@ -217,10 +218,23 @@ void readQuotedTabLine(ListReading& reading) {
 // donation: it may be a gift of another kind, or name the columns.
 [[gnu::noinline]] void takeUnusualTabLine(ListReading& reading, char* piece, std::size_t length) {
   noteDataLine(reading);
-  if (reading.parsed.columnNames) {
+  if (!reading.parsed.columnNames) {
+    return;
+  }
+  ListBlocks& blocks = reading.blocks;
+  if (!blocks.longLine) {
     scanRecord(piece, length, true, false, reading.rules, false, reading.scan);
     takeHeader(reading, piece, reading.counts.lines);
+    return;
   }
+  // A donor system's header of many columns may be longer than the part of the line read: its
+  // names are looked for as far as a mapped list's line is read, in what the block holds.
+  RecordRules wide = reading.rules;
+  wide.lineLimit = kWideLineLimit;
+  blocks.uncut();
+  scanRecord(piece, blocks.end - blocks.start, true, false, wide, false, reading.scan);
+  *blocks.terminator = '\0';
+  takeHeader(reading, piece, reading.counts.lines);
 }
 
 // A line with a NUL, a CR or a quotation mark (which may open a notes cell that goes on over the
@@ -272,7 +286,7 @@ bool readTabLines(ListReading& reading) {
     } else {
       readUnplainTabLine(reading, piece, length);
     }
-    endRecord(reading, counts.lines);
+    endRecord(reading, counts.lines, kLineLimit);
     if (reading.mapped) {
       return true;
     }
@@ -426,7 +440,7 @@ void readNextRecord(ListReading& reading, char* record) {
   } else {
     readRecord(reading, record, line);
   }
-  endRecord(reading, line);
+  endRecord(reading, line, reading.rules.lineLimit);
 }
 
 // The records of a list whose columns a header mapped.

@@ -134,6 +134,14 @@ std::string tenLines(const std::string& line) {
   return text;
 }
 
+std::string extraCells(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += "\tExtra " + std::to_string(i);
+  }
+  return text;
+}
+
 const RecordCase kRecordCases[] = {
   { "a title line with a comma stays tab-separated", "Donations, 2024\nSmith\t1/1/2024\t5\n",
     at(1, "? ERROR: Name field Donations, 2024 with no other fields on line: Donations, 2024") +
@@ -214,6 +222,15 @@ const RecordCase kRecordCases[] = {
     kCsv + at(6, "? ERROR: Character x (0x78) in value '10' is not a number on line: Fay,1/1/2024,\"10\"x") +
         at(6, "? ERROR: Amount '10x' contains or is followed by a non-numeric character") + stats(5, 0, 6),
     3500 },
+  { "a header longer than a tab-separated line is read: its names count as far as 4,095",
+    "Amount\tDate" + extraCells(100) + "\tName\t" + std::string(4000, 'x') + "\n5\t1/1/2024" +
+        std::string(101, '\t') + "Lee\n",
+    at(1, ("! INFO: Ignoring line which looks like names for the columns: Amount\tDate" +
+           extraCells(100)).substr(0, 8 + 511)) +
+        at(1, "! INFO: Columns of gifts.txt: name in column 103, date or keyword in column 2, amount in column 1") +
+        at(1, "% WARNING: Line is longer than 511 characters; the rest of it is not read") +
+        stats(1, 1, 2),
+    500 },
 };
 
 TEST_F(ListReaderTest, CommaSeparatedListsHeadersAndRecordsOfSeveralLines) {
