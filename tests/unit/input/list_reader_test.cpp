@@ -231,6 +231,29 @@ const RecordCase kRecordCases[] = {
         at(1, "% WARNING: Line is longer than 511 characters; the rest of it is not read") +
         stats(1, 1, 2),
     500 },
+  { "a continuation line too long, or the list's end, leaves a quotation mark not closed",
+    "A,1/1/2024,5,\"open\n" + std::string(5000, 'x') + "\"\nB,1/1/2024,6,\"open\nmore",
+    kCsv + at(1, "? ERROR: Quotation mark opened on line 1 is not closed") +
+        at(2, ("? ERROR: Field longer than 127 characters on line: " + std::string(4095, 'x'))
+                  .substr(0, 9 + 511)) +
+        at(2, "% WARNING: Line is longer than 4095 characters; the rest of it is not read") +
+        at(3, "? ERROR: Quotation mark opened on line 3 is not closed") +
+        at(4, "? ERROR: Name field more with no other fields on line: more") + stats(2, 0, 4),
+    1100 },
+  { "a tab-separated line with a quotation mark: a CR inside it, quoted column names",
+    "\"Name\"\t\"Date\"\t\"Amount\"\n\"Smith\"\t1/1/2024\t5\rLee\t1/1/2024\t6\n",
+    at(1, "! INFO: Ignoring line which looks like names for the columns: \"Name\"\t\"Date\"\t\"Amount\"") +
+        at(2, "% WARNING: Ignoring quotation marks around the name field: 'Smith'") +
+        at(2, "? ERROR: Text after a carriage return inside the line is not read; the list may have CR line ends") +
+        stats(1, 1, 2),
+    500 },
+  { "first and last names of a tab-separated list: quotation marks around either stand around both",
+    "First Name\tLast Name\tDate\tAmount\n\"Ann\"\t\"Lee\"\t1/1/2024\t5\nBob\tRoe\t1/1/2024\t6\nAnn Lee\tOfficer\n",
+    at(1, "! INFO: Date field on first line 'Last Name' is probably a header") +
+        at(1, "! INFO: Columns of gifts.txt: name in column 1+2, date or keyword in column 3, amount in column 4") +
+        at(2, "% WARNING: Ignoring quotation marks around the name field: 'Ann Lee'") +
+        at(4, "? ERROR: The date (second) field is blank: Ann Lee\tOfficer") + stats(2, 2, 4),
+    1100 },
 };
 
 TEST_F(ListReaderTest, CommaSeparatedListsHeadersAndRecordsOfSeveralLines) {
