@@ -280,9 +280,11 @@ bool readTabLines(ListReading& reading) {
       ++counts.lines;
       parseDonationLine(piece, counts.lines, options, parsed);
       countResult(bookParsedLine(parsed), counts);
-      if (parsed.kind != LineKind::donation) {
-        takeUnusualTabLine(reading, piece, length);
+      if (parsed.kind == LineKind::donation) {
+        blocks.endPiece();  // a plain piece ends at its line feed: it is never a long line
+        continue;
       }
+      takeUnusualTabLine(reading, piece, length);
     } else {
       readUnplainTabLine(reading, piece, length);
     }
