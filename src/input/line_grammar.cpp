@@ -114,7 +114,8 @@ bool handleSecondField(LineScan& scan) {
            scan.shown);
       if (scan.line != kFirstLine && holdsAmountAfterSecondField(scan)) {
         note(scan, MessageKind::warning,
-             "Line that looks like column names holds an amount that is not booked: %s", scan.shown);
+             "Line that looks like column names holds an amount that is not booked: %s",
+             scan.shown);
       }
       parsed.kind = LineKind::notDonation;
       parsed.columnNames = true;

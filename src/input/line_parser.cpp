@@ -64,7 +64,8 @@ struct PlainAmount {
 // inside the scan limit. It is read from the line in place; the field is stored only for a
 // message. Any other date is left to the full grammar, as is a day off the calendar. Returns the
 // TAB after the date, or nullptr.
-[[gnu::always_inline]] inline const char* readPlainDateOf(const LineScan& scan, const char* second, DateParts& parts) {
+[[gnu::always_inline]] inline const char* readPlainDateOf(const LineScan& scan, const char* second,
+                                                          DateParts& parts) {
   if (!isDigit(*second)) {
     return nullptr;
   }
@@ -80,7 +81,8 @@ struct PlainAmount {
 // The usual form, whole dollars and one or two digits of cents, is converted on the way into
 // plain; finishDonation judges every other one. False when the field is left to the full
 // grammar.
-[[gnu::always_inline]] inline bool readPlainAmount(LineScan& scan, const char* p, PlainAmount& plain) {
+[[gnu::always_inline]] inline bool readPlainAmount(LineScan& scan, const char* p,
+                                                   PlainAmount& plain) {
   // The length and the character in locals: a store into the text may alias any field of the
   // scan, which would make the compiler reload them after every character.
   char* text = scan.amount.text.data();

@@ -111,8 +111,8 @@ void ListBlocks::refill(std::size_t carried) {
 }
 
 ListBlocks startListBlocks(std::FILE* file) {
-  ListBlocks blocks{ file,  0,     0,          false, false, 0, nullptr, '\0', 0,
-                     false, kLineLimit, kTabListStops, false, 0 };
+  ListBlocks blocks{ file, 0, 0,     false,      false,         0,     nullptr,
+                     '\0', 0, false, kLineLimit, kTabListStops, false, 0 };
   blocks.refill(0);
   return blocks;
 }

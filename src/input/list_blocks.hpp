@@ -41,11 +41,11 @@ struct ListBlocks {
   char* terminator;
   char replaced;
   std::size_t pieceLength;
-  bool plainPiece;        ///< the last piece holds no NUL and none of plainStops
-  std::size_t lineLimit;  ///< of a line, only the first lineLimit characters are given
+  bool plainPiece;         ///< the last piece holds no NUL and none of plainStops
+  std::size_t lineLimit;   ///< of a line, only the first lineLimit characters are given
   const char* plainStops;  ///< what makes a piece not plain: CR and LF, and more by the list
-  bool longLine;          ///< the line goes on past the piece: skipRest passes over the rest
-  unsigned long refills;  ///< times the block was filled: offsets into it change then
+  bool longLine;           ///< the line goes on past the piece: skipRest passes over the rest
+  unsigned long refills;   ///< times the block was filled: offsets into it change then
 
   /// The next line, cut to kLineLimit characters and zero-terminated in place without its line
   /// feed; nullptr at the end.

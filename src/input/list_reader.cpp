@@ -117,10 +117,11 @@ struct ListReading {
 };
 
 // The kinds of line that are gifts or keyword lines: after one, no line names the columns.
-constexpr unsigned kDataKinds =
-    1U << static_cast<unsigned>(LineKind::donation) | 1U << static_cast<unsigned>(LineKind::zeroAmount) |
-    1U << static_cast<unsigned>(LineKind::badAmount) | 1U << static_cast<unsigned>(LineKind::keyword) |
-    1U << static_cast<unsigned>(LineKind::related);
+constexpr unsigned kDataKinds = 1U << static_cast<unsigned>(LineKind::donation) |
+                                1U << static_cast<unsigned>(LineKind::zeroAmount) |
+                                1U << static_cast<unsigned>(LineKind::badAmount) |
+                                1U << static_cast<unsigned>(LineKind::keyword) |
+                                1U << static_cast<unsigned>(LineKind::related);
 
 void noteDataLine(ListReading& reading) {
   reading.dataSeen =
@@ -178,7 +179,8 @@ void endRecord(ListReading& reading, long line, std::size_t limit) {
   ListBlocks& blocks = reading.blocks;
   blocks.endPiece();
   if (blocks.longLine && blocks.skipRest()) {
-    message(MessageKind::warning, line, "Line is longer than %d characters; the rest of it is not read",
+    message(MessageKind::warning, line,
+            "Line is longer than %d characters; the rest of it is not read",
             static_cast<int>(limit));
   }
 }
@@ -204,8 +206,9 @@ void readQuotedTabLine(ListReading& reading) {
   countLine(reading, bookParsedLine(reading.parsed));
   const auto firstLength = static_cast<std::size_t>(firstEnd - record);
   if (hasTextAfterCarriageReturn(record, firstLength)) {
-    message(MessageKind::error, line,
-            "Text after a carriage return inside the line is not read; the list may have CR line ends");
+    message(
+        MessageKind::error, line,
+        "Text after a carriage return inside the line is not read; the list may have CR line ends");
   }
   if (reading.parsed.columnNames) {
     scanRecord(record, firstLength, true, false, reading.rules, false, reading.scan);
@@ -255,8 +258,9 @@ void readUnplainTabLine(ListReading& reading, char* piece, std::size_t length) {
   parseDonationLine(piece, line, reading.options, reading.parsed);
   countResult(bookParsedLine(reading.parsed), reading.counts);
   if (hasTextAfterCarriageReturn(piece, length)) {
-    message(MessageKind::error, line,
-            "Text after a carriage return inside the line is not read; the list may have CR line ends");
+    message(
+        MessageKind::error, line,
+        "Text after a carriage return inside the line is not read; the list may have CR line ends");
   }
   takeUnusualTabLine(reading, piece, length);
 }
@@ -302,7 +306,8 @@ RecordStart startOfRecord(const ListReading& reading, const char* record, const 
   const bool csv = reading.rules.csv;
   bool blank = true;
   for (const char* p = record; p < record + reading.scan.textLength && blank; ++p) {
-    blank = *p == ' ' || *p == '\t' || *p == '\r' || *p == '\n' || (csv && (*p == ',' || *p == '"'));
+    blank =
+        *p == ' ' || *p == '\t' || *p == '\r' || *p == '\n' || (csv && (*p == ',' || *p == '"'));
   }
   if (blank) {
     return RecordStart::blank;
@@ -410,9 +415,10 @@ void refuseCutAmount(ListReading& reading, const char* record) {
   }
   std::array<char, kFieldSize> written{};
   cellText(record, reading.scan, amount, false, written.data(), written.size());
-  noteMessage(parsed.messages, MessageKind::error, parsed.line,
-              "Amount '%s' is followed by a cell of three digits; it looks cut at a thousands comma: %s",
-              written.data(), parsed.text);
+  noteMessage(
+      parsed.messages, MessageKind::error, parsed.line,
+      "Amount '%s' is followed by a cell of three digits; it looks cut at a thousands comma: %s",
+      written.data(), parsed.text);
   parsed.kind = LineKind::lineRejected;
 }
 
@@ -425,8 +431,9 @@ void readRecord(ListReading& reading, char* record, long line) {
   refuseCutAmount(reading, record);
   countLine(reading, bookParsedLine(reading.parsed));
   if (reading.scan.textAfterReturn) {
-    message(MessageKind::error, line,
-            "Text after a carriage return inside the line is not read; the list may have CR line ends");
+    message(
+        MessageKind::error, line,
+        "Text after a carriage return inside the line is not read; the list may have CR line ends");
   }
   takeHeader(reading, record, line);
 }
@@ -546,8 +553,17 @@ void readCommaLines(ListReading& reading) {
 void readLines(ListBlocks& blocks, ListCounts& counts, const ReadingOptions& options,
                char separator) {
   const bool csv = separator == ',';
-  ListReading reading{ blocks, counts, options, {}, RecordRules{ separator, csv, kPlainColumns, csv ? kWideLineLimit : kLineLimit },
-                       false, false, 0, {}, {} };
+  ListReading reading{ blocks,
+                       counts,
+                       options,
+                       {},
+                       RecordRules{ separator, csv, kPlainColumns,
+                                    csv ? kWideLineLimit : kLineLimit },
+                       false,
+                       false,
+                       0,
+                       {},
+                       {} };
   if (csv) {
     readCommaLines(reading);
   } else if (readTabLines(reading)) {

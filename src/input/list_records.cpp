@@ -169,8 +169,8 @@ std::size_t CellWalk::walkPlain(std::size_t p, std::size_t lineEnd) {
   if (text[p] == '\r') {
     ended = true;
     for (std::size_t q = p + 1; q < lineEnd; ++q) {
-      scan->textAfterReturn = scan->textAfterReturn || (text[q] != '\r' && text[q] != ' ' &&
-                                                        text[q] != '\t');
+      scan->textAfterReturn =
+          scan->textAfterReturn || (text[q] != '\r' && text[q] != ' ' && text[q] != '\t');
     }
     return lineEnd;
   }
@@ -257,18 +257,19 @@ bool isHeaderWord(const char* from, const char* to, const char* word) {
   return true;
 }
 
-constexpr const char* kNameWords[] = { "name",        "donor",       "donor name", "contributor",
-                                       "contributor name", "customer", "payer",   "source",
-                                       "full name",   "constituent", "received from" };
+constexpr const char* kNameWords[] = {
+  "name",  "donor",  "donor name", "contributor", "contributor name", "customer",
+  "payer", "source", "full name",  "constituent", "received from"
+};
 constexpr const char* kFirstNameWords[] = { "first name", "first" };
 constexpr const char* kLastNameWords[] = { "last name", "last", "surname" };
-constexpr const char* kSecondWords[] = { "date",         "gift date",        "donation date",
-                                         "date received", "received",        "transaction date",
-                                         "payment date", "deposit date",     "keyword",
-                                         "kind",         "type" };
-constexpr const char* kAmountWords[] = { "amount",          "gift amount",     "donation amount",
-                                         "total",           "amount received", "received amount",
-                                         "payment amount",  "gross amount" };
+constexpr const char* kSecondWords[] = { "date",          "gift date",    "donation date",
+                                         "date received", "received",     "transaction date",
+                                         "payment date",  "deposit date", "keyword",
+                                         "kind",          "type" };
+constexpr const char* kAmountWords[] = { "amount",         "gift amount",     "donation amount",
+                                         "total",          "amount received", "received amount",
+                                         "payment amount", "gross amount" };
 
 // The column whose name comes first in words (the leftmost among equals), passing over the
 // columns taken; -1 when none is named so.
@@ -295,7 +296,8 @@ char detectSeparator(const char* text, std::size_t length) {
   bool comma = false;
   const char* end = text + length;
   for (const char* p = text; p < end && sampled < kSeparatorSampleLines;) {
-    const auto* lineFeed = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    const auto* lineFeed =
+        static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
     const char* lineEnd = lineFeed != nullptr ? lineFeed : end;
     const LineSample sample = sampleLine(p, static_cast<std::size_t>(lineEnd - p));
     if (sample.tab) {

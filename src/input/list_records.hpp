@@ -37,8 +37,8 @@ inline constexpr ColumnMap kPlainColumns{ 0, -1, 1, 2 };
 /// What a list's records are made of.
 struct RecordRules {
   char separator;
-  bool csv;        ///< every cell may be quoted (a comma-separated list)
-  ColumnMap map;   ///< for a tab-separated list: the cells read, which are never quoted
+  bool csv;       ///< every cell may be quoted (a comma-separated list)
+  ColumnMap map;  ///< for a tab-separated list: the cells read, which are never quoted
   std::size_t lineLimit;
 };
 
@@ -74,8 +74,8 @@ struct RecordScan {
 /// The extent and cells of the record at the start of text (available characters, the rest of
 /// the list when atEnd). With join false, or when a quoted cell is not closed within the rules'
 /// lines, the record is its first line. The text is written to while it is looked at (a
-/// terminator at each line's end) and given back as it was. A list whose reading failed (dropUnfinished) drops a
-/// last line without a line feed.
+/// terminator at each line's end) and given back as it was. A list whose reading failed
+/// (dropUnfinished) drops a last line without a line feed.
 void scanRecord(char* text, std::size_t available, bool atEnd, bool dropUnfinished,
                 const RecordRules& rules, bool join, RecordScan& scan);
 

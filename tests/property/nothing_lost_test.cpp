@@ -265,8 +265,8 @@ class Generator {
   void addRecordKeyword() {
     const int keywordCount = static_cast<int>(kKeywords.size());
     const int agency = below(20);
-    const Keyword& chosen = kKeywords[static_cast<std::size_t>(
-        chance(85) ? agency % keywordCount : below(keywordCount))];
+    const Keyword& chosen = kKeywords[static_cast<std::size_t>(chance(85) ? agency % keywordCount
+                                                                          : below(keywordCount))];
     const std::string name = "Agency " + std::to_string(agency);
     Source& source = list_.sources[asciiLower(name)];
     Expectation expected{ Outcome::keyword, false, false };
@@ -855,9 +855,9 @@ TEST_P(NothingLostTest, EveryLineIsAccountedForAndEveryAmountBooked) {
   // a header names, notes cells with line breaks.
   const int layout = static_cast<int>((GetParam() >> 12) % 9);
   const GeneratedList list =
-      largeTable  ? generator.makeList(1500 + static_cast<int>(GetParam() % 500), 3000)
+      largeTable   ? generator.makeList(1500 + static_cast<int>(GetParam() % 500), 3000)
       : layout < 3 ? generator.makeRecordList(20 + static_cast<int>(GetParam() % 200), 150,
-                                             layout != 2, layout != 0)
+                                              layout != 2, layout != 0)
                    : generator.makeList(20 + static_cast<int>(GetParam() % 280), 150);
   verbosityLevel = static_cast<int>(GetParam() % 5);
   const std::string console = readThroughReader(list.bytes, ReadingOptions{ startMonth });

@@ -152,82 +152,112 @@ const RecordCase kRecordCases[] = {
     at(3, "? ERROR: Name field Smith, Ann\" with no other fields on line: \"Smith, Ann\"") +
         stats(0, 0, 3),
     0 },
-  { "the first ten lines decide: a TAB on the eleventh does not", tenLines("Smith,1/1/2024,1\n") + "Lee\t1/1/2024\t5\n",
-    kCsv + at(11, "? ERROR: Name field Lee 1/1/2024 5 with no other fields on line: Lee\t1/1/2024\t5") + stats(10, 0, 11), 1000 },
+  { "the first ten lines decide: a TAB on the eleventh does not",
+    tenLines("Smith,1/1/2024,1\n") + "Lee\t1/1/2024\t5\n",
+    kCsv +
+        at(11,
+           "? ERROR: Name field Lee 1/1/2024 5 with no other fields on line: Lee\t1/1/2024\t5") +
+        stats(10, 0, 11),
+    1000 },
   { "comments, blank records, an empty name, one and two cells",
     "Smith,1/1/2024,5\n ! Total,,9\n\" ! Total\",9\n,,,\n\"\",\"\"\n,1/1/2024,7\nLee\nLee,Officer\nKim,1/2/2024\n",
     kCsv + at(6, "% WARNING: Line with an empty name field is not read: ,1/1/2024,7") +
         at(7, "? ERROR: Name field Lee with no other fields on line: Lee") +
         at(9, "? ERROR: Value field is empty") +
-        "!        1 funding source names associated with a keyword (type of source)\n" + stats(1, 1, 9),
+        "!        1 funding source names associated with a keyword (type of source)\n" +
+        stats(1, 1, 9),
     500 },
   { "CR LF line ends, CR alone, a NUL",
-    "Smith,1/1/2024,5\r\nLee,1/1/2024,6\rKim,1/1/2024,7\r\nRoe,1/1/2024,8,\"a" + std::string(1, '\0') +
-        "b\"\nRay,\"1/1/2024\",\"9\"\n",
-    kCsv + at(2, "? ERROR: Text after a carriage return inside the line is not read; the list may have CR line ends") +
-        at(3, "? ERROR: Line contains a NUL character and is not read; the list may not be plain text") +
+    "Smith,1/1/2024,5\r\nLee,1/1/2024,6\rKim,1/1/2024,7\r\nRoe,1/1/2024,8,\"a" +
+        std::string(1, '\0') + "b\"\nRay,\"1/1/2024\",\"9\"\n",
+    kCsv +
+        at(2,
+           "? ERROR: Text after a carriage return inside the line is not read; the list may have CR line ends") +
+        at(3,
+           "? ERROR: Line contains a NUL character and is not read; the list may not be plain text") +
         stats(3, 0, 4),
     2000 },
   { "cells cut at a thousands comma, and cells that are not",
     "A,1/1/2024,$1,250.00\nB,1/1/2024,0,500\nC,1/1/2024,\"1\",250\nD,1/1/2024,1,25\nE,1/1/2024,1,250.\n"
     "F,1/1/2024,1,250.5x\nG,1/1/2024,1,2a0\nH,Officer,1,250\n",
-    kCsv + at(1, "? ERROR: Amount '$1' is followed by a cell of three digits; it looks cut at a thousands comma: A,1/1/2024,$1,250.00") +
+    kCsv +
+        at(1,
+           "? ERROR: Amount '$1' is followed by a cell of three digits; it looks cut at a thousands comma: A,1/1/2024,$1,250.00") +
         at(2, "% WARNING: An amount of exactly zero is unexpected for a source of revenue.") +
-        at(2, "? ERROR: Amount '0' is followed by a cell of three digits; it looks cut at a thousands comma: B,1/1/2024,0,500") +
-        at(3, "? ERROR: Amount '\"1\"' is followed by a cell of three digits; it looks cut at a thousands comma: C,1/1/2024,\"1\",250") +
+        at(2,
+           "? ERROR: Amount '0' is followed by a cell of three digits; it looks cut at a thousands comma: B,1/1/2024,0,500") +
+        at(3,
+           "? ERROR: Amount '\"1\"' is followed by a cell of three digits; it looks cut at a thousands comma: C,1/1/2024,\"1\",250") +
         at(8, "% WARNING: Amount on a keyword line is not booked: H,Officer,1,250") +
-        "!        1 funding source names associated with a keyword (type of source)\n" + stats(4, 0, 8),
+        "!        1 funding source names associated with a keyword (type of source)\n" +
+        stats(4, 0, 8),
     400 },
   { "a quoted name too long, a quoted cell running past 4,095 characters",
     "\"" + std::string(128, 'n') + "\",1/1/2024,5\nLee,\"" + std::string(2100, ' ') + "\n" +
         std::string(2100, ' ') + "\",5\nKim,1/1/2024,3\n",
-    kCsv + at(1, "? ERROR: Field longer than 127 characters on line: \"" + std::string(128, 'n') + "\",1/1/2024,5") +
+    kCsv +
+        at(1, "? ERROR: Field longer than 127 characters on line: \"" + std::string(128, 'n') +
+                  "\",1/1/2024,5") +
         at(2, ("? ERROR: Field longer than 127 characters on line: Lee,\"" + std::string(600, ' '))
                   .substr(0, 9 + 511)) +
         stats(1, 0, 4),
     300 },
   { "a header maps a tab-separated list's columns: every later line is read from them",
-    "Date\tCheck #\tDonor\tAmount\n1/1/2024\t1\t\"Smith\"\t5\n1/1/2024\t2\t" + std::string(150, 'x') +
+    "Date\tCheck #\tDonor\tAmount\n1/1/2024\t1\t\"Smith\"\t5\n1/1/2024\t2\t" +
+        std::string(150, 'x') +
         "\t5\n\"! Total\"\t\t\t9\n! note\nOfficer\t\tLee\nRelated\t\tLee\tKim\n"
         "1/2/2024\t3\tKim\t$1,000.00\t\"note\nmore\"\n1/3/2024\t4\tRoe\nDate\tCheck\tName\tAmount\n",
     at(1, "! INFO: Date field on first line 'Check #' is probably a header") +
-        at(1, "! INFO: Columns of gifts.txt: name in column 3, date or keyword in column 1, amount in column 4") +
+        at(1,
+           "! INFO: Columns of gifts.txt: name in column 3, date or keyword in column 1, amount in column 4") +
         at(2, "% WARNING: Ignoring quotation marks around the name field: 'Smith'") +
-        at(3, "? ERROR: Field longer than 127 characters on line: 1/1/2024\t2\t" + std::string(150, 'x') + "\t5") +
+        at(3, "? ERROR: Field longer than 127 characters on line: 1/1/2024\t2\t" +
+                  std::string(150, 'x') + "\t5") +
         at(10, "? ERROR: Value field is empty") +
-        at(11, "! INFO: Ignoring line which looks like names for the columns: Date\tCheck\tName\tAmount") +
-        "!        2 funding source names associated with a keyword (type of source)\n" + stats(2, 2, 11),
+        at(11,
+           "! INFO: Ignoring line which looks like names for the columns: Date\tCheck\tName\tAmount") +
+        "!        2 funding source names associated with a keyword (type of source)\n" +
+        stats(2, 2, 11),
     100500 },
   { "a first-name column alone is no name column: the columns stay 1, 2 and 3",
     "Amount,Date,First Name\n5,1/1/2024,Ann\n",
-    kCsv + at(1, "! INFO: Ignoring line which looks like names for the columns: Amount,Date,First Name") +
+    kCsv +
+        at(1,
+           "! INFO: Ignoring line which looks like names for the columns: Amount,Date,First Name") +
         at(2, "? ERROR: Character A (0x41) in value '' is not a number on line: 5,1/1/2024,Ann") +
         at(2, "? ERROR: Character n (0x6e) in value 'A' is not a number on line: 5,1/1/2024,Ann") +
         at(2, "? ERROR: Character n (0x6e) in value 'An' is not a number on line: 5,1/1/2024,Ann") +
-        at(2, "? ERROR: Amount 'Ann' contains or is followed by a non-numeric character") + stats(0, 1, 2),
+        at(2, "? ERROR: Amount 'Ann' contains or is followed by a non-numeric character") +
+        stats(0, 1, 2),
     0 },
   { "the amount first, the earliest name of a role's list, the leftmost of equal names",
     "Type,Donor,First,Last,\" Date \",Amount,amount\nGift,Ann Lee,Ann,Lee,1/1/2024,5,7\n",
     kCsv + at(1, "! INFO: Date field on first line 'Donor' is probably a header") +
-        at(1, "! INFO: Columns of gifts.txt: name in column 2, date or keyword in column 5, amount in column 6") +
+        at(1,
+           "! INFO: Columns of gifts.txt: name in column 2, date or keyword in column 5, amount in column 6") +
         stats(1, 1, 2),
     500 },
-  { "a header after the first gift names no columns",
-    "Smith\t1/1/2024\t5\nAmount\tDate\tDonor\n",
-    at(2, "! INFO: Ignoring line which looks like names for the columns: Amount\tDate\tDonor") + stats(1, 1, 2),
+  { "a header after the first gift names no columns", "Smith\t1/1/2024\t5\nAmount\tDate\tDonor\n",
+    at(2, "! INFO: Ignoring line which looks like names for the columns: Amount\tDate\tDonor") +
+        stats(1, 1, 2),
     500 },
   { "lines that leave the short way: quotation marks elsewhere than around the amount",
     "\"Smith\",1/1/2024,5\nLee,\"1/1/2024\",6\nKim,1/1/2024,\"7\"\"\",x\nRoe,1/1/2024,8,\"n\"\nRay,1/1/2024,9\n"
     "Fay,1/1/2024,\"10\"x\n",
-    kCsv + at(6, "? ERROR: Character x (0x78) in value '10' is not a number on line: Fay,1/1/2024,\"10\"x") +
-        at(6, "? ERROR: Amount '10x' contains or is followed by a non-numeric character") + stats(5, 0, 6),
+    kCsv +
+        at(6,
+           "? ERROR: Character x (0x78) in value '10' is not a number on line: Fay,1/1/2024,\"10\"x") +
+        at(6, "? ERROR: Amount '10x' contains or is followed by a non-numeric character") +
+        stats(5, 0, 6),
     3500 },
   { "a header longer than a tab-separated line is read: its names count as far as 4,095",
     "Amount\tDate" + extraCells(100) + "\tName\t" + std::string(4000, 'x') + "\n5\t1/1/2024" +
         std::string(101, '\t') + "Lee\n",
     at(1, ("! INFO: Ignoring line which looks like names for the columns: Amount\tDate" +
-           extraCells(100)).substr(0, 8 + 511)) +
-        at(1, "! INFO: Columns of gifts.txt: name in column 103, date or keyword in column 2, amount in column 1") +
+           extraCells(100))
+              .substr(0, 8 + 511)) +
+        at(1,
+           "! INFO: Columns of gifts.txt: name in column 103, date or keyword in column 2, amount in column 1") +
         at(1, "% WARNING: Line is longer than 511 characters; the rest of it is not read") +
         stats(1, 1, 2),
     500 },
@@ -242,15 +272,18 @@ const RecordCase kRecordCases[] = {
     1100 },
   { "a tab-separated line with a quotation mark: a CR inside it, quoted column names",
     "\"Name\"\t\"Date\"\t\"Amount\"\n\"Smith\"\t1/1/2024\t5\rLee\t1/1/2024\t6\n",
-    at(1, "! INFO: Ignoring line which looks like names for the columns: \"Name\"\t\"Date\"\t\"Amount\"") +
+    at(1,
+       "! INFO: Ignoring line which looks like names for the columns: \"Name\"\t\"Date\"\t\"Amount\"") +
         at(2, "% WARNING: Ignoring quotation marks around the name field: 'Smith'") +
-        at(2, "? ERROR: Text after a carriage return inside the line is not read; the list may have CR line ends") +
+        at(2,
+           "? ERROR: Text after a carriage return inside the line is not read; the list may have CR line ends") +
         stats(1, 1, 2),
     500 },
   { "first and last names of a tab-separated list: quotation marks around either stand around both",
     "First Name\tLast Name\tDate\tAmount\n\"Ann\"\t\"Lee\"\t1/1/2024\t5\nBob\tRoe\t1/1/2024\t6\nAnn Lee\tOfficer\n",
     at(1, "! INFO: Date field on first line 'Last Name' is probably a header") +
-        at(1, "! INFO: Columns of gifts.txt: name in column 1+2, date or keyword in column 3, amount in column 4") +
+        at(1,
+           "! INFO: Columns of gifts.txt: name in column 1+2, date or keyword in column 3, amount in column 4") +
         at(2, "% WARNING: Ignoring quotation marks around the name field: 'Ann Lee'") +
         at(4, "? ERROR: The date (second) field is blank: Ann Lee\tOfficer") + stats(2, 2, 4),
     1100 },
