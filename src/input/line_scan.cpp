@@ -138,7 +138,7 @@ void refuseStrayComma(LineScan& scan) {
     --end;
   }
   note(scan, MessageKind::error, "Amount '%.*s' is not a valid number on line %ld: %s",
-       static_cast<int>(end - start), start, scan.line, scan.text);
+       static_cast<int>(end - start), start, scan.line, scan.shown);
   scan.parsed->kind = LineKind::lineRejected;
 }
 
@@ -252,7 +252,7 @@ bool refuseTooLong(LineScan& scan, const Field& field) {
     return false;
   }
   note(scan, MessageKind::error, "Field longer than %d characters on line: %s", kFieldMaxLength,
-       scan.text);
+       scan.shown);
   scan.parsed->kind = LineKind::lineRejected;
   return true;
 }
@@ -269,6 +269,7 @@ void reportNoDate(LineScan& scan) {
   const char* second = scan.parsed->second.data();
   if (scan.line == kFirstLine && !hasDigitBefore(scan.amountText, "\t\n\r")) {
     note(scan, MessageKind::info, "Date field on first line '%s' is probably a header", second);
+    scan.parsed->columnNames = true;
   } else {
     note(scan, MessageKind::error, "Date has improper format: '%s'", second);
   }
@@ -310,12 +311,12 @@ void finishDonation(LineScan& scan) {
   switch (conversion) {
     case Conversion::notANumber:
       note(scan, MessageKind::error, "Amount '%s' is not a valid number on line %ld: %s",
-           amountText, scan.line, scan.text);
+           amountText, scan.line, scan.shown);
       scan.parsed->kind = LineKind::lineRejected;
       return;
     case Conversion::outOfRange:
       note(scan, MessageKind::error, "Amount '%s' is out of range on line %ld: %s", amountText,
-           scan.line, scan.text);
+           scan.line, scan.shown);
       scan.parsed->kind = LineKind::lineRejected;
       return;
     case Conversion::ok:

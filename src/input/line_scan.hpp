@@ -153,6 +153,8 @@ NameRead readAnyNameField(const char* text, Field& name, NameQuotes& quotes);
 /// messages that outlive the line are those of parsed.
 struct LineScan {
   const char* text;
+  const char* shown;  ///< the line as written, which messages quote: text, or a record's cells
+  int scanLimit;      ///< the fields must end before this position of text
   long line;
   const ReadingOptions* options;
   ParsedLine* parsed;
