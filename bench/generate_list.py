@@ -8,6 +8,11 @@ spread over ten years, with the three date forms a spreadsheet gives ("1/15/2020
 "15 Jan 2020", "15-Jan-2020") and amounts written with and without "$" and ",".
 
     generate_list.py --lines 1000000 --names 500 --out list.txt [--seed 1] [--first-year 2015]
+
+With --shape export the list looks like a spreadsheet's or donor system's export instead: 40% of
+the names written "Last, First" in quotation marks, amounts as "$1,250.00" (quoted when they
+hold a comma), CR LF line ends and extra columns (a check number and a memo) on 20% of the
+lines; --separator comma writes the same records comma-separated, quoted as RFC 4180 quotes.
 """
 
 import argparse
@@ -112,6 +117,50 @@ def amount_text(rng):
     return "%s" % grouped
 
 
+def export_name(name, index):
+    """Two names in five as a donor system writes them for sorting: "Last, First"."""
+    parts = name.split(" ")
+    if index < len(KEYWORDS) or index % 5 >= 2 or len(parts) < 2:
+        return name
+    return "%s, %s" % (" ".join(parts[1:]), parts[0])
+
+
+def export_amount(rng):
+    dollars = 1 + rng.below(5000 if rng.below(8) else 250000)
+    cents = rng.below(100) if rng.below(2) else 0
+    return "${:,}.{:02d}".format(dollars, cents)
+
+
+def export_extra(rng):
+    """The columns after the amount on one line in five: a check number and a memo."""
+    if rng.below(5) != 0:
+        return []
+    return ["%d" % (1000 + rng.below(9000)), "General fund"]
+
+
+def field_text(text, separator):
+    """A cell as a spreadsheet saves it: quoted when it holds the separator, a comma or a mark."""
+    if separator in text or "," in text or '"' in text:
+        return '"%s"' % text.replace('"', '""')
+    return text
+
+
+def export_lines(args, rng, names):
+    sep = "," if args.separator == "comma" else "\t"
+    def record(cells):
+        return sep.join(field_text(cell, sep) for cell in cells) + "\r\n"
+    written = [export_name(name, i) for i, name in enumerate(names)]
+    yield record(["Name", "Date", "Amount", "Check", "Memo"])
+    for name, keyword in zip(written, KEYWORDS):
+        yield record([name, keyword])
+    for name in written:
+        yield record([name, date_text(rng, args.first_year, args.date_forms), export_amount(rng)])
+    for _ in range(args.lines - 1 - len(KEYWORDS) - len(names)):
+        name = written[rng.below(len(written))]
+        yield record([name, date_text(rng, args.first_year, args.date_forms),
+                      export_amount(rng)] + export_extra(rng))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--lines", type=int, required=True, help="lines in the list, all told")
@@ -122,6 +171,9 @@ def main():
     parser.add_argument("--date-forms", default="nnbd",
                         help="mix of date forms, one letter per share: n 1/15/2020, y 1/15/20, "
                              "b 15 Jan 2020, f 15 January 2020, d 15-Jan-2020")
+    parser.add_argument("--shape", choices=["bench", "export"], default="bench")
+    parser.add_argument("--separator", choices=["tab", "comma"], default="tab",
+                        help="for --shape export: the cells' separator")
     args = parser.parse_args()
     if not len(KEYWORDS) < args.names <= 1000000:
         sys.exit("--names must be from %d to 1000000" % (len(KEYWORDS) + 1))
@@ -134,6 +186,16 @@ def main():
 
     rng = Sequence(args.seed)
     names = make_names(args.names, rng)
+    if args.shape == "export":
+        with open(args.out, "w", encoding="ascii", newline="") as out:
+            chunk = []
+            for line in export_lines(args, rng, names):
+                chunk.append(line)
+                if len(chunk) == 65536:
+                    out.write("".join(chunk))
+                    chunk = []
+            out.write("".join(chunk))
+        return
     lines = ["Name\tDate\tAmount"]
     for name, keyword in zip(names, KEYWORDS):
         lines.append("%s\t%s" % (name, keyword))

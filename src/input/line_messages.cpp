@@ -61,10 +61,7 @@ void noteMessageV(LineMessages& messages, MessageKind kind, long line, const cha
   char* text = messages.texts + messages.used;
   // As the channel composes: a format error leaves the text empty, a longer text is cut, and
   // no terminal escape from the line gets through.
-  if (std::vsnprintf(text, kMessageLineSize, format, arguments) < 0) {
-    text[0] = '\0';
-  }
-  neutralizeControls(text, true);
+  composeText(text, kMessageLineSize, format, arguments);
   const std::size_t kept = std::strlen(text);
   messages.entries[messages.count++] = LineMessages::Entry{ kind, line, messages.used };
   messages.used += kept + 1;
@@ -72,9 +69,7 @@ void noteMessageV(LineMessages& messages, MessageKind kind, long line, const cha
 
 void emitLineMessages(const LineMessages& messages) {
   for (std::size_t i = 0; i < messages.count; ++i) {
-    beginMessage(messages.entries[i].kind, messages.entries[i].line);
-    emitText(messages.text(i));
-    endLine();
+    writeMessage(messages.entries[i].kind, messages.entries[i].line, messages.text(i));
   }
   // Dropping them silently could let a run with errors end as if it had none.
   if (messages.raised > messages.count) {

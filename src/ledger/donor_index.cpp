@@ -75,10 +75,11 @@ bool reserveIndexSlot(const DonorTable& table) {
 }
 
 // Fetches both cache lines of the record the index gives for hash, if any; looks at no more
-// than the first few slots of its cluster. Inlined: the compiler takes a function that only
-// prefetches for one without effect, and drops its calls.
-[[gnu::always_inline]] inline void prefetchIndexedRecord(const DonorTable& table,
-                                                         std::uint32_t hash) {
+// than the first few slots of its cluster. Returns the record's entry plus one, 0 for none.
+// Inlined: the compiler takes a function that only prefetches for one without effect, and
+// drops its calls.
+[[gnu::always_inline]] inline std::uint32_t prefetchIndexedRecord(const DonorTable& table,
+                                                                  std::uint32_t hash) {
   constexpr int kProbes = 4;
   const IndexSlot tag = slotTag(hash);
   std::size_t slot = hash & donorIndex.mask;
@@ -89,9 +90,26 @@ bool reserveIndexSlot(const DonorTable& table) {
       const char* record = reinterpret_cast<const char*>(&table[entry]);
       __builtin_prefetch(record);
       __builtin_prefetch(record + sizeof(DonorRecord) / 2);
-      return;
+      return static_cast<std::uint32_t>(entry + 1);
     }
     slot = (slot + 1) & donorIndex.mask;
+  }
+  return 0;
+}
+
+// A donor of more than kInlineYears years keeps them in a run of the pool, which its record
+// names: once the record has arrived, the run is fetched too (its first two cache lines, the
+// room of 16 years).
+[[gnu::always_inline]] inline void prefetchYearRun(const DonorTable& table,
+                                                   std::uint32_t entryPlusOne) {
+  if (entryPlusOne == 0 || entryPlusOne > table.capacity) {
+    return;
+  }
+  const DonorYears& years = table[entryPlusOne - 1].yearAmounts;
+  if (years.roomLog != 0) {
+    const char* run = reinterpret_cast<const char*>(yearPool.pairs + years.first);
+    __builtin_prefetch(run);
+    __builtin_prefetch(run + 64);
   }
 }
 
@@ -128,8 +146,11 @@ void prefetchDonor(const DonorTable& table, const char* name, std::size_t length
   prefetchIndexSlot(hash);
   const std::uint32_t earlier = donorIndex.laggingHashes[donorIndex.nextLaggingHash];
   donorIndex.laggingHashes[donorIndex.nextLaggingHash] = hash;
+  const std::uint32_t record = prefetchIndexedRecord(table, earlier);
+  const std::uint32_t earlierRecord = donorIndex.laggingRecords[donorIndex.nextLaggingHash];
+  donorIndex.laggingRecords[donorIndex.nextLaggingHash] = record;
   donorIndex.nextLaggingHash = (donorIndex.nextLaggingHash + 1) % kPrefetchLag;
-  prefetchIndexedRecord(table, earlier);
+  prefetchYearRun(table, earlierRecord);
 }
 
 // Entries are filed in table order, so those from count on were filed after all the others: no

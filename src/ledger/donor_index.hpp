@@ -34,6 +34,9 @@ struct DonorIndex {
   bool trusted = true;
   /// The hashes of the last kPrefetchLag names handed to prefetchDonor, the oldest next.
   std::array<std::uint32_t, kPrefetchLag> laggingHashes{};
+  /// The records (entry plus one, 0 for none) fetched for those names, the oldest next: their
+  /// runs of years are fetched kPrefetchLag names later.
+  std::array<std::uint32_t, kPrefetchLag> laggingRecords{};
   std::size_t nextLaggingHash = 0;
 };
 

@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdarg>
 #include <cstring>
 
@@ -49,10 +51,11 @@ void writeBoth(const char* text) {
   }
 }
 
-// The place of a message, "%s:%ld " with the list's name and the line number, and a prefix
-// followed by its blank, "%s ", written without printf: a list with a problem on every line
-// brings a message for each of its lines.
-void writePlace(std::FILE* stream, long line) {
+// The place of a message, "%s:%ld " with the list's name and the line number, written without
+// printf: a list with a problem on every line brings a message for each of its lines. Returns
+// the characters written into place, which has room for kPlaceSize.
+constexpr std::size_t kPlaceSize = kInputFileNameSize + 24;  // the name, ':', a long, ' '
+std::size_t placeText(char* place, long line) {
   std::array<char, 24> digits{};  // a long's digits and sign
   auto magnitude = static_cast<unsigned long>(line);
   if (line < 0) {
@@ -66,10 +69,18 @@ void writePlace(std::FILE* stream, long line) {
   if (line < 0) {
     digits[--start] = '-';
   }
-  std::fputs(inputFileName.data(), stream);
-  std::fputc(':', stream);
-  std::fwrite(digits.data() + start, 1, digits.size() - start, stream);
-  std::fputc(' ', stream);
+  std::size_t length = std::strlen(inputFileName.data());
+  std::memcpy(place, inputFileName.data(), length);
+  place[length++] = ':';
+  std::memcpy(place + length, digits.data() + start, digits.size() - start);
+  length += digits.size() - start;
+  place[length++] = ' ';
+  return length;
+}
+
+void writePlace(std::FILE* stream, long line) {
+  std::array<char, kPlaceSize> place{};
+  std::fwrite(place.data(), 1, placeText(place.data(), line), stream);
 }
 
 void writeWithBlank(std::FILE* stream, const char* text) {
@@ -98,8 +109,13 @@ bool isNeutralized(const char* at, bool keepLineEnds) {
 }  // namespace
 
 void neutralizeControls(char* text, bool keepLineEnds) {
-  char* to = text;
-  for (const char* from = text; *from != '\0'; ++from) {
+  // Nearly every text holds no control at all: find the first one before rewriting anything.
+  char* at = text;
+  while (*at != '\0' && !isNeutralized(at, keepLineEnds)) {
+    ++at;
+  }
+  char* to = at;
+  for (const char* from = at; *from != '\0'; ++from) {
     if (!isNeutralized(from, keepLineEnds)) {
       *to++ = *from;
       continue;
@@ -114,6 +130,102 @@ void neutralizeControls(char* text, bool keepLineEnds) {
 
 namespace {
 
+// True when every conversion of format is a plain %s or %%: such a text is joined by copying,
+// at a tenth of vsnprintf's cost, and most messages about a list's lines are such texts.
+bool joinsStringsOnly(const char* format) {
+  for (const char* at = std::strchr(format, '%'); at != nullptr; at = std::strchr(at + 2, '%')) {
+    if (at[1] != '%' && at[1] != 's') {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Appends count characters of from to text[length...] within room; returns the new length.
+std::size_t appendCut(char* text, std::size_t room, std::size_t length, const char* from,
+                      std::size_t count) {
+  const std::size_t taken = count < room - length ? count : room - length;
+  std::memcpy(text + length, from, taken);
+  return length + taken;
+}
+
+// What vsnprintf writes for a format joinsStringsOnly accepts, a null string too; returns the
+// length written.
+std::size_t joinStrings(char* text, std::size_t size, const char* format, std::va_list arguments) {
+  const std::size_t room = size - 1;
+  std::size_t length = 0;
+  for (const char* from = format;;) {
+    const char* mark = std::strchr(from, '%');
+    if (mark == nullptr) {
+      length = appendCut(text, room, length, from, std::strlen(from));
+      break;
+    }
+    length = appendCut(text, room, length, from, static_cast<std::size_t>(mark - from));
+    if (mark[1] == '%') {
+      length = appendCut(text, room, length, "%", 1);
+    } else {
+      const char* string = va_arg(arguments, const char*);
+      string = string != nullptr ? string : "(null)";
+      length = appendCut(text, room, length, string, std::strlen(string));
+    }
+    from = mark + 2;
+  }
+  text[length] = '\0';
+  return length;
+}
+
+// True when some byte of text[0, length) may begin what neutralizeControls rewrites: a
+// control, DEL, or 0xC2 (the first byte of a C1 control). Eight bytes at a time, since every
+// message passes here; a false alarm only costs the exact rewrite.
+bool mayHoldControls(const char* text, std::size_t length) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+  std::size_t at = 0;
+  for (; at + 8 <= length; at += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text + at, sizeof word);
+    const std::uint64_t del = word ^ (kOnes * 0x7F);
+    const std::uint64_t c2 = word ^ (kOnes * 0xC2);
+    // A byte below 0x20 of word, or a zero byte of del or c2, sets its high bit here (a byte
+    // with its own high bit set is masked out, except where a borrow reaches it: a false alarm).
+    const std::uint64_t found = (((word - kOnes * 0x20) & ~word) | ((del - kOnes) & ~del) |
+                                 ((c2 - kOnes) & ~c2)) &
+                                kHighs;
+    if (found != 0) {
+      return true;
+    }
+  }
+  for (; at < length; ++at) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte < 0x20 || byte == 0x7F || byte == 0xC2) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+void composeText(char* text, std::size_t size, const char* format, std::va_list arguments) {
+  std::size_t length = 0;
+  if (joinsStringsOnly(format)) {
+    length = joinStrings(text, size, format, arguments);
+  } else {
+    // vsnprintf never writes past the buffer and always terminates it, so a longer text is cut
+    // to its first size - 1 characters; a format error leaves it empty.
+    const int written = std::vsnprintf(text, size, format, arguments);
+    if (written < 0) {
+      text[0] = '\0';
+    }
+    length = written < 0 ? 0 : std::min(static_cast<std::size_t>(written), size - 1);
+  }
+  if (mayHoldControls(text, length)) {
+    neutralizeControls(text, true);
+  }
+}
+
+namespace {
+
 // A tally stops at the largest int instead of wrapping: a list of some billions of bad lines
 // would otherwise turn errorCount negative and end a failed run with status 0.
 void raiseTally(int& tally) {
@@ -124,12 +236,7 @@ void raiseTally(int& tally) {
 
 // Composes into messageLine from a va_list; a format error leaves it empty.
 void composeLineV(const char* format, std::va_list arguments) {
-  // vsnprintf never writes past the buffer and always terminates it, so a longer text is cut
-  // to its first 511 characters.
-  if (std::vsnprintf(messageLine.data(), messageLine.size(), format, arguments) < 0) {
-    messageLine[0] = '\0';
-  }
-  neutralizeControls(messageLine.data(), true);
+  composeText(messageLine.data(), messageLine.size(), format, arguments);
 }
 
 }  // namespace
@@ -147,9 +254,7 @@ void message(MessageKind kind, long line, const char* format, ...) {
   va_start(arguments, format);
   composeLineV(format, arguments);
   va_end(arguments);
-  beginMessage(kind, line);
-  writeBoth(messageLine.data());
-  endLine();
+  writeMessage(kind, line, messageLine.data());
 }
 
 void messageMore(const char* format, ...) {
@@ -183,7 +288,9 @@ bool setVerbosity(long level) {
   return true;
 }
 
-void beginMessage(MessageKind kind, long line) {
+namespace {
+
+void countMessage(MessageKind kind) {
   currentMessageKind = kind;
   switch (kind) {
     case MessageKind::info:
@@ -199,6 +306,40 @@ void beginMessage(MessageKind kind, long line) {
     default:
       break;
   }
+}
+
+}  // namespace
+
+void writeMessage(MessageKind kind, long line, const char* text) {
+  countMessage(kind);
+  // The place, the prefix and its blank, the text and the line end, each output's in one call:
+  // a list with a problem on every line writes a message for each of them.
+  std::array<char, kPlaceSize + 32 + kMessageLineSize + 1> whole;
+  const std::size_t placeLength = line != 0 ? placeText(whole.data(), line) : 0;
+  const char* prefix = messageKindName(kind);
+  const std::size_t prefixLength = std::strlen(prefix);
+  std::memcpy(whole.data() + placeLength, prefix, prefixLength);
+  const std::size_t textStart = placeLength + prefixLength + 1;
+  whole[textStart - 1] = ' ';
+  std::size_t textLength = std::strlen(text);
+  textLength = textLength < kMessageLineSize ? textLength : kMessageLineSize - 1;
+  std::memcpy(whole.data() + textStart, text, textLength);
+  const std::size_t end = textStart + textLength;
+  whole[end] = '\n';
+  std::fwrite(whole.data(), 1, end + 1, console());
+  if (reportFile != nullptr) {
+    // The report file's copy of a line-numbered message carries the place instead of the kind.
+    if (line != 0) {
+      std::fwrite(whole.data(), 1, placeLength, reportFile);
+      std::fwrite(whole.data() + textStart, 1, textLength + 1, reportFile);
+    } else {
+      std::fwrite(whole.data(), 1, end + 1, reportFile);
+    }
+  }
+}
+
+void beginMessage(MessageKind kind, long line) {
+  countMessage(kind);
   const char* prefix = messageKindName(kind);
   if (line != 0) {
     writePlace(console(), line);

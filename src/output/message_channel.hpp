@@ -2,6 +2,7 @@
 #define QUORVA_OUTPUT_MESSAGE_CHANNEL_HPP
 
 #include <array>
+#include <cstdarg>
 #include <cstdio>
 
 /// The kind of a message; the code decides the prefix and the tally.
@@ -41,6 +42,11 @@ extern int errorCount;
 /// of a CR LF list). Every composed message and report text goes through it.
 void neutralizeControls(char* text, bool keepLineEnds);
 
+/// Composes printf-style into text, which has room for size characters and the terminator:
+/// cut to size - 1 characters, empty after a format error, a format without conversions copied
+/// (with "%%" as "%"), and neutralized. What message and the parser's kept messages share.
+void composeText(char* text, std::size_t size, const char* format, std::va_list arguments);
+
 /// Composes printf-style into messageLine, cut to its first 511 characters; returns messageLine.
 const char* composeLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
@@ -49,6 +55,9 @@ const char* composeLine(const char* format, ...) __attribute__((format(printf, 1
 /// end of the line. The kind's tally is raised.
 void message(MessageKind kind, long line, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
+/// message() for a text composed already (at most 511 characters are written): the kind's
+/// tally, the place when line is not 0, the prefix, the text and the line end.
+void writeMessage(MessageKind kind, long line, const char* text);
 /// A further line of the last message: its kind's prefix, a blank, the composed text, the end of
 /// the line. No tally is raised.
 void messageMore(const char* format, ...) __attribute__((format(printf, 1, 2)));

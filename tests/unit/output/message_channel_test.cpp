@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <string>
 
@@ -154,6 +155,32 @@ TEST_F(MessageChannelTest, ComposedTextIsCutTo511Characters) {
 
 }  // namespace
 
+// Texts of plain %s and %% are joined without printf: they must come out as printf writes them.
+TEST_F(MessageChannelTest, TextsJoinedWithoutPrintfAreWhatPrintfWrites) {
+  const std::string longName(600, 'n');
+  struct Case {
+    const char* format;
+    const char* first;
+    const char* second;
+  };
+  const Case cases[] = {
+    { "No errors.", nullptr, nullptr },
+    { "100%% of %s", "gifts", nullptr },
+    { "Name '%s' and '%s'", "Baker, Susan", "" },
+    { "%s", nullptr, nullptr },  // a null string, as glibc writes it
+    { "cut: %s, then %s", longName.c_str(), "never seen" },
+    { "%s%%", "", nullptr },
+  };
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+  for (const Case& c : cases) {
+    std::array<char, kMessageLineSize> expected{};
+    std::snprintf(expected.data(), expected.size(), c.format, c.first, c.second);
+    EXPECT_STREQ(composeLine(c.format, c.first, c.second), expected.data()) << c.format;
+  }
+#pragma GCC diagnostic pop
+}
+
 TEST_F(MessageChannelTest, ControlCharactersFromListsReachNoOutputAsTheyStand) {
   struct Case {
     const char* text;
@@ -169,11 +196,18 @@ TEST_F(MessageChannelTest, ControlCharactersFromListsReachNoOutputAsTheyStand) {
     { "Smith\r", "Smith\r" },  // the CR of a CR LF line, quoted at the end
     { "Brown\r with\rmore\r\nnext", "Brown? with?more\r\nnext" },
     { "two lines\nof a message", "two lines\nof a message" },
+    // Past the first eight bytes, and a last byte after them: each part of the scan.
+    { "Okafor, Elizabeth\x1b[2J", "Okafor, Elizabeth?[2J" },
+    { "Okafor, Elizabeth\x7f", "Okafor, Elizabeth?" },
+    { "Okafor, Elizabeth Ann \xc2\x85", "Okafor, Elizabeth Ann ?" },
+    { "Martinez, Jos\xc3\xa9 \xe2\x82\xac 12", "Martinez, Jos\xc3\xa9 \xe2\x82\xac 12" },
   };
   for (const Case& c : cases) {
     message(MessageKind::plain, 0, "%s", c.text);
     EXPECT_EQ(consoleText(), std::string("! ") + c.shown + "\n") << c.text;
   }
+  message(MessageKind::plain, 0, "%d: %s", 7, "\x1b[2J");  // through printf as well
+  EXPECT_EQ(consoleText(), "! 7: ?[2J\n");
   setInputFileName("list\x1b[2J.txt\r");
   message(MessageKind::error, 3, "x");
   EXPECT_EQ(consoleText(), "list?[2J.txt?:3 ? ERROR: x\n");
