@@ -132,6 +132,10 @@ bool storeName(DonorRecord& entry, const char* name) {
     if (firstCharactersMayMatch(entry.name.data(), name) && entryHasName(entry, name, length)) {
       return static_cast<int>(i);
     }
+    // Without the index, the scan is the lookup, and must find a name spelt another way too.
+    if (!indexHoldsAll && foldedSpellingsMatch(entry.name.data(), name, length)) {
+      return static_cast<int>(i);
+    }
   }
   return -1;
 }

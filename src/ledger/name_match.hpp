@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <cstring>
 
-// When two names are the same donor's: ASCII letters compared without regard to case, every
-// other byte as it is, so that the match never depends on the locale. Everything that compares
-// names or hashes them for a lookup folds through foldWord, here and nowhere else.
+// When two names are the same donor's: ASCII letters compared without regard to case, so that
+// the match never depends on the locale; a name with other characters also by its folded form
+// (name_folding.hpp), to which its hash belongs. Everything that compares names or hashes them
+// for a lookup folds through foldWord and foldName, here and there and nowhere else. ASCII
+// names, nearly all of them, never leave this file.
 
 /// Eight characters as one word.
 inline std::uint64_t loadWord(const char* at) {
@@ -48,25 +50,47 @@ inline std::uint64_t mixWord(std::uint64_t hash, std::uint64_t word) {
   return (hash ^ word) * 0x9e3779b97f4a7c15ULL;
 }
 
-/// The key of the first length characters of name. Eight characters at a time, and inlined
-/// where names are looked up on every donation line: the call would cost as much as the hash.
-[[gnu::always_inline]] inline NameKey keyOfLength(const char* name, std::size_t length) {
+/// Bytes whose top bit is set in one of the words of a name: a character outside ASCII.
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+/// The key of the first length characters of name taken as bytes, ASCII letters folded; the
+/// words read are also or-ed into seen. Eight characters at a time.
+[[gnu::always_inline]] inline NameKey keyOfBytes(const char* name, std::size_t length,
+                                                 std::uint64_t& seen) {
   std::uint64_t hash = mixWord(0, length);
   if (length >= sizeof(std::uint64_t)) {
     std::size_t i = 0;
     for (; i + sizeof(std::uint64_t) < length; i += sizeof(std::uint64_t)) {
-      hash = mixWord(hash, foldWord(loadWord(name + i)));
+      const std::uint64_t word = loadWord(name + i);
+      seen |= word;
+      hash = mixWord(hash, foldWord(word));
     }
     // The last eight characters, overlapping the word before when the length is no multiple.
-    hash = mixWord(hash, foldWord(loadWord(name + length - sizeof(std::uint64_t))));
+    const std::uint64_t last = loadWord(name + length - sizeof(std::uint64_t));
+    seen |= last;
+    hash = mixWord(hash, foldWord(last));
   } else {
-    hash = mixWord(hash, foldWord(loadShortWord(name, length)));
+    const std::uint64_t word = loadShortWord(name, length);
+    seen |= word;
+    hash = mixWord(hash, foldWord(word));
   }
   // The last character sits in the top byte of its word, where the multiplication carries a
   // difference no further: folding the high half down spreads it over the bits the slot takes,
   // so that names differing only at their end (Smith 1, Smith 2) do not share a cluster.
   hash = (hash ^ (hash >> 32)) * 0xff51afd7ed558ccdULL;
   return NameKey{ length, static_cast<std::uint32_t>(hash >> 32) };
+}
+
+/// The key of a name with a character outside ASCII: the hash of its folded form (of its bytes
+/// when it is not well-formed UTF-8), with its own length.
+NameKey foldedKeyOf(const char* name, std::size_t length);
+
+/// The key of the first length characters of name; names that are one share it. Inlined where
+/// names are looked up on every donation line: the call would cost as much as the hash.
+[[gnu::always_inline]] inline NameKey keyOfLength(const char* name, std::size_t length) {
+  std::uint64_t seen = 0;
+  const NameKey key = keyOfBytes(name, length, seen);
+  return (seen & kHighBits) == 0 ? key : foldedKeyOf(name, length);
 }
 
 /// Eight characters of a stored name and of a given one. Most lines spell a name as it was
@@ -100,5 +124,10 @@ inline bool firstCharactersMayMatch(const char* stored, const char* name) {
   const std::size_t last = length - sizeof(std::uint64_t);
   return sameWord(loadWord(stored + last), loadWord(name + last));
 }
+
+/// For a stored name and a given one (its first length characters) whose bytes namesMatch found
+/// to differ: true when either has a character outside ASCII and their folded forms are the
+/// same. Out of line: only a name spelt another way, or a rare clash of hashes, comes here.
+bool foldedSpellingsMatch(const char* stored, const char* name, std::size_t length);
 
 #endif
