@@ -6,6 +6,7 @@
 #include "input/line_booking.hpp"
 #include "input/line_parser.hpp"
 #include "input/list_blocks.hpp"
+#include "input/text_encoding.hpp"
 #include "ledger/donor_index.hpp"
 #include "ledger/donor_table.hpp"
 #include "output/message_channel.hpp"
@@ -93,16 +94,19 @@ void readLines(ListBlocks& blocks, ListCounts& counts, const ReadingOptions& opt
   LookAhead lookAhead{ 0, 0, 0 };
   // One for the whole list: its messages keep their room from line to line.
   ParsedLine parsed;
-  while (char* piece = blocks.nextPiece()) {
+  ListEncoding encoding;
+  while (char* line = blocks.nextPiece()) {
     ++counts.lines;
     if (donorLookupsMayMiss(donorTable)) {
       prepareLinesAhead(lookAhead, blocks.start, blocks.start + blocks.pieceLength, blocks.end,
                         blocks.refills);
     }
+    char* const piece = afterByteOrderMarks(line);
     const auto length = static_cast<std::size_t>(blocks.terminator - piece);
     // Nearly every line holds neither a NUL nor a CR; one scan that stops at either tells.
     if (blocks.plainPiece || std::strcspn(piece, "\r") == length) {
       parseDonationLine(piece, counts.lines, options, parsed);
+      readAsUtf8(parsed, piece, length, blocks.longLine, encoding);
       countResult(bookParsedLine(parsed), counts);
     } else if (std::memchr(piece, '\0', length) != nullptr) {
       // The parser would stop at a NUL and pass over the rest of the line without a word, so
@@ -111,6 +115,7 @@ void readLines(ListBlocks& blocks, ListCounts& counts, const ReadingOptions& opt
               "Line contains a NUL character and is not read; the list may not be plain text");
     } else {
       parseDonationLine(piece, counts.lines, options, parsed);
+      readAsUtf8(parsed, piece, length, blocks.longLine, encoding);
       countResult(bookParsedLine(parsed), counts);
       if (hasTextAfterCarriageReturn(piece, length)) {
         message(
@@ -126,6 +131,7 @@ void readLines(ListBlocks& blocks, ListCounts& counts, const ReadingOptions& opt
     }
   }
   releaseLineMessages(parsed.messages);
+  releaseLineMessages(encoding.messages);
 }
 
 }  // namespace
