@@ -106,7 +106,7 @@ void readLines(ListBlocks& blocks, ListCounts& counts, const ReadingOptions& opt
     // Nearly every line holds neither a NUL nor a CR; one scan that stops at either tells.
     if (blocks.plainPiece || std::strcspn(piece, "\r") == length) {
       parseDonationLine(piece, counts.lines, options, parsed);
-      readAsUtf8(parsed, piece, length, blocks.longLine, encoding);
+      readAsUtf8(parsed, piece, length, blocks, encoding);
       countResult(bookParsedLine(parsed), counts);
     } else if (std::memchr(piece, '\0', length) != nullptr) {
       // The parser would stop at a NUL and pass over the rest of the line without a word, so
@@ -115,7 +115,7 @@ void readLines(ListBlocks& blocks, ListCounts& counts, const ReadingOptions& opt
               "Line contains a NUL character and is not read; the list may not be plain text");
     } else {
       parseDonationLine(piece, counts.lines, options, parsed);
-      readAsUtf8(parsed, piece, length, blocks.longLine, encoding);
+      readAsUtf8(parsed, piece, length, blocks, encoding);
       countResult(bookParsedLine(parsed), counts);
       if (hasTextAfterCarriageReturn(piece, length)) {
         message(

@@ -69,6 +69,24 @@ void convertMessages(LineMessages& messages, LineMessages& converted) {
 
 }  // namespace
 
+bool isAsciiText(const char* text, std::size_t length) {
+  constexpr std::size_t kWords = 4;
+  std::uint64_t seen[kWords] = {};
+  std::size_t i = 0;
+  for (; i + sizeof seen <= length; i += sizeof seen) {
+    for (std::size_t w = 0; w < kWords; ++w) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, text + i + w * sizeof word, sizeof word);
+      seen[w] |= word;
+    }
+  }
+  std::uint64_t all = seen[0] | seen[1] | seen[2] | seen[3];
+  for (; i < length; ++i) {
+    all |= static_cast<unsigned char>(text[i]);
+  }
+  return (all & 0x8080808080808080ULL) == 0;
+}
+
 bool isUtf8Line(const char* line, std::size_t length, bool cut) {
   const std::size_t malformed = firstMalformedByte(line, length);
   if (malformed == length) {

@@ -24,6 +24,8 @@ constexpr std::size_t kConvertedLineRoom = kLineLimit * kWindows1252Bytes + 1;
 /// What reading one list keeps for converting its lines: reused line after line.
 struct ListEncoding {
   bool windows1252Said = false;  ///< the list's lines were said to be read as Windows-1252
+  /// The block of the list (listBlock) as filled that many times was found to be ASCII.
+  unsigned long asciiRefills = ~0UL;
   std::array<char, kConvertedLineRoom> line;
   LineMessages messages;
 };
@@ -37,20 +39,8 @@ inline char* afterByteOrderMarks(char* line) {
   return line;
 }
 
-/// True when text[0, length) is ASCII; eight characters at a time.
-inline bool isAsciiText(const char* text, std::size_t length) {
-  std::uint64_t seen = 0;
-  std::size_t i = 0;
-  for (; i + sizeof seen <= length; i += sizeof seen) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, text + i, sizeof word);
-    seen |= word;
-  }
-  for (; i < length; ++i) {
-    seen |= static_cast<unsigned char>(text[i]);
-  }
-  return (seen & 0x8080808080808080ULL) == 0;
-}
+/// True when text[0, length) is ASCII; 32 characters at a time.
+bool isAsciiText(const char* text, std::size_t length);
 
 /// True when line[0, length) is well-formed UTF-8; a line cut at the line limit (cut) may end
 /// inside a character.
@@ -73,14 +63,23 @@ inline void trimNoBreakSpaces(Field& field) {
 
 /// For a line of a list just parsed (line[0, length), cut at the line limit when cut): when it is
 /// not UTF-8, says once per list that the list is read as Windows-1252 and converts what the
-/// parse took from it. Nearly every line is ASCII, which costs one scan.
+/// parse took from it.
 void convertNonUtf8Line(ParsedLine& parsed, const char* line, std::size_t length, bool cut,
                         ListEncoding& encoding);
+/// convertNonUtf8Line for a line of blocks. Nearly every list is ASCII: a block is scanned once
+/// each time it is filled, and its lines then cost one compare.
 [[gnu::always_inline]] inline void readAsUtf8(ParsedLine& parsed, const char* line,
-                                              std::size_t length, bool cut,
+                                              std::size_t length, const ListBlocks& blocks,
                                               ListEncoding& encoding) {
+  if (encoding.asciiRefills == blocks.refills) {
+    return;
+  }
+  if (isAsciiText(listBlock.data(), blocks.end)) {
+    encoding.asciiRefills = blocks.refills;
+    return;
+  }
   if (!isAsciiText(line, length)) {
-    convertNonUtf8Line(parsed, line, length, cut, encoding);
+    convertNonUtf8Line(parsed, line, length, blocks.longLine, encoding);
   }
 }
 

@@ -183,14 +183,16 @@ bool isAscii(const char* text, std::size_t length) {
 
 }  // namespace
 
-NameKey foldedKeyOf(const char* name, std::size_t length) {
+NameKey filingKeyOf(const char* name, std::size_t length) {
+  if (isAscii(name, length)) {
+    return keyOfLength(name, length);
+  }
   std::array<char, kFoldedNameRoom> folded;
   const std::size_t foldedLength = foldName(name, length, folded.data());
-  std::uint64_t seen = 0;
   if (foldedLength == 0) {
-    return keyOfBytes(name, length, seen);
+    return keyOfLength(name, length);
   }
-  return NameKey{ length, keyOfBytes(folded.data(), foldedLength, seen).hash };
+  return NameKey{ length, keyOfLength(folded.data(), foldedLength).hash };
 }
 
 bool foldedSpellingsMatch(const char* stored, const char* name, std::size_t length) {

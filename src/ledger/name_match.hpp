@@ -50,29 +50,20 @@ inline std::uint64_t mixWord(std::uint64_t hash, std::uint64_t word) {
   return (hash ^ word) * 0x9e3779b97f4a7c15ULL;
 }
 
-/// Bytes whose top bit is set in one of the words of a name: a character outside ASCII.
-constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-
-/// The key of the first length characters of name taken as bytes, ASCII letters folded; the
-/// words read are also or-ed into seen. Eight characters at a time.
-[[gnu::always_inline]] inline NameKey keyOfBytes(const char* name, std::size_t length,
-                                                 std::uint64_t& seen) {
+/// The key of the first length characters of name taken as bytes, ASCII letters folded. Eight
+/// characters at a time, and inlined where names are looked up on every donation line: the call
+/// would cost as much as the hash.
+[[gnu::always_inline]] inline NameKey keyOfLength(const char* name, std::size_t length) {
   std::uint64_t hash = mixWord(0, length);
   if (length >= sizeof(std::uint64_t)) {
     std::size_t i = 0;
     for (; i + sizeof(std::uint64_t) < length; i += sizeof(std::uint64_t)) {
-      const std::uint64_t word = loadWord(name + i);
-      seen |= word;
-      hash = mixWord(hash, foldWord(word));
+      hash = mixWord(hash, foldWord(loadWord(name + i)));
     }
     // The last eight characters, overlapping the word before when the length is no multiple.
-    const std::uint64_t last = loadWord(name + length - sizeof(std::uint64_t));
-    seen |= last;
-    hash = mixWord(hash, foldWord(last));
+    hash = mixWord(hash, foldWord(loadWord(name + length - sizeof(std::uint64_t))));
   } else {
-    const std::uint64_t word = loadShortWord(name, length);
-    seen |= word;
-    hash = mixWord(hash, foldWord(word));
+    hash = mixWord(hash, foldWord(loadShortWord(name, length)));
   }
   // The last character sits in the top byte of its word, where the multiplication carries a
   // difference no further: folding the high half down spreads it over the bits the slot takes,
@@ -81,17 +72,11 @@ constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
   return NameKey{ length, static_cast<std::uint32_t>(hash >> 32) };
 }
 
-/// The key of a name with a character outside ASCII: the hash of its folded form (of its bytes
-/// when it is not well-formed UTF-8), with its own length.
-NameKey foldedKeyOf(const char* name, std::size_t length);
-
-/// The key of the first length characters of name; names that are one share it. Inlined where
-/// names are looked up on every donation line: the call would cost as much as the hash.
-[[gnu::always_inline]] inline NameKey keyOfLength(const char* name, std::size_t length) {
-  std::uint64_t seen = 0;
-  const NameKey key = keyOfBytes(name, length, seen);
-  return (seen & kHighBits) == 0 ? key : foldedKeyOf(name, length);
-}
+/// The key a name is filed under in the index: keyOfLength for an ASCII name, the key of its
+/// folded form (with the name's own length) for any other, so that names that are one share
+/// it. A lookup tries keyOfLength first, which finds every name spelt as it was filed (or in
+/// other ASCII letter case), and this one only when that fails.
+NameKey filingKeyOf(const char* name, std::size_t length);
 
 /// Eight characters of a stored name and of a given one. Most lines spell a name as it was
 /// first written, so the words are folded only when they differ.

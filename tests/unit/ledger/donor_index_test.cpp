@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "ledger/donor_table.hpp"
+#include "ledger/name_folding.hpp"
 #include "output/message_channel.hpp"
 #include "unit/ledger/donor_table_fixture.hpp"
 
@@ -129,6 +131,44 @@ TEST_F(DonorIndexTest, LettersFoldAsUnicodeFoldsThemAndAccentsCompose) {
     ASSERT_EQ(findOrCreateDonor(pair.first, 1), 0);
     EXPECT_EQ(findOrCreateDonor(pair.second, 2), pair.same ? 0 : 1)
         << pair.first << " / " << pair.second;
+  }
+}
+
+// The folded form a name outside ASCII is compared and hashed by: simple case folding of its
+// canonical decomposition, composed again.
+TEST(NameFoldingTest, TheFoldedFormIsTheComposedSimpleFolding) {
+  struct Case {
+    const char* name;
+    const char* folded;  // nullptr: not UTF-8, compared as bytes
+  };
+  const Case cases[] = {
+    { "JOS\xc3\x89 Mart\xc3\xadnez", "jos\xc3\xa9 mart\xc3\xadnez" },
+    { "JOSE\xcc\x81", "jos\xc3\xa9" },                          // composed
+    { "Stra\xc3\x9f" "e", "stra\xc3\x9f" "e" },                   // ß stays one letter
+    { "\xe1\xba\x9e", "\xc3\x9f" },                               // capital sharp s
+    { "\xe2\x84\xaa", "k" },                                      // Kelvin sign
+    { "\xe2\x84\xab", "\xc3\xa5" },                               // Angstrom sign: å
+    { "\xe1\x84\x92\xe1\x85\xa1\xe1\x86\xab", "\xed\x95\x9c" },  // Hangul composed
+    { "\xed\x95\x9c", "\xed\x95\x9c" },
+    { "\xe1\xbe\x88", "\xe1\xbc\x80\xce\xb9" },                  // ypogegrammeni folds to iota
+    { "a\xcc\x81\xcc\xa3", "\xe1\xba\xa1\xcc\x81" },              // marks ordered, then composed
+    { "\xcc\x81" "A", "\xcc\x81" "a" },                            // a leading mark stays
+    { "\xe0\xa5\x98", "\xe0\xa4\x95\xe0\xa4\xbc" },               // not composed again
+    { "\xf0\x90\x90\x80", "\xf0\x90\x90\xa8" },                    // Deseret: four bytes
+    { "Jos\xe9", nullptr },
+    { "\xc0\x80", nullptr },                                      // overlong
+    { "\xed\xa0\x80", nullptr },                                  // a surrogate
+    { "\xf4\x90\x80\x80", nullptr },                              // past U+10FFFF
+    { "\xe2\x84", nullptr },                                      // cut short
+  };
+  for (const Case& c : cases) {
+    std::array<char, kFoldedNameRoom> folded{};
+    const std::size_t length = foldName(c.name, std::strlen(c.name), folded.data());
+    if (c.folded == nullptr) {
+      EXPECT_EQ(length, 0u) << c.name;
+    } else {
+      EXPECT_EQ(std::string(folded.data(), length), c.folded) << c.name;
+    }
   }
 }
 
