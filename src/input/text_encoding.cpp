@@ -92,21 +92,8 @@ bool isUtf8Line(const char* line, std::size_t length, bool cut) {
   if (malformed == length) {
     return true;
   }
-  // A cut line may end in the first bytes of a character: a lead byte and its continuations.
-  if (!cut || length - malformed > 3) {
-    return false;
-  }
-  const auto lead = static_cast<unsigned char>(line[malformed]);
-  const std::size_t bytes = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-  if (bytes <= length - malformed) {
-    return false;
-  }
-  for (std::size_t i = malformed + 1; i < length; ++i) {
-    if ((static_cast<unsigned char>(line[i]) & 0xC0u) != 0x80u) {
-      return false;
-    }
-  }
-  return true;
+  // A line cut at the line limit may end in the first bytes of a character: no fault.
+  return cut && length - malformed < 4 && static_cast<unsigned char>(line[malformed]) >= 0xC2;
 }
 
 std::size_t convertWindows1252(const char* text, std::size_t length, char* out, std::size_t room) {

@@ -127,6 +127,8 @@ TEST_F(ListReaderTest, ALineThatIsNotUtf8IsReadAsWindows1252) {
     { "Smith\xA0\t2/3/2024\t$20\n", "Smith", "" },  // its no-break space, once converted
     { "\xA0\t2/3/2024\t$20\n", "\xC2\xA0", "" },    // a name of nothing else keeps it
     { "Ren\xE9\tRelated\tMarie\xA0\nMarie\t2/3/2024\t$20\n", "Ren\xC3\xA9", "" },
+    { "\xEFvan\t2/3/2024\t$20\n", "\xC3\xAFvan", "" },  // a byte order mark begins so
+    { "\xEF\xBBx\t2/3/2024\t$20\n", "\xC3\xAF\xC2\xBBx", "" },
   };
   for (const Case& c : cases) {
     resetInput();
@@ -167,8 +169,19 @@ TEST_F(ListReaderTest, AWindows1252LineKeepsItsLimitsAndItsMessagesAreUtf8) {
   EXPECT_EQ(longLine.size(), 512u);
   EXPECT_EQ(read(longLine + "\n").find("Windows-1252"), std::string::npos);
   resetInput();
-  EXPECT_NE(read("Smith\t2/3/2024\t$20\t" + std::string(489, 'x') + "\xC3x\n").find("Windows-1252"),
+  EXPECT_NE(read("Smith\t2/3/2024\t$20\t\xE9" + std::string(500, 'x') + "\n").find("Windows-1252"),
             std::string::npos);
+  resetInput();
+  // A message of a converted line is cut, as every message is, before a whole character.
+  const std::string cutMessage = read("Jo\t \t" + std::string(400, '\xE9') + "\n");
+  const std::string blank = "field is blank: Jo\t \t";
+  const std::size_t start = cutMessage.find(blank);
+  ASSERT_NE(start, std::string::npos);
+  const std::string quoted = cutMessage.substr(start + blank.size(),
+                                               cutMessage.find('\n', start) - start - blank.size());
+  EXPECT_EQ(quoted.size() % 2, 0u);  // whole two-byte characters only
+  EXPECT_LT(quoted.size(), 800u);
+  EXPECT_EQ(quoted.substr(quoted.size() - 2), "\xC3\xA9");
 }
 
 TEST_F(ListReaderTest, AListSavedAsUtf16IsRefusedWhole) {

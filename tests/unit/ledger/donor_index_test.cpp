@@ -153,6 +153,10 @@ TEST(NameFoldingTest, TheFoldedFormIsTheComposedSimpleFolding) {
     { "\xe1\xbe\x88", "\xe1\xbc\x80\xce\xb9" },                  // ypogegrammeni folds to iota
     { "a\xcc\x81\xcc\xa3", "\xe1\xba\xa1\xcc\x81" },              // marks ordered, then composed
     { "\xcc\x81" "A", "\xcc\x81" "a" },                            // a leading mark stays
+    { "\xcc\x81\xcc\xa3", "\xcc\xa3\xcc\x81" },                    // marks alone, ordered
+    { "\xe1\x84\x80" "a\xe1\x84\x80\xe1\x86\xa8", "\xe1\x84\x80" "a\xe1\x84\x80\xe1\x86\xa8" },
+    { "", nullptr },
+    { "\xe0\x80\x80", nullptr },                                  // overlong in three bytes
     { "\xe0\xa5\x98", "\xe0\xa4\x95\xe0\xa4\xbc" },               // not composed again
     { "\xf0\x90\x90\x80", "\xf0\x90\x90\xa8" },                    // Deseret: four bytes
     { "Jos\xe9", nullptr },
@@ -199,6 +203,9 @@ TEST_F(DonorIndexTest, ARepeatedNameInTheTableIsFoundAtItsFirstEntry) {
   // The scan that stands in for the untrusted index finds a name spelt another way too.
   EXPECT_EQ(findOrCreateDonor("Zo\xc3\xab", 4), 4);
   EXPECT_EQ(findOrCreateDonor("ZO\xc3\x8b", 5), 4);
+  EXPECT_EQ(findOrCreateDonor("Jos\xe9", 6), 5);  // not UTF-8: folds to nothing
+  EXPECT_EQ(findOrCreateDonor("M\xc3\xbcll", 7), 6);
+  EXPECT_EQ(findOrCreateDonor("M\xc3\x9cLL", 8), 6);
 }
 
 TEST_F(DonorIndexTest, AHoleInTheTableIsReportedByTheLookupsThatPassIt) {
