@@ -24,8 +24,10 @@ constexpr std::size_t kConvertedLineRoom = kLineLimit * kWindows1252Bytes + 1;
 /// What reading one list keeps for converting its lines: reused line after line.
 struct ListEncoding {
   bool windows1252Said = false;  ///< the list's lines were said to be read as Windows-1252
-  /// The block of the list (listBlock) as filled that many times was found to be ASCII.
-  unsigned long asciiRefills = ~0UL;
+  /// The block of the list (listBlock) was last looked at when it had been filled that many
+  /// times, and found ASCII or not.
+  unsigned long checkedRefills = ~0UL;
+  bool asciiBlock = false;
   std::array<char, kConvertedLineRoom> line;
   LineMessages messages;
 };
@@ -71,14 +73,11 @@ void convertNonUtf8Line(ParsedLine& parsed, const char* line, std::size_t length
 [[gnu::always_inline]] inline void readAsUtf8(ParsedLine& parsed, const char* line,
                                               std::size_t length, const ListBlocks& blocks,
                                               ListEncoding& encoding) {
-  if (encoding.asciiRefills == blocks.refills) {
-    return;
+  if (encoding.checkedRefills != blocks.refills) {
+    encoding.checkedRefills = blocks.refills;
+    encoding.asciiBlock = isAsciiText(listBlock.data(), blocks.end);
   }
-  if (isAsciiText(listBlock.data(), blocks.end)) {
-    encoding.asciiRefills = blocks.refills;
-    return;
-  }
-  if (!isAsciiText(line, length)) {
+  if (!encoding.asciiBlock && !isAsciiText(line, length)) {
     convertNonUtf8Line(parsed, line, length, blocks.longLine, encoding);
   }
 }
