@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "input/date_parser.hpp"
+#include "input/text_encoding.hpp"
 #include "ledger/source_type.hpp"
 #include "output/ascii.hpp"
 
@@ -52,6 +53,7 @@ void readThirdField(LineScan& scan) {
     }
   }
   third.trimTrailingSpaces();
+  trimNoBreakSpaces(third);
 }
 
 // A keyword binds the line's name; a line without a name (its error already noted) binds

@@ -8,6 +8,7 @@
 #include "input/line_grammar.hpp"
 #include "input/line_scan.hpp"
 #include "input/plain_date.hpp"
+#include "input/text_encoding.hpp"
 #include "output/ascii.hpp"
 
 // Nearly every line of a real list is a plain donation line: a name, a TAB, a date of a plain
@@ -284,6 +285,9 @@ constexpr std::array<bool, 256> kMayBePassedOver = makeMayBePassedOver();
   scan.amountText = "";
   scan.nameBlank = false;
   const NameRead name = readNameField(text, parsed.name, scan.quotes);
+  if (name.end == NameEnd::separator) {
+    trimNoBreakSpaces(parsed.name);
+  }
   return acceptName(scan, name) ? name.at : -1;
 }
 

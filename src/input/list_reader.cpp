@@ -9,6 +9,7 @@
 #include "input/line_parser.hpp"
 #include "input/list_blocks.hpp"
 #include "input/list_records.hpp"
+#include "input/text_encoding.hpp"
 #include "ledger/donor_index.hpp"
 #include "ledger/donor_table.hpp"
 #include "output/message_channel.hpp"
@@ -114,7 +115,16 @@ struct ListReading {
   int soloLines;  // lines to read on their own after a quotation mark that was not closed
   RecordScan scan;
   RecordText text;
+  ListEncoding encoding;  // lines not in UTF-8 are converted through it
 };
+
+// Lists joined with cat carry a byte order mark where each list began: at the start of a line,
+// it is passed over.
+void passByteOrderMarks(ListBlocks& blocks) {
+  while (blocks.startsWith("\xEF\xBB\xBF", 3)) {
+    blocks.start += 3;
+  }
+}
 
 // The kinds of line that are gifts or keyword lines: after one, no line names the columns.
 constexpr unsigned kDataKinds = 1U << static_cast<unsigned>(LineKind::donation) |
@@ -191,6 +201,7 @@ void endRecord(ListReading& reading, long line, std::size_t limit) {
 void readQuotedTabLine(ListReading& reading) {
   ListBlocks& blocks = reading.blocks;
   blocks.uncut();
+  passByteOrderMarks(blocks);
   const bool join = joinsLines(reading);
   char* record = blocks.nextRecord(reading.rules, join, reading.scan);
   const long line = reading.counts.lines + 1;
@@ -202,9 +213,10 @@ void readQuotedTabLine(ListReading& reading) {
   }
   const char kept = *firstEnd;
   *firstEnd = '\0';
-  parseDonationLine(record, line, reading.options, reading.parsed);
-  countLine(reading, bookParsedLine(reading.parsed));
   const auto firstLength = static_cast<std::size_t>(firstEnd - record);
+  parseDonationLine(record, line, reading.options, reading.parsed);
+  readAsUtf8(reading.parsed, record, firstLength, blocks, reading.encoding);
+  countLine(reading, bookParsedLine(reading.parsed));
   if (hasTextAfterCarriageReturn(record, firstLength)) {
     message(
         MessageKind::error, line,
@@ -256,6 +268,7 @@ void readUnplainTabLine(ListReading& reading, char* piece, std::size_t length) {
   }
   const long line = ++reading.counts.lines;
   parseDonationLine(piece, line, reading.options, reading.parsed);
+  readAsUtf8(reading.parsed, piece, length, reading.blocks, reading.encoding);
   countResult(bookParsedLine(reading.parsed), reading.counts);
   if (hasTextAfterCarriageReturn(piece, length)) {
     message(
@@ -274,15 +287,17 @@ bool readTabLines(ListReading& reading) {
   ParsedLine& parsed = reading.parsed;
   const ReadingOptions& options = reading.options;
   LookAhead lookAhead{ 0, 0, 0 };
-  while (char* piece = blocks.nextPiece()) {
+  while (char* line = blocks.nextPiece()) {
     if (donorLookupsMayMiss(donorTable)) {
       prepareLinesAhead(lookAhead, blocks.start, blocks.start + blocks.pieceLength, blocks.end,
                         blocks.refills);
     }
+    char* const piece = afterByteOrderMarks(line);
     const auto length = static_cast<std::size_t>(blocks.terminator - piece);
     if (blocks.plainPiece) {
       ++counts.lines;
       parseDonationLine(piece, counts.lines, options, parsed);
+      readAsUtf8(parsed, piece, length, blocks, reading.encoding);
       countResult(bookParsedLine(parsed), counts);
       if (parsed.kind == LineKind::donation) {
         blocks.endPiece();  // a plain piece ends at its line feed: it is never a long line
@@ -428,6 +443,7 @@ void readRecord(ListReading& reading, char* record, long line) {
   RecordLine cells = parts;
   cells.start = startOfRecord(reading, record, parts.line);
   parseDonationRecord(cells, line, reading.options, reading.parsed);
+  readAsUtf8(reading.parsed, record, reading.scan.textLength, reading.blocks, reading.encoding);
   refuseCutAmount(reading, record);
   countLine(reading, bookParsedLine(reading.parsed));
   if (reading.scan.textAfterReturn) {
@@ -455,7 +471,12 @@ void readNextRecord(ListReading& reading, char* record) {
 // The records of a list whose columns a header mapped.
 void readRecords(ListReading& reading) {
   ListBlocks& blocks = reading.blocks;
-  while (char* record = blocks.nextRecord(reading.rules, joinsLines(reading), reading.scan)) {
+  for (;;) {
+    passByteOrderMarks(blocks);
+    char* record = blocks.nextRecord(reading.rules, joinsLines(reading), reading.scan);
+    if (record == nullptr) {
+      break;
+    }
     readNextRecord(reading, record);
   }
 }
@@ -527,6 +548,7 @@ bool readPlainCommaLine(ListReading& reading, char* piece, std::size_t length) {
   if (parsed.kind != LineKind::donation || !parsed.messages.empty()) {
     return false;
   }
+  readAsUtf8(parsed, piece, length, reading.blocks, reading.encoding);
   ++reading.counts.lines;
   countResult(bookDonationLine(parsed), reading.counts);
   return true;
@@ -537,13 +559,15 @@ void readCommaLines(ListReading& reading) {
   ListBlocks& blocks = reading.blocks;
   blocks.plainStops = kCommaListStops;
   blocks.lineLimit = kWideLineLimit;
-  while (char* piece = blocks.nextPiece()) {
+  while (char* line = blocks.nextPiece()) {
+    char* const piece = afterByteOrderMarks(line);
     if (blocks.plainPiece && !reading.mapped && reading.soloLines == 0 &&
         readPlainCommaLine(reading, piece, static_cast<std::size_t>(blocks.terminator - piece))) {
       blocks.endPiece();
       continue;
     }
     blocks.uncut();
+    passByteOrderMarks(blocks);
     if (char* record = blocks.nextRecord(reading.rules, joinsLines(reading), reading.scan)) {
       readNextRecord(reading, record);
     }
@@ -563,6 +587,7 @@ void readLines(ListBlocks& blocks, ListCounts& counts, const ReadingOptions& opt
                        false,
                        0,
                        {},
+                       {},
                        {} };
   if (csv) {
     readCommaLines(reading);
@@ -570,6 +595,7 @@ void readLines(ListBlocks& blocks, ListCounts& counts, const ReadingOptions& opt
     readRecords(reading);
   }
   releaseLineMessages(reading.parsed.messages);
+  releaseLineMessages(reading.encoding.messages);
 }
 }  // namespace
 

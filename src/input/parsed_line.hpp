@@ -18,6 +18,9 @@ constexpr int kNoScanLimit = 1 << 30;
 constexpr int kFieldMaxLength = 127;
 /// Room for a field of kFieldMaxLength characters and its terminator.
 constexpr std::size_t kFieldSize = kFieldMaxLength + 1;
+/// Room for the text of a field: a field of a line read as Windows-1252 is converted to UTF-8,
+/// up to three bytes for each of its characters.
+constexpr std::size_t kFieldRoom = kFieldMaxLength * 3 + 1;
 /// Largest amount magnitude accepted on a line, in cents (100,000,000,000.00).
 constexpr long long kMaxLineAmount = 10000000000000LL;
 
@@ -25,7 +28,7 @@ constexpr long long kMaxLineAmount = 10000000000000LL;
 /// counted, so that a field too long to keep whole is refused rather than cut (cutting would merge
 /// distinct names).
 struct Field {
-  std::array<char, kFieldSize> text;
+  std::array<char, kFieldRoom> text;
   std::size_t length;  ///< characters seen for the field, kept or not
   std::size_t kept;    ///< characters up to the last one that is not a space
 

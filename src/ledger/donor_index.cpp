@@ -18,7 +18,7 @@ namespace {
 
 constexpr std::size_t kFirstIndexSlots = 2 * kDonorTableSize;
 
-NameKey nameKey(const char* name) { return keyOfLength(name, strnlen(name, kStoredNameLength)); }
+NameKey nameKey(const char* name) { return filingKeyOf(name, strnlen(name, kStoredNameLength)); }
 
 void fileInIndex(const NameKey& key, std::size_t entry) {
   std::size_t slot = key.hash & donorIndex.mask;

@@ -56,7 +56,8 @@ inline IndexSlot slotTag(std::uint32_t hash) { return hash >> 24; }
     const IndexSlot filed = donorIndex.slots[slot];
     if ((filed & 0xffu) == tag) {
       const std::size_t entry = (filed >> 8) - 1u;
-      if (entryHasName(table[entry], name, key.length)) {
+      if (entryHasName(table[entry], name, key.length) ||
+          foldedSpellingsMatch(table[entry].name.data(), name, key.length)) {
         return static_cast<int>(entry);
       }
     }

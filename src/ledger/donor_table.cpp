@@ -120,6 +120,13 @@ bool storeName(DonorRecord& entry, const char* name) {
 // index, which runs for nearly every line.
 [[gnu::noinline]] int scanForDonor(const char* name, std::size_t length, long line,
                                    bool indexHoldsAll) {
+  // A name outside ASCII spelt otherwise than it was filed is found under its folded form.
+  if (indexHoldsAll) {
+    const int found = indexedEntry(donorTable, name, filingKeyOf(name, length));
+    if (found >= 0) {
+      return found;
+    }
+  }
   const std::size_t used = countedDonorEntries();
   const bool scan = !indexHoldsAll || used <= kDonorTableSize;
   for (std::size_t i = 0; scan && i < used; ++i) {
@@ -130,6 +137,12 @@ bool storeName(DonorRecord& entry, const char* name) {
       continue;
     }
     if (firstCharactersMayMatch(entry.name.data(), name) && entryHasName(entry, name, length)) {
+      return static_cast<int>(i);
+    }
+  }
+  // Without the index, the scan is the lookup, and must find a name spelt another way too.
+  for (std::size_t i = 0; !indexHoldsAll && i < used; ++i) {
+    if (foldedSpellingsMatch(donorTable[i].name.data(), name, length)) {
       return static_cast<int>(i);
     }
   }

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <cstring>
 
-// When two names are the same donor's: ASCII letters compared without regard to case, every
-// other byte as it is, so that the match never depends on the locale. Everything that compares
-// names or hashes them for a lookup folds through foldWord, here and nowhere else.
+// When two names are the same donor's: ASCII letters compared without regard to case, so that
+// the match never depends on the locale; a name with other characters also by its folded form
+// (name_folding.hpp), to which its hash belongs. Everything that compares names or hashes them
+// for a lookup folds through foldWord and foldName, here and there and nowhere else. ASCII
+// names, nearly all of them, never leave this file.
 
 /// Eight characters as one word.
 inline std::uint64_t loadWord(const char* at) {
@@ -48,8 +50,9 @@ inline std::uint64_t mixWord(std::uint64_t hash, std::uint64_t word) {
   return (hash ^ word) * 0x9e3779b97f4a7c15ULL;
 }
 
-/// The key of the first length characters of name. Eight characters at a time, and inlined
-/// where names are looked up on every donation line: the call would cost as much as the hash.
+/// The key of the first length characters of name taken as bytes, ASCII letters folded. Eight
+/// characters at a time, and inlined where names are looked up on every donation line: the call
+/// would cost as much as the hash.
 [[gnu::always_inline]] inline NameKey keyOfLength(const char* name, std::size_t length) {
   std::uint64_t hash = mixWord(0, length);
   if (length >= sizeof(std::uint64_t)) {
@@ -68,6 +71,12 @@ inline std::uint64_t mixWord(std::uint64_t hash, std::uint64_t word) {
   hash = (hash ^ (hash >> 32)) * 0xff51afd7ed558ccdULL;
   return NameKey{ length, static_cast<std::uint32_t>(hash >> 32) };
 }
+
+/// The key a name is filed under in the index: keyOfLength for an ASCII name, the key of its
+/// folded form (with the name's own length) for any other, so that names that are one share
+/// it. A lookup tries keyOfLength first, which finds every name spelt as it was filed (or in
+/// other ASCII letter case), and this one only when that fails.
+NameKey filingKeyOf(const char* name, std::size_t length);
 
 /// Eight characters of a stored name and of a given one. Most lines spell a name as it was
 /// first written, so the words are folded only when they differ.
@@ -100,5 +109,10 @@ inline bool firstCharactersMayMatch(const char* stored, const char* name) {
   const std::size_t last = length - sizeof(std::uint64_t);
   return sameWord(loadWord(stored + last), loadWord(name + last));
 }
+
+/// For a stored name and a given one (its first length characters) whose bytes namesMatch found
+/// to differ: true when either has a character outside ASCII and their folded forms are the
+/// same. Out of line: only a name spelt another way, or a rare clash of hashes, comes here.
+bool foldedSpellingsMatch(const char* stored, const char* name, std::size_t length);
 
 #endif

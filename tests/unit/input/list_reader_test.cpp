@@ -76,6 +76,114 @@ TEST_F(ListReaderTest, AByteOrderMarkIsNoPartOfTheFirstName) {
   EXPECT_EQ(read("\xEF\xBB\xBF"), "!        0 lines read\n");
 }
 
+TEST_F(ListReaderTest, AByteOrderMarkStartingAnyLineIsPassedOver) {
+  // Two lists joined with cat: the second one's mark starts line 2; a blank line of marks too.
+  EXPECT_EQ(read("\xEF\xBB\xBFSmith\t2/3/2024\t$20\n\xEF\xBB\xBFSMITH\t2/4/2024\t$5\n"
+                 "\xEF\xBB\xBF\xEF\xBB\xBF\n"),
+            "!        2 funding amounts seen\n!        3 lines read\n");
+  ASSERT_EQ(donorTable.count, 1u);
+  EXPECT_EQ(donorTable[0].totalAmount, 2500);
+}
+
+TEST_F(ListReaderTest, NoBreakSpacesAtTheEndsOfANameAreDropped) {
+  struct Case {
+    const char* list;
+    const char* stored;  // nullptr: the line books nothing
+  };
+  const Case cases[] = {
+    { "Smith\xC2\xA0\t2/3/2024\t$20\n", "Smith" },
+    { "\xC2\xA0 Smith \xC2\xA0\xC2\xA0 \t2/3/2024\t$20\n", "Smith" },
+    { "\"Smith\xC2\xA0\"\t2/3/2024\t$20\n", "Smith" },
+    { "Ren\xC3\xA0\t2/3/2024\t$20\n", "Ren\xC3\xA0" },  // à ends in the same byte
+    { "Jo\xC2\xA0Smith\t2/3/2024\t$20\n", "Jo\xC2\xA0Smith" },  // inside the name it stays
+    { "\xC2\xA0\t2/3/2024\t$20\n", nullptr },            // a blank name, refused
+    { "Mary\tRelated\tSmith\xC2\xA0\nSmith\t2/3/2024\t$20\n", "Mary" },
+  };
+  for (const Case& c : cases) {
+    resetInput();
+    read(c.list);
+    if (c.stored == nullptr) {
+      EXPECT_EQ(donorTable.count, 0u) << c.list;
+      continue;
+    }
+    ASSERT_GE(donorTable.count, 1u) << c.list;
+    EXPECT_STREQ(donorTable[0].name.data(), c.stored);
+    EXPECT_LE(donorTable.count, 2u) << c.list;  // the related name is found again
+  }
+}
+
+TEST_F(ListReaderTest, ALineThatIsNotUtf8IsReadAsWindows1252) {
+  struct Case {
+    const char* list;
+    const char* stored;  // the first name as the table keeps it
+    const char* said;    // what the reading says before its statistics
+  };
+  const std::string kSaid = "gifts.txt:2 ! INFO: List gifts.txt is not UTF-8 text; it is read as Windows-1252\n";
+  const Case cases[] = {
+    { "Smith\t2/3/2024\t$20\nJos\xE9\t2/3/2024\t$20\nJOS\xC9\t2/4/2024\t$5\n", "Smith", "" },
+    { "Caf\xE9\t2/3/2024\t$20\n", "Caf\xC3\xA9", "" },
+    { "\x80\x81\x8D\x8F\x90\x9D\x9F\xA0x\xFF\t2/3/2024\t$20\n",
+      "\xE2\x82\xAC\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xC5\xB8\xC2\xA0x\xC3\xBF", "" },
+    { "Smith\xA0\t2/3/2024\t$20\n", "Smith", "" },  // its no-break space, once converted
+    { "\xA0\t2/3/2024\t$20\n", "\xC2\xA0", "" },    // a name of nothing else keeps it
+    { "Ren\xE9\tRelated\tMarie\xA0\nMarie\t2/3/2024\t$20\n", "Ren\xC3\xA9", "" },
+    { "\xEFvan\t2/3/2024\t$20\n", "\xC3\xAFvan", "" },  // a byte order mark begins so
+    { "\xEF\xBBx\t2/3/2024\t$20\n", "\xC3\xAF\xC2\xBBx", "" },
+  };
+  for (const Case& c : cases) {
+    resetInput();
+    const std::string said = read(c.list);
+    ASSERT_GE(donorTable.count, 1u) << c.list;
+    EXPECT_STREQ(donorTable[0].name.data(), c.stored);
+    EXPECT_NE(said.find("is read as Windows-1252"), std::string::npos) << c.list;
+    EXPECT_EQ(said.find("is read as Windows-1252"), said.rfind("is read as Windows-1252"));
+  }
+  // Once per list, with the line first converted; JOSÉ is José once both are UTF-8.
+  resetInput();
+  EXPECT_EQ(read(cases[0].list), kSaid + "!        3 funding amounts seen\n!        3 lines read\n");
+  EXPECT_EQ(donorTable.count, 2u);
+  EXPECT_EQ(donorTable[1].totalAmount, 2500);
+}
+
+TEST_F(ListReaderTest, AWindows1252LineKeepsItsLimitsAndItsMessagesAreUtf8) {
+  // 127 characters in the file, 254 bytes once converted: still one name, and its fields end
+  // within the first 150 characters of the line.
+  std::string converted;
+  for (int i = 0; i < 127; ++i) {
+    converted += "\xC3\xA9";
+  }
+  read(std::string(127, '\xE9') + "\t2/3/2024\t$20\n");
+  ASSERT_EQ(donorTable.count, 1u);
+  EXPECT_EQ(std::string(donorTable[0].name.data()), converted);
+  resetInput();
+  // The fields found within the first 150 characters of the file, as in any other line.
+  const std::string said = read("R\xE9" + std::string(145, 'e') + "\t2/3/2024\t$20\n");
+  EXPECT_NE(said.find("Field longer than 127 characters on line: R\xC3\xA9" "eee"), std::string::npos);
+  resetInput();
+  const std::string cut = read("Jos\xE9\t2/3/2024\tabc\n");
+  EXPECT_NE(cut.find("Amount 'abc' contains"), std::string::npos);
+  EXPECT_NE(cut.find("on line: Jos\xC3\xA9\t2/3/2024\tabc\n"), std::string::npos);
+  resetInput();
+  // A UTF-8 line cut at the line limit inside a character is still UTF-8.
+  const std::string longLine = "Smith\t2/3/2024\t$20\t" + std::string(491, 'x') + "\xC3\xA9";
+  EXPECT_EQ(longLine.size(), 512u);
+  EXPECT_EQ(read(longLine + "\n").find("Windows-1252"), std::string::npos);
+  resetInput();
+  EXPECT_NE(read("Smith\t2/3/2024\t$20\t\xE9" + std::string(500, 'x') + "\n").find("Windows-1252"),
+            std::string::npos);
+  resetInput();
+  // A message of a converted line is cut, as every message is, before a whole character.
+  const std::string cutMessage = read("Jo\t \t" + std::string(400, '\xE9') + "\n");
+  const std::string blank = "field is blank: Jo\t \t";
+  const std::size_t start = cutMessage.find(blank);
+  ASSERT_NE(start, std::string::npos);
+  const std::string quoted = cutMessage.substr(start + blank.size(),
+                                               cutMessage.find('\n', start) - start - blank.size());
+  EXPECT_EQ(quoted.size() % 2, 0u);  // whole two-byte characters only
+  EXPECT_LT(quoted.size(), 800u);
+  EXPECT_EQ(quoted.substr(quoted.size() - 2), "\xC3\xA9");
+}
+
 TEST_F(ListReaderTest, AListSavedAsUtf16IsRefusedWhole) {
   const std::string refused =
       "? ERROR: List gifts.txt is UTF-16 text; save it as UTF-8 or tab-separated text and read it "
