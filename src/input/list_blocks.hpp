@@ -41,7 +41,7 @@ struct ListBlocks {
   char* terminator;
   char replaced;
   std::size_t pieceLength;
-  bool plainPiece;         ///< the last piece holds no NUL and none of plainStops
+  bool plainPiece;  ///< the last piece holds no NUL and none of plainStops (but a CR before its LF)
   std::size_t lineLimit;   ///< of a line, only the first lineLimit characters are given
   const char* plainStops;  ///< what makes a piece not plain: CR and LF, and more by the list
   bool longLine;           ///< the line goes on past the piece: skipRest passes over the rest
@@ -63,10 +63,15 @@ struct ListBlocks {
       piece[window] = '\0';
       const std::size_t plainLength = std::strcspn(piece, plainStops);
       piece[window] = atWindowEnd;
-      plainPiece = plainLength < window && piece[plainLength] == '\n';
+      // A line that ends in CR LF is plain too, cut at its line feed with the CR kept, as the
+      // longer way cuts it: exports from Windows end every line so.
+      const bool crLf = piece[plainLength] == '\r' && plainLength + 1 < window &&
+                        piece[plainLength + 1] == '\n';
+      plainPiece = plainLength < window && (piece[plainLength] == '\n' || crLf);
       if (plainPiece) {
-        pieceLength = plainLength + 1;
-        return cut(piece, piece + plainLength);
+        const std::size_t lineEnd = plainLength + (crLf ? 1 : 0);
+        pieceLength = lineEnd + 1;
+        return cut(piece, piece + lineEnd);
       }
       if (char* unplain = nextUnplainPiece(piece, available, window)) {
         return unplain;

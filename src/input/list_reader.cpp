@@ -252,6 +252,29 @@ void readQuotedTabLine(ListReading& reading) {
   takeHeader(reading, piece, reading.counts.lines);
 }
 
+// True when a quotation mark of the tab-separated line [piece, piece + length) stands after its
+// third TAB, where a notes cell may open and go on over the next lines (or the line is longer
+// than the piece). A quoted name or amount alone keeps the line a line of its own.
+bool mayOpenNotesCell(const char* piece, std::size_t length, bool longLine) {
+  const char* end = piece + length;
+  const char* quote = static_cast<const char*>(std::memchr(piece, '"', length));
+  if (quote == nullptr) {
+    return false;
+  }
+  if (longLine) {
+    return true;
+  }
+  const char* at = piece;
+  for (int tabs = 0; tabs < 3; ++tabs) {
+    at = static_cast<const char*>(std::memchr(at, '\t', static_cast<std::size_t>(end - at)));
+    if (at == nullptr) {
+      return false;
+    }
+    ++at;
+  }
+  return std::memchr(at, '"', static_cast<std::size_t>(end - at)) != nullptr;
+}
+
 // A line with a NUL, a CR or a quotation mark (which may open a notes cell that goes on over the
 // next lines).
 void readUnplainTabLine(ListReading& reading, char* piece, std::size_t length) {
@@ -262,7 +285,7 @@ void readUnplainTabLine(ListReading& reading, char* piece, std::size_t length) {
             "Line contains a NUL character and is not read; the list may not be plain text");
     return;
   }
-  if (std::memchr(piece, '"', length) != nullptr) {
+  if (mayOpenNotesCell(piece, length, reading.blocks.longLine)) {
     readQuotedTabLine(reading);
     return;
   }
@@ -500,7 +523,7 @@ bool findPlainCommas(char* p, char* end, std::array<char*, 3>& commas) {
       return false;
     }
     char* closing = std::strchr(p + 1, '"');
-    if (closing == nullptr || (closing[1] != ',' && closing[1] != '\0')) {
+    if (closing == nullptr || (closing[1] != ',' && closing + 1 != end)) {
       return false;
     }
     p = closing + 1;
@@ -521,6 +544,10 @@ bool findPlainCommas(char* p, char* end, std::array<char*, 3>& commas) {
 // for the parse; the amount's quotation marks are dropped as an amount's are. Any other line is
 // left to the record's full reading (false): its messages quote it as written.
 bool readPlainCommaLine(ListReading& reading, char* piece, std::size_t length) {
+  // The CR of a CR LF line is no part of its last cell.
+  if (length != 0 && piece[length - 1] == '\r') {
+    --length;
+  }
   char* end = piece + length;
   std::array<char*, 3> commas{};
   if (!findPlainCommas(piece, end, commas)) {
