@@ -287,7 +287,8 @@ const RecordCase kRecordCases[] = {
     2000 },
   { "cells cut at a thousands comma, and cells that are not",
     "A,1/1/2024,$1,250.00\nB,1/1/2024,0,500\nC,1/1/2024,\"1\",250\nD,1/1/2024,1,25\nE,1/1/2024,1,250.\n"
-    "F,1/1/2024,1,250.5x\nG,1/1/2024,1,2a0\nH,Officer,1,250\n",
+    "F,1/1/2024,1,250.5x\nG,1/1/2024,1,2a0\nH,Officer,1,250\nI,1/1/2024,$1,250\r\n"
+    "J,1/1/2024,\"$1,250.00\"\r\n",
     kCsv +
         at(1,
            "? ERROR: Amount '$1' is followed by a cell of three digits; it looks cut at a thousands comma: A,1/1/2024,$1,250.00") +
@@ -297,9 +298,11 @@ const RecordCase kRecordCases[] = {
         at(3,
            "? ERROR: Amount '\"1\"' is followed by a cell of three digits; it looks cut at a thousands comma: C,1/1/2024,\"1\",250") +
         at(8, "% WARNING: Amount on a keyword line is not booked: H,Officer,1,250") +
+        at(9,
+           "? ERROR: Amount '$1' is followed by a cell of three digits; it looks cut at a thousands comma: I,1/1/2024,$1,250\r") +
         "!        1 funding source names associated with a keyword (type of source)\n" +
-        stats(4, 0, 8),
-    400 },
+        stats(5, 0, 10),
+    125400 },
   { "a quoted name too long, a quoted cell running past 4,095 characters",
     "\"" + std::string(128, 'n') + "\",1/1/2024,5\nLee,\"" + std::string(2100, ' ') + "\n" +
         std::string(2100, ' ') + "\",5\nKim,1/1/2024,3\n",
