@@ -6,18 +6,12 @@
 #include "input/line_booking.hpp"
 #include "input/line_parser.hpp"
 #include "input/list_blocks.hpp"
+#include "input/workbook_list.hpp"
 #include "ledger/donor_index.hpp"
 #include "ledger/donor_table.hpp"
 #include "output/message_channel.hpp"
 
 namespace {
-
-struct ListCounts {
-  long lines;
-  long keywords;
-  long amounts;
-  long unexpected;
-};
 
 void countResult(LineResult result, ListCounts& counts) {
   switch (result) {
@@ -130,11 +124,22 @@ void readLines(ListBlocks& blocks, ListCounts& counts, const ReadingOptions& opt
 
 }  // namespace
 
+void readWholeLine(const char* text, long number, const ReadingOptions& options,
+                   ParsedLine& parsed, ListCounts& counts) {
+  counts.lines = number;
+  parseDonationLine(text, number, options, parsed);
+  countResult(bookParsedLine(parsed), counts);
+}
+
 void readDonationList(std::FILE* file, const ReadingOptions& options) {
   resetDateCache();
   ListCounts counts{};
   if (file != nullptr) {
     ListBlocks blocks = startListBlocks(file);
+    if (readWorkbookList(blocks, options, counts)) {
+      printStatistics(counts);
+      return;
+    }
     if (readByteOrderMark(blocks)) {
       readLines(blocks, counts, options);
     }
