@@ -1,0 +1,294 @@
+#!/usr/bin/env python3
+"""Writes small .xlsx and .ods workbooks for the tests, the XML written by hand so that every
+cell type, format and date system is exactly what the test means.
+
+    make_workbook.py KIND OUT      KIND is one of the names in WORKBOOKS below
+
+A sheet is given as rows of cells; a cell is a value (str: shared string, int/float: number)
+or a tuple (kind, value[, style]) as the writers below read it.
+"""
+import sys
+import zipfile
+from xml.sax.saxutils import escape, quoteattr
+
+CONTENT_TYPES = """<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">
+<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>
+<Default Extension="xml" ContentType="application/xml"/>
+</Types>"""
+REL = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
+PACKAGE_RELS = f"""<?xml version="1.0" encoding="UTF-8"?>
+<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">
+<Relationship Id="rId1" Type="{REL}/officeDocument" Target="xl/workbook.xml"/>
+</Relationships>"""
+MAIN = "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
+
+
+def column_name(index):
+    name = ""
+    index += 1
+    while index:
+        index, rest = divmod(index - 1, 26)
+        name = chr(65 + rest) + name
+    return name
+
+
+def xlsx_cell(ref, cell, shared):
+    """One <c>: str is a shared string, a number a number; tuples for everything else."""
+    if isinstance(cell, str):
+        if cell not in shared:
+            shared.append(cell)
+        return f'<c r="{ref}" t="s"><v>{shared.index(cell)}</v></c>'
+    if isinstance(cell, (int, float)):
+        return f'<c r="{ref}"><v>{cell}</v></c>'
+    kind, value = cell[0], cell[1]
+    style = f' s="{cell[2]}"' if len(cell) > 2 else ""
+    if kind == "num":  # a number as written, with a style
+        return f'<c r="{ref}"{style}><v>{value}</v></c>'
+    if kind == "inline":
+        return f'<c r="{ref}" t="inlineStr"><is><t>{escape(value)}</t></is></c>'
+    if kind == "rich":  # runs of a shared string
+        shared.append(value)
+        return f'<c r="{ref}" t="s"><v>{len(shared) - 1}</v></c>'
+    if kind == "formula":  # (formula, cached value or None[, type])
+        cached = "" if cell[2] is None else f"<v>{escape(str(cell[2]))}</v>"
+        cell_type = f' t="{cell[3]}"' if len(cell) > 3 else ""
+        return f'<c r="{ref}"{cell_type}><f>{escape(value)}</f>{cached}</c>'
+    if kind in ("b", "e", "d", "str"):
+        return f'<c r="{ref}" t="{kind}"><v>{escape(value)}</v></c>'
+    raise ValueError(kind)
+
+
+def shared_item(text):
+    if isinstance(text, list):  # rich text runs, and a phonetic reading that is no part of it
+        runs = "".join(f"<r><rPr><b/></rPr><t xml:space=\"preserve\">{escape(t)}</t></r>" for t in text)
+        return f"<si>{runs}<rPh sb=\"0\" eb=\"1\"><t>yomi</t></rPh></si>"
+    return f'<si><t xml:space="preserve">{escape(text)}</t></si>'
+
+
+def write_xlsx(out, sheets, formats=(), date1904=False, extra=None):
+    """sheets: [(name, rows)], rows: {row number: [cells]} or a list from row 1."""
+    shared = []
+    sheet_xml = []
+    for _, rows in sheets:
+        if isinstance(rows, list):
+            rows = {i + 1: row for i, row in enumerate(rows)}
+        body = []
+        for number, cells in sorted(rows.items()):
+            cs = "".join(xlsx_cell(f"{column_name(c)}{number}", cell, shared)
+                         for c, cell in enumerate(cells) if cell is not None)
+            body.append(f'<row r="{number}">{cs}</row>')
+        sheet_xml.append(f'<?xml version="1.0" encoding="UTF-8"?>\n<worksheet xmlns="{MAIN}">'
+                         f'<sheetData>{"".join(body)}</sheetData></worksheet>')
+    workbook_sheets = "".join(f'<sheet name={quoteattr(name)} sheetId="{i + 1}" r:id="rId{i + 1}"/>'
+                              for i, (name, _) in enumerate(sheets))
+    pr = '<workbookPr date1904="1"/>' if date1904 else '<workbookPr/>'
+    workbook = (f'<?xml version="1.0" encoding="UTF-8"?>\n<workbook xmlns="{MAIN}" xmlns:r="{REL}">'
+                f'{pr}<sheets>{workbook_sheets}</sheets></workbook>')
+    rels = "".join(f'<Relationship Id="rId{i + 1}" Type="{REL}/worksheet" Target="worksheets/sheet{i + 1}.xml"/>'
+                   for i in range(len(sheets)))
+    n = len(sheets)
+    rels += (f'<Relationship Id="rId{n + 1}" Type="{REL}/sharedStrings" Target="sharedStrings.xml"/>'
+             f'<Relationship Id="rId{n + 2}" Type="{REL}/styles" Target="/xl/styles.xml"/>')
+    # Style 0 General; then one cell format for each number format given, in order.
+    custom = [(164 + i, code) for i, code in enumerate(f for f in formats if isinstance(f, str))]
+    numfmts = "".join(f"<numFmt numFmtId=\"{i}\" formatCode={quoteattr(code)}/>" for i, code in custom)
+    ids = []
+    it = iter(custom)
+    for f in formats:
+        ids.append(f if isinstance(f, int) else next(it)[0])
+    xfs = '<xf numFmtId="0"/>' + "".join(f'<xf numFmtId="{i}" applyNumberFormat="1"/>' for i in ids)
+    styles = (f'<?xml version="1.0" encoding="UTF-8"?>\n<styleSheet xmlns="{MAIN}">'
+              f'<numFmts count="{len(custom)}">{numfmts}</numFmts>'
+              f'<cellStyleXfs count="1"><xf numFmtId="14"/></cellStyleXfs>'
+              f'<cellXfs count="{len(ids) + 1}">{xfs}</cellXfs></styleSheet>')
+    sst = (f'<?xml version="1.0" encoding="UTF-8"?>\n<sst xmlns="{MAIN}" count="{len(shared)}">'
+           + "".join(shared_item(t) for t in shared) + "</sst>")
+    with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("[Content_Types].xml", CONTENT_TYPES)
+        z.writestr("_rels/.rels", PACKAGE_RELS)
+        z.writestr("xl/workbook.xml", workbook)
+        z.writestr("xl/_rels/workbook.xml.rels",
+                   f'<?xml version="1.0" encoding="UTF-8"?>\n<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">{rels}</Relationships>')
+        z.writestr("xl/sharedStrings.xml", sst)
+        z.writestr("xl/styles.xml", styles)
+        for i, xml in enumerate(sheet_xml):
+            z.writestr(f"xl/worksheets/sheet{i + 1}.xml", xml)
+        for name, text in (extra or {}).items():
+            z.writestr(name, text)
+
+
+ODS_NS = ('xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
+          'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" '
+          'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"')
+
+
+def ods_cell(cell):
+    if cell is None:
+        return "<table:table-cell/>"
+    if isinstance(cell, str):
+        return f"<table:table-cell office:value-type=\"string\"><text:p>{escape(cell)}</text:p></table:table-cell>"
+    if isinstance(cell, (int, float)):
+        return (f'<table:table-cell office:value-type="float" office:value="{cell}">'
+                f"<text:p>{cell}</text:p></table:table-cell>")
+    return cell[1]  # ("xml", raw table-cell XML)
+
+
+def write_ods(out, tables):
+    """tables: [(name, rows)]; a row is a list of cells or ("xml", raw table-row XML)."""
+    body = []
+    for name, rows in tables:
+        xml_rows = []
+        for row in rows:
+            if isinstance(row, tuple):
+                xml_rows.append(row[1])
+            else:
+                xml_rows.append("<table:table-row>" + "".join(ods_cell(c) for c in row) + "</table:table-row>")
+        body.append(f"<table:table table:name={quoteattr(name)}>{''.join(xml_rows)}</table:table>")
+    content = (f'<?xml version="1.0" encoding="UTF-8"?>\n<office:document-content {ODS_NS}>'
+               f"<office:body><office:spreadsheet>{''.join(body)}</office:spreadsheet></office:body>"
+               "</office:document-content>")
+    with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr(zipfile.ZipInfo("mimetype"), "application/vnd.oasis.opendocument.spreadsheet")
+        z.writestr("content.xml", content)
+        z.writestr("META-INF/manifest.xml", "<manifest/>")
+
+
+def ods_row(cells_xml, repeat=None):
+    rep = f' table:number-rows-repeated="{repeat}"' if repeat else ""
+    return ("xml", f"<table:table-row{rep}>{cells_xml}</table:table-row>")
+
+
+def xlsx_list(out):
+    """Every kind of cell in one list, and a second sheet that is not read."""
+    write_xlsx(out, [
+        ("Gifts 2023", {
+            1: ["Name", "Date", "Amount", "Notes"],
+            2: ["Smith, Ann", ("num", "45306", 1), ("num", "1250.4999999999998", 2), "first\tgift\nline"],
+            3: [("inline", "Jones & Co"), ("num", "45000.75", 3), -25],
+            4: [("rich", ["Acme ", "Foundation"]), ("d", "2023-06-30T00:00:00"), ("formula", "SUM(C2:C3)", 1225.5)],
+            6: [("str", "Lee"), ("num", "45107", 5), ("formula", "C2*2", None), ("b", "1"), ("e", "#DIV/0!")],
+            7: [None, None, ("formula", "A1", None, "str")],
+            8: ["Park", ("num", "44927", 4), ("num", "1.5E2")],
+            9: ["City of Springfield", "GOVERNMENT"],
+            10: ["City of Springfield", "1/20/2023", "5000"],
+            12: [None, ("formula", "B2", None)],
+        }),
+        ("Notes", [["not read"]]),
+    ], formats=[14, "#,##0.00", "mmmm\\ d\", \"yyyy", "[h]:mm", "d-mmm-yy h:mm"])
+
+
+def xlsx_dates_1904(out):
+    """The 1904 date system, and the 1900 one's 29 February that never was."""
+    write_xlsx(out, [("Sheet1", [
+        ["Name", "Date", "Amount"],
+        ["Mac Gift", ("num", "43843.5", 1), 20],
+        ["Same Day Elsewhere", "1/14/2024", 5],
+    ])], formats=[14], date1904=True)
+
+
+def xlsx_leap_1900(out):
+    write_xlsx(out, [("Sheet1", [
+        ["Before", ("num", "59", 1), 10],
+        ["Never was", ("num", "60", 1), 20],
+        ["After", ("num", "61", 1), 30],
+    ])], formats=[14])
+
+
+def ods_list(out):
+    """Repeated rows and columns, types, an annotation, and repeated empty rows at the end."""
+    write_ods(out, [
+        ("Donations", [
+            ["Name", "Date", "Amount"],
+            ods_row('<table:table-cell office:value-type="string"><text:p>Ruiz</text:p>'
+                    '<office:annotation><text:p>a note</text:p></office:annotation></table:table-cell>'
+                    '<table:table-cell office:value-type="date" office:date-value="2023-03-04T10:00:00"><text:p>03/04/23</text:p></table:table-cell>'
+                    '<table:table-cell office:value-type="currency" office:currency="USD" office:value="99.990000000000009"><text:p>$99.99</text:p></table:table-cell>'),
+            ods_row("<table:table-cell/>", 2),
+            ods_row('<table:table-cell office:value-type="string"><text:p>Twice</text:p></table:table-cell>'
+                    '<table:table-cell office:value-type="date" office:date-value="2023-05-01"/>'
+                    '<table:table-cell table:number-columns-repeated="2" office:value-type="float" office:value="5"/>', 2),
+            ods_row('<table:table-cell><text:p>Two<text:s text:c="2"/>lines</text:p><text:p>of<text:tab/>text</text:p></table:table-cell>'
+                    '<table:table-cell office:value-type="boolean" office:boolean-value="true"/>'
+                    '<table:table-cell table:formula="of:=1/0"/>'
+                    '<table:table-cell table:number-columns-repeated="16000"/>'),
+            ods_row("<table:table-cell/>", 1048000),
+        ]),
+        ("Budget", [["x"]]),
+        ("Summary", [["y"]]),
+    ])
+
+
+def docx(out):
+    with zipfile.ZipFile(out, "w") as z:
+        z.writestr("[Content_Types].xml", CONTENT_TYPES)
+        z.writestr("_rels/.rels", PACKAGE_RELS.replace("xl/workbook.xml", "word/document.xml"))
+        z.writestr("word/document.xml", "<document><body><p>Dear donor</p></body></document>")
+
+
+def malformed(out):
+    write_xlsx(out, [("Sheet1", [["Smith", "1/15/2023", 100]])],
+               extra={})
+    with zipfile.ZipFile(out, "a") as z:
+        z.writestr("xl/worksheets/sheet2.xml", "")
+    # The sheet itself cut short: rewrite the archive with a broken sheet.
+    with zipfile.ZipFile(out) as z:
+        parts = {n: z.read(n) for n in z.namelist() if n != "xl/worksheets/sheet2.xml"}
+    parts["xl/worksheets/sheet1.xml"] = parts["xl/worksheets/sheet1.xml"][:-30]
+    with zipfile.ZipFile(out, "w") as z:
+        for n, data in parts.items():
+            z.writestr(n, data)
+
+
+def laughs(out):
+    """A billion laughs in the shared strings: refused, not expanded."""
+    write_xlsx(out, [("Sheet1", [["Smith", "1/15/2023", 100]])])
+    with zipfile.ZipFile(out) as z:
+        parts = {n: z.read(n) for n in z.namelist()}
+    lol = "".join(f'<!ENTITY l{i} "&l{i - 1};&l{i - 1};&l{i - 1};&l{i - 1};">' for i in range(1, 10))
+    parts["xl/sharedStrings.xml"] = (f'<?xml version="1.0"?><!DOCTYPE sst [<!ENTITY l0 "lol">{lol}]>'
+                                     f'<sst xmlns="{MAIN}"><si><t>&l9;</t></si></sst>').encode()
+    with zipfile.ZipFile(out, "w") as z:
+        for n, data in parts.items():
+            z.writestr(n, data)
+
+
+def bomb(out):
+    """A sheet that inflates past 64 MiB from an archive of well under a megabyte."""
+    with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
+        z.writestr("[Content_Types].xml", CONTENT_TYPES)
+        z.writestr("_rels/.rels", PACKAGE_RELS)
+        z.writestr("xl/workbook.xml", f'<workbook xmlns="{MAIN}" xmlns:r="{REL}"><sheets><sheet name="S" r:id="rId1"/></sheets></workbook>')
+        z.writestr("xl/_rels/workbook.xml.rels", f'<Relationships><Relationship Id="rId1" Type="{REL}/worksheet" Target="worksheets/sheet1.xml"/></Relationships>')
+        z.writestr("xl/worksheets/sheet1.xml", f'<worksheet xmlns="{MAIN}"><sheetData>' + " " * (65 * 1024 * 1024) + "</sheetData></worksheet>")
+
+
+def truncated(out):
+    xlsx_list(out)
+    with open(out, "rb") as f:
+        data = f.read()
+    with open(out, "wb") as f:
+        f.write(data[: len(data) // 2])
+
+
+def large(out, rows=100000):
+    """A list of many rows for the speed bench: name, date serial, amount."""
+    data = [["Name", "Date", "Amount"]]
+    for i in range(rows):
+        data.append([f"Donor {i % 5000}", ("num", str(43831 + i % 1800), 1), ("num", f"{10 + i % 990}.25")])
+    write_xlsx(out, [("Sheet1", data)], formats=[14])
+
+
+WORKBOOKS = {
+    "xlsx-list": xlsx_list, "xlsx-dates-1904": xlsx_dates_1904, "xlsx-leap-1900": xlsx_leap_1900,
+    "ods-list": ods_list, "docx": docx, "malformed": malformed, "laughs": laughs, "bomb": bomb,
+    "truncated": truncated, "large": large,
+}
+
+if __name__ == "__main__":
+    if len(sys.argv) < 3 or sys.argv[1] not in WORKBOOKS:
+        sys.exit("usage: make_workbook.py {" + ",".join(WORKBOOKS) + "} OUT [ROWS]")
+    if sys.argv[1] == "large" and len(sys.argv) > 3:
+        large(sys.argv[2], int(sys.argv[3]))
+    else:
+        WORKBOOKS[sys.argv[1]](sys.argv[2])
