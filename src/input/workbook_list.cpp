@@ -1,5 +1,8 @@
 #include "input/workbook_list.hpp"
 
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -45,6 +48,11 @@ void takeFormula(void* context, long number, std::string_view reference) {
 
 // The whole file: what the first block holds, then the rest of it.
 bool readWholeFile(ListBlocks& blocks, std::vector<unsigned char>& data) {
+  struct stat status {};
+  if (fstat(fileno(blocks.file), &status) == 0 && S_ISREG(status.st_mode) &&
+      static_cast<std::uint64_t>(status.st_size) <= kLargestWorkbook) {
+    data.reserve(static_cast<std::size_t>(status.st_size));
+  }
   data.assign(listBlock.data() + blocks.start, listBlock.data() + blocks.end);
   std::vector<unsigned char> piece(kReadBlockSize);
   while (!blocks.atEnd && data.size() <= kLargestWorkbook) {

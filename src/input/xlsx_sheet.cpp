@@ -65,12 +65,20 @@ void startRow(SheetParse& parse, const char** attributes) {
 }
 
 void startCell(SheetParse& parse, const char** attributes) {
-  const char* reference = attributeOf(attributes, "r");
+  // One pass over the attributes: a sheet has a cell for every gift's every column.
+  const char* reference = nullptr;
+  const char* type = nullptr;
+  const char* style = nullptr;
+  for (const char** at = attributes; *at != nullptr; at += 2) {
+    const std::string_view name = localName(*at);
+    reference = name == "r" ? at[1] : reference;
+    type = name == "t" ? at[1] : type;
+    style = name == "s" ? at[1] : style;
+  }
   const long column = reference != nullptr ? columnOfReference(reference) : parse.row.next;
   parse.malformed = parse.malformed || column < parse.row.next || column >= kSheetColumns;
   parse.column = column;
-  parse.type = cellTypeOf(attributeOf(attributes, "t"));
-  const char* style = attributeOf(attributes, "s");
+  parse.type = cellTypeOf(type);
   parse.style = style != nullptr ? static_cast<std::size_t>(numberOf(style)) : 0;
   parse.formula = false;
   parse.value = false;

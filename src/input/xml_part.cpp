@@ -2,14 +2,8 @@
 
 #include <expat.h>
 
-#include <cstring>
 
 namespace {
-
-struct PartParse {
-  XML_Parser parser;
-  const XmlHandlers* handlers;
-};
 
 void XMLCALL onStart(void* data, const XML_Char* name, const XML_Char** attributes) {
   const XmlHandlers& handlers =
@@ -36,18 +30,26 @@ void XMLCALL onDoctype(void* data, const XML_Char* /*name*/, const XML_Char* /*s
   XML_StopParser(static_cast<XML_Parser>(data), XML_FALSE);
 }
 
-bool takePiece(void* context, const char* bytes, std::size_t count, bool last) {
-  auto* parse = static_cast<PartParse*>(context);
-  // Pieces are never larger than the ZIP reader's, far below the parser's int.
-  return XML_Parse(parse->parser, bytes, static_cast<int>(count), last ? 1 : 0) ==
+// Pieces are never larger than the ZIP reader's, far below the parser's int.
+char* pieceRoom(void* context, std::size_t count) {
+  return static_cast<char*>(XML_GetBuffer(static_cast<XML_Parser>(context), static_cast<int>(count)));
+}
+
+bool takePiece(void* context, std::size_t count, bool last) {
+  return XML_ParseBuffer(static_cast<XML_Parser>(context), static_cast<int>(count), last ? 1 : 0) ==
          XML_STATUS_OK;
 }
 
 }  // namespace
 
+// One pass over the name: it is called for every element and attribute of a sheet.
 std::string_view localName(const char* name) {
-  const char* colon = std::strrchr(name, ':');
-  return colon != nullptr ? std::string_view(colon + 1) : std::string_view(name);
+  const char* start = name;
+  const char* at = name;
+  for (; *at != '\0'; ++at) {
+    start = *at == ':' ? at + 1 : start;
+  }
+  return std::string_view(start, static_cast<std::size_t>(at - start));
 }
 
 const char* attributeOf(const char** attributes, std::string_view name) {
@@ -68,8 +70,7 @@ PartStatus parseXmlPart(const ZipArchive& archive, const std::string& name,
   XML_SetStartDoctypeDeclHandler(parser, onDoctype);
   // Every handler is given the parser, so that the doctype handler can stop it.
   XML_UseParserAsHandlerArg(parser);
-  PartParse parse{ parser, &handlers };
-  const PartStatus status = streamZipPart(archive, name, PartSink{ &parse, takePiece });
+  const PartStatus status = streamZipPart(archive, name, PartSink{ parser, pieceRoom, takePiece });
   XML_ParserFree(parser);
   return status;
 }

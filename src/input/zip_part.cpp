@@ -2,7 +2,6 @@
 
 #include <zip.h>
 
-#include <vector>
 
 namespace {
 
@@ -52,11 +51,11 @@ PartStatus streamZipPart(const ZipArchive& archive, const std::string& name, con
   if (file == nullptr) {
     return PartStatus::archive;
   }
-  std::vector<char> piece(kPieceSize);
   std::uint64_t total = 0;
   PartStatus status = PartStatus::read;
   for (;;) {
-    const zip_int64_t count = zip_fread(file, piece.data(), piece.size());
+    char* room = sink.room(sink.context, kPieceSize);
+    const zip_int64_t count = room != nullptr ? zip_fread(file, room, kPieceSize) : -1;
     if (count < 0) {
       status = PartStatus::archive;
       break;
@@ -66,7 +65,7 @@ PartStatus streamZipPart(const ZipArchive& archive, const std::string& name, con
       status = PartStatus::tooLarge;
       break;
     }
-    if (!sink.take(sink.context, piece.data(), static_cast<std::size_t>(count), count == 0)) {
+    if (!sink.take(sink.context, static_cast<std::size_t>(count), count == 0)) {
       status = PartStatus::malformed;
       break;
     }

@@ -25,11 +25,13 @@ void closeZipArchive(ZipArchive& archive);
 /// True when the archive holds a part of that name.
 bool hasZipPart(const ZipArchive& archive, const std::string& name);
 
-/// Where the pieces of an inflated part go; a sink that returns false stops the reading with
-/// PartStatus::malformed.
+/// Where the pieces of an inflated part go: room for the next piece (so that it is inflated
+/// where it is parsed, not copied there), and what was put into it; a sink whose take returns
+/// false stops the reading with PartStatus::malformed.
 struct PartSink {
   void* context;
-  bool (*take)(void* context, const char* bytes, std::size_t count, bool last);
+  char* (*room)(void* context, std::size_t count);
+  bool (*take)(void* context, std::size_t count, bool last);
 };
 
 /// Inflates the part piece by piece into sink, stopping at the size limit.

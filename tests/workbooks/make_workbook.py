@@ -3,6 +3,8 @@
 cell type, format and date system is exactly what the test means.
 
     make_workbook.py KIND OUT      KIND is one of the names in WORKBOOKS below
+    make_workbook.py large OUT ROWS           a list of ROWS gifts, for the speed bench
+    make_workbook.py tsv-twin LIST.txt OUT    the workbook a tab-separated list came from
 
 A sheet is given as rows of cells; a cell is a value (str: shared string, int/float: number)
 or a tuple (kind, value[, style]) as the writers below read it.
@@ -272,11 +274,53 @@ def truncated(out):
 
 
 def large(out, rows=100000):
-    """A list of many rows for the speed bench: name, date serial, amount."""
+    """A list of many rows for the speed bench: name, date, amount; OUT.txt gets the same rows
+    as a tab-separated list, for comparing."""
+    import datetime
     data = [["Name", "Date", "Amount"]]
+    lines = ["Name\tDate\tAmount"]
     for i in range(rows):
-        data.append([f"Donor {i % 5000}", ("num", str(43831 + i % 1800), 1), ("num", f"{10 + i % 990}.25")])
+        serial = 43831 + i % 1800
+        day = datetime.date(1899, 12, 30) + datetime.timedelta(days=serial)
+        amount = f"{10 + i % 990}.25"
+        data.append([f"Donor {i % 5000}", ("num", str(serial), 1), ("num", amount)])
+        lines.append(f"Donor {i % 5000}\t{day.month}/{day.day}/{day.year}\t{amount}")
     write_xlsx(out, [("Sheet1", data)], formats=[14])
+    with open(out + ".txt", "w") as f:
+        f.write("\n".join(lines) + "\n")
+
+
+def serial_of(text):
+    """The 1900-system serial of a date the list writes as 3/1/2021 or 15 Mar 2023, or None."""
+    import datetime
+    for form in ("%m/%d/%Y", "%d %b %Y"):
+        try:
+            day = datetime.datetime.strptime(text, form).date()
+        except ValueError:
+            continue
+        return (day - datetime.date(1899, 12, 30)).days
+    return None
+
+
+def tsv_twin(source, out):
+    """The workbook a tab-separated list was exported from: dates as date cells, amounts as
+    currency cells, everything else as text, a name's quotation marks not part of it."""
+    rows = {}
+    with open(source, encoding="utf-8") as f:
+        for number, line in enumerate(f, 1):
+            cells = []
+            for field in line.rstrip("\n").split("\t"):
+                amount = field.strip('"').replace("$", "").replace(",", "")
+                serial = serial_of(field)
+                if serial is not None:
+                    cells.append(("num", str(serial), 1))
+                elif number > 1 and amount and amount.lstrip("-").replace(".", "", 1).isdigit():
+                    cells.append(("num", amount, 2))
+                else:
+                    cells.append(field.strip('"') or None)
+            if any(c is not None for c in cells):
+                rows[number] = cells
+    write_xlsx(out, [("Donations", rows)], formats=[14, '"$"#,##0.00'])
 
 
 WORKBOOKS = {
@@ -286,9 +330,12 @@ WORKBOOKS = {
 }
 
 if __name__ == "__main__":
-    if len(sys.argv) < 3 or sys.argv[1] not in WORKBOOKS:
-        sys.exit("usage: make_workbook.py {" + ",".join(WORKBOOKS) + "} OUT [ROWS]")
-    if sys.argv[1] == "large" and len(sys.argv) > 3:
+    if len(sys.argv) < 3 or (sys.argv[1] not in WORKBOOKS and sys.argv[1] != "tsv-twin"):
+        if sys.argv[1:2] != ["tsv-twin"] or len(sys.argv) < 4:
+            sys.exit("usage: make_workbook.py {" + ",".join(WORKBOOKS) + ",tsv-twin} OUT [ROWS]")
+    if sys.argv[1] == "tsv-twin":
+        tsv_twin(sys.argv[2], sys.argv[3])
+    elif sys.argv[1] == "large" and len(sys.argv) > 3:
         large(sys.argv[2], int(sys.argv[3]))
     else:
         WORKBOOKS[sys.argv[1]](sys.argv[2])
