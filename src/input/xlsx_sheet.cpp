@@ -130,7 +130,10 @@ void endCell(SheetParse& parse) {
     appendCellReference(parse.reference, parse.column, parse.rowNumber);
     parse.visitor->formulaWithoutValue(parse.visitor->context, parse.rowNumber, parse.reference);
   }
-  parse.row.addCell(parse.column, parse.text, 1);
+  // A cell before the one already read leaves the sheet malformed, and is not put in the row.
+  if (!parse.malformed) {
+    parse.row.addCell(parse.column, parse.text, 1);
+  }
 }
 
 void onSheetStart(void* context, std::string_view name, const char** attributes) {

@@ -323,10 +323,101 @@ def tsv_twin(source, out):
     write_xlsx(out, [("Donations", rows)], formats=[14, '"$"#,##0.00'])
 
 
+def write_parts(out, parts, stored=False):
+    with zipfile.ZipFile(out, "w", zipfile.ZIP_STORED if stored else zipfile.ZIP_DEFLATED) as z:
+        for name, text in parts.items():
+            z.writestr(name, text)
+
+
+def odd_xlsx(out):
+    """What other writers do: no package relationships, prefixed names, cells and rows without
+    references, a chart sheet before the worksheet, a nameless sheet, no styles or strings."""
+    x = 'xmlns:x="' + MAIN + '"'
+    write_parts(out, {
+        "[Content_Types].xml": CONTENT_TYPES,
+        "xl/workbook.xml": f'<x:workbook {x} xmlns:r="{REL}"><x:workbookPr date1904="true"/><x:sheets>'
+                           '<x:sheet name="Chart" r:id="rId9"/><x:sheet name="Data" r:id="rId1"/>'
+                           '<x:sheet r:id="rId2"/><x:sheet name="No id"/></x:sheets></x:workbook>',
+        "xl/_rels/workbook.xml.rels": '<Relationships>'
+            f'<Relationship Id="rId9" Type="{REL}/chartsheet" Target="chartsheets/sheet1.xml"/>'
+            f'<Relationship Id="rId1" Type="{REL}/worksheet" Target="/xl/data.xml"/>'
+            f'<Relationship Id="rId2" Type="{REL}/worksheet"/><Relationship Type="x"/></Relationships>',
+        "xl/data.xml": f'<x:worksheet {x}><x:sheetData>'
+            '<x:row><x:c t="inlineStr"><x:is><x:r><x:t>Kim</x:t></x:r><x:rPh><x:t>kana</x:t></x:rPh></x:is></x:c>'
+            '<x:c><x:v>43843</x:v></x:c><x:c t="e"><x:v>#N/A</x:v></x:c><x:c/><x:c t="b"><x:v>0</x:v></x:c></x:row>'
+            '<x:row><x:c t="inlineStr"><x:is><x:t>Kim</x:t></x:is></x:c><x:c t="d"><x:v>2024-01-15</x:v></x:c>'
+            '<x:c><x:v>40</x:v></x:c></x:row></x:sheetData></x:worksheet>',
+    })
+
+
+def bad_sheet(out, sheet_data, styles=True):
+    """A sound workbook around one sheet's rows, written as they stand."""
+    parts = {
+        "[Content_Types].xml": CONTENT_TYPES, "_rels/.rels": PACKAGE_RELS,
+        "xl/workbook.xml": f'<workbook xmlns="{MAIN}" xmlns:r="{REL}"><sheets><sheet name="S" r:id="rId1"/></sheets></workbook>',
+        "xl/_rels/workbook.xml.rels": f'<Relationships><Relationship Id="rId1" Type="{REL}/worksheet" Target="worksheets/sheet1.xml"/>'
+            f'<Relationship Id="rId2" Type="{REL}/sharedStrings" Target="sharedStrings.xml"/>'
+            + (f'<Relationship Id="rId3" Type="{REL}/styles" Target="styles.xml"/>' if styles else "") + '</Relationships>',
+        "xl/sharedStrings.xml": f'<sst xmlns="{MAIN}"><si><t>Kim</t></si></sst>',
+        "xl/styles.xml": f'<styleSheet xmlns="{MAIN}"><cellXfs><xf numFmtId="14"/><xf/></cellXfs></styleSheet>',
+        "xl/worksheets/sheet1.xml": f'<worksheet xmlns="{MAIN}"><sheetData>{sheet_data}</sheetData></worksheet>',
+    }
+    write_parts(out, parts)
+
+
+def odd_ods(out):
+    """Tables without names and inside cells, typed cells without their values, spaces."""
+    p = '<table:table-cell office:value-type="{}"{}><text:p>{}</text:p></table:table-cell>'
+    rows = ("<table:table-row table:number-rows-repeated=\"0\">"
+            + p.format("string", ' office:string-value="Lopez"', "shown")
+            + p.format("float", "", "12/1/2023")
+            + p.format("date", "", "")
+            + p.format("boolean", ' office:boolean-value="false"', "")
+            + p.format("time", ' office:time-value="PT10H"', "10:00")
+            + "<table:table-cell><table:table><table:table-row><table:table-cell><text:p>inner</text:p>"
+              "</table:table-cell></table:table-row></table:table></table:table-cell>"
+            + '<table:table-cell><text:p>a<text:s/>b<text:line-break/>c</text:p></table:table-cell>'
+            + '<table:covered-table-cell/></table:table-row>'
+            + "<table:table-row>" + p.format("string", "", "Lopez") + p.format("float", ' office:value="-3"', "")
+            + "</table:table-row>")
+    content = (f"<office:document-content {ODS_NS}><office:body><office:text><table:table table:name=\"In text\"/>"
+               f"</office:text><office:spreadsheet><table:table>{rows}</table:table><table:table table:name=\"Two\"/>"
+               "</office:spreadsheet></office:body></office:document-content>")
+    write_parts(out, {"mimetype": "application/vnd.oasis.opendocument.spreadsheet", "content.xml": content})
+
+
+def odd(folder):
+    """The odd workbooks: each in folder, named for what it shows."""
+    import os
+    os.makedirs(folder, exist_ok=True)
+    odd_xlsx(os.path.join(folder, "odd.xlsx"))
+    odd_ods(os.path.join(folder, "odd.ods"))
+    bad_sheet(os.path.join(folder, "row-back.xlsx"), '<row r="3"><c r="A3"><v>1</v></c></row><row r="2"/>')
+    bad_sheet(os.path.join(folder, "column-back.xlsx"), '<row r="1"><c r="C1"><v>1</v></c><c r="B1"><v>2</v></c></row>')
+    bad_sheet(os.path.join(folder, "string-missing.xlsx"), '<row r="1"><c r="A1" t="s"><v>7</v></c></row>')
+    bad_sheet(os.path.join(folder, "no-styles.xlsx"), '<row r="1"><c r="A1" t="s" s="1"><v>0</v></c>'
+              '<c r="B1" s="99"><v>45306</v></c><c r="C1" s="0"><v>45306</v></c></row>', styles=False)
+    write_parts(os.path.join(folder, "no-content.ods"), {"mimetype": "application/vnd.oasis.opendocument.text"})
+    write_parts(os.path.join(folder, "text-only.odt"), {"content.xml": f"<office:document-content {ODS_NS}>"
+                "<office:body><office:text><table:table table:name=\"T\"/></office:text></office:body></office:document-content>"})
+    # A sheet whose stored bytes were changed after its checksum was written.
+    path = os.path.join(folder, "checksum.xlsx")
+    bad_sheet(path, '<row r="1"><c r="A1" t="s"><v>0</v></c></row>')
+    with zipfile.ZipFile(path) as z:
+        parts = {n: z.read(n) for n in z.namelist()}
+    write_parts(path, parts, stored=True)
+    with open(path, "rb") as f:
+        data = bytearray(f.read())
+    at = data.find(b"main", data.find(b"<worksheet"))
+    data[at + 3] = ord("m")
+    with open(path, "wb") as f:
+        f.write(bytes(data))
+
+
 WORKBOOKS = {
     "xlsx-list": xlsx_list, "xlsx-dates-1904": xlsx_dates_1904, "xlsx-leap-1900": xlsx_leap_1900,
     "ods-list": ods_list, "docx": docx, "malformed": malformed, "laughs": laughs, "bomb": bomb,
-    "truncated": truncated, "large": large,
+    "truncated": truncated, "large": large, "odd": odd,
 }
 
 if __name__ == "__main__":
