@@ -18,9 +18,7 @@ struct Decimal {
   int exponent = 0;
 };
 
-bool isDigitChar(char ch) {
-  return ch >= '0' && ch <= '9';
-}
+bool isDigitChar(char ch) { return ch >= '0' && ch <= '9'; }
 
 // Reads the exponent after an E; false when it is missing or too large to mean anything.
 bool readExponent(std::string_view text, std::size_t at, int& exponent) {

@@ -56,9 +56,7 @@ struct TableParse {
   std::string reference;
 };
 
-bool inFirstTable(const TableParse& parse) {
-  return parse.tables == 1 && parse.tablesSeen == 1;
-}
+bool inFirstTable(const TableParse& parse) { return parse.tables == 1 && parse.tablesSeen == 1; }
 
 long repeatOf(const char** attributes, const char* name, long room) {
   const char* value = attributeOf(attributes, name);
@@ -136,7 +134,8 @@ void onTableStart(void* context, std::string_view name, const char** attributes)
   } else if (!inFirstTable(parse)) {
     return;
   } else if (name == "table-row") {
-    parse.rowRepeat = repeatOf(attributes, "number-rows-repeated", kSheetRows + 1 - parse.rowNumber);
+    parse.rowRepeat =
+        repeatOf(attributes, "number-rows-repeated", kSheetRows + 1 - parse.rowNumber);
     parse.row.begin();
   } else if (name == "table-cell" || name == "covered-table-cell") {
     startCell(parse, attributes);

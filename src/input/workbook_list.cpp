@@ -79,7 +79,10 @@ const char* reasonOf(const WorkbookOutcome& outcome, std::string& reason) {
 
 void reportRefusal(const WorkbookOutcome& outcome) {
   if (outcome.fault == WorkbookFault::notBuilt) {
-    message(MessageKind::error, 0, "List %s is a spreadsheet, and this build of QUORVA cannot read spreadsheets; save it as tab-separated text or build with libzip and expat", inputFileNameText());
+    message(
+        MessageKind::error, 0,
+        "List %s is a spreadsheet, and this build of QUORVA cannot read spreadsheets; save it as tab-separated text or build with libzip and expat",
+        inputFileNameText());
     return;
   }
   std::string reason;
@@ -153,7 +156,10 @@ bool readWorkbookList(ListBlocks& blocks, const ReadingOptions& options, ListCou
     return false;
   }
   if (signature == ListSignature::compoundFile) {
-    message(MessageKind::error, 0, "List %s is an Excel 97-2003 workbook or an encrypted workbook; save it as .xlsx without a password, or as tab-separated text", inputFileNameText());
+    message(
+        MessageKind::error, 0,
+        "List %s is an Excel 97-2003 workbook or an encrypted workbook; save it as .xlsx without a password, or as tab-separated text",
+        inputFileNameText());
     return true;
   }
   std::vector<unsigned char> data;

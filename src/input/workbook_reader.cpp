@@ -2,9 +2,7 @@
 #include "input/xlsx_reader.hpp"
 #include "input/zip_part.hpp"
 
-bool workbooksSupported() {
-  return true;
-}
+bool workbooksSupported() { return true; }
 
 WorkbookOutcome readWorkbook(const unsigned char* data, std::size_t size,
                              const WorkbookVisitor& visitor) {
@@ -13,7 +11,7 @@ WorkbookOutcome readWorkbook(const unsigned char* data, std::size_t size,
     return outcomeOfPart(PartStatus::archive, std::string());
   }
   WorkbookOutcome outcome = isXlsxArchive(archive) ? readXlsxWorkbook(archive, visitor)
-                                                    : readOdsWorkbook(archive, visitor);
+                                                   : readOdsWorkbook(archive, visitor);
   closeZipArchive(archive);
   return outcome;
 }

@@ -73,8 +73,8 @@ void onWorkbookElement(void* context, std::string_view name, const char** attrib
   auto& workbook = *static_cast<WorkbookPart*>(context);
   if (name == "workbookPr") {
     const char* date1904 = attributeOf(attributes, "date1904");
-    workbook.date1904 = date1904 != nullptr && (std::strcmp(date1904, "1") == 0 ||
-                                                std::strcmp(date1904, "true") == 0);
+    workbook.date1904 = date1904 != nullptr &&
+                        (std::strcmp(date1904, "1") == 0 || std::strcmp(date1904, "true") == 0);
   } else if (name == "sheet") {
     const char* sheetName = attributeOf(attributes, "name");
     const char* id = attributeOf(attributes, "id");
@@ -131,7 +131,8 @@ void onStylesStart(void* context, std::string_view name, const char** attributes
   auto& parse = *static_cast<StylesParse*>(context);
   if (name == "numFmt") {
     const char* code = attributeOf(attributes, "formatCode");
-    parse.formats.emplace_back(numberAttribute(attributes, "numFmtId"), code != nullptr ? code : "");
+    parse.formats.emplace_back(numberAttribute(attributes, "numFmtId"),
+                               code != nullptr ? code : "");
   } else if (name == "cellXfs") {
     parse.inCellFormats = true;
   } else if (name == "xf" && parse.inCellFormats) {
@@ -168,8 +169,8 @@ PartStatus readTables(const ZipArchive& archive, const std::vector<Relationship>
   if ((status == PartStatus::read || status == PartStatus::missing) && styles != nullptr) {
     part = resolveTarget(folder, styles->target);
     StylesParse parse{ &tables, {}, {}, false };
-    status = parseXmlPart(archive, part,
-                          XmlHandlers{ &parse, onStylesStart, onStylesEnd, ignoreText });
+    status =
+        parseXmlPart(archive, part, XmlHandlers{ &parse, onStylesStart, onStylesEnd, ignoreText });
     markDateStyles(parse, tables);
   }
   return status == PartStatus::missing ? PartStatus::read : status;
@@ -210,9 +211,7 @@ WorkbookOutcome outcomeOfPart(PartStatus status, const std::string& part) {
   return outcome;
 }
 
-bool isXlsxArchive(const ZipArchive& archive) {
-  return hasZipPart(archive, "[Content_Types].xml");
-}
+bool isXlsxArchive(const ZipArchive& archive) { return hasZipPart(archive, "[Content_Types].xml"); }
 
 WorkbookOutcome readXlsxWorkbook(const ZipArchive& archive, const WorkbookVisitor& visitor) {
   std::string part = workbookPartOf(archive);

@@ -45,8 +45,8 @@ long numberOf(std::string_view digits) {
 
 CellType cellTypeOf(const char* type) {
   static constexpr std::pair<const char*, CellType> kTypes[] = {
-    { "s", CellType::shared },       { "str", CellType::text },     { "inlineStr", CellType::text },
-    { "b", CellType::boolean },      { "e", CellType::error },      { "d", CellType::date },
+    { "s", CellType::shared },  { "str", CellType::text }, { "inlineStr", CellType::text },
+    { "b", CellType::boolean }, { "e", CellType::error },  { "d", CellType::date },
   };
   for (const auto& entry : kTypes) {
     if (type != nullptr && std::strcmp(type, entry.first) == 0) {
@@ -97,7 +97,7 @@ void appendCellValue(SheetParse& parse) {
       }
       const auto at = static_cast<std::size_t>(index);
       const std::size_t end = at + 1 < tables.sharedStarts.size() ? tables.sharedStarts[at + 1]
-                                                                   : tables.sharedText.size();
+                                                                  : tables.sharedText.size();
       parse.text.append(tables.sharedText, tables.sharedStarts[at], end - tables.sharedStarts[at]);
       return;
     }

@@ -2,7 +2,6 @@
 
 #include <expat.h>
 
-
 namespace {
 
 void XMLCALL onStart(void* data, const XML_Char* name, const XML_Char** attributes) {
@@ -32,7 +31,8 @@ void XMLCALL onDoctype(void* data, const XML_Char* /*name*/, const XML_Char* /*s
 
 // Pieces are never larger than the ZIP reader's, far below the parser's int.
 char* pieceRoom(void* context, std::size_t count) {
-  return static_cast<char*>(XML_GetBuffer(static_cast<XML_Parser>(context), static_cast<int>(count)));
+  return static_cast<char*>(
+      XML_GetBuffer(static_cast<XML_Parser>(context), static_cast<int>(count)));
 }
 
 bool takePiece(void* context, std::size_t count, bool last) {

@@ -2,7 +2,6 @@
 
 #include <zip.h>
 
-
 namespace {
 
 constexpr std::uint64_t kMebibyte = std::uint64_t{ 1024 } * 1024;

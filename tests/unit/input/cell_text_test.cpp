@@ -26,7 +26,7 @@ TEST(CellTextTest, NumbersArePlainDecimalsOf15SignificantDigits) {
     { "0", "0" },
     { "-0.0", "0" },
     { "100", "100" },
-    { "1250.4999999999998", "1250.5" },       // a binary fraction shows as the cents typed
+    { "1250.4999999999998", "1250.5" },  // a binary fraction shows as the cents typed
     { "99.990000000000009", "99.99" },
     { "0.30000000000000004", "0.3" },
     { "999999999999999.5", "1000000000000000" },  // rounding carries into a new digit
@@ -61,7 +61,7 @@ TEST(CellTextTest, DateSerialsOfBothSystems) {
     const char* text;
   } kCases[] = {
     { "45306", DateSystem::from1900, "1/15/2024" },
-    { "45306.99", DateSystem::from1900, "1/15/2024" },  // the time of day is passed over
+    { "45306.99", DateSystem::from1900, "1/15/2024" },            // the time of day is passed over
     { "45306.999999999999", DateSystem::from1900, "1/16/2024" },  // shown as midnight
     { "1", DateSystem::from1900, "1/1/1900" },
     { "59", DateSystem::from1900, "2/28/1900" },
@@ -90,9 +90,12 @@ TEST(CellTextTest, IsoDatesBecomeMonthDayYear) {
     const char* iso;
     const char* text;
   } kCases[] = {
-    { "2024-01-15", "1/15/2024" },          { "2023-06-30T10:30:00", "6/30/2023" },
-    { "2023-06-30 10:30", "6/30/2023" },    { "2023-6-30", "2023-6-30" },
-    { "2023-06-3x", "2023-06-3x" },         { "2023-06-300", "2023-06-300" },
+    { "2024-01-15", "1/15/2024" },
+    { "2023-06-30T10:30:00", "6/30/2023" },
+    { "2023-06-30 10:30", "6/30/2023" },
+    { "2023-6-30", "2023-6-30" },
+    { "2023-06-3x", "2023-06-3x" },
+    { "2023-06-300", "2023-06-300" },
     { "June", "June" },
   };
   for (const auto& c : kCases) {
@@ -108,24 +111,36 @@ TEST(CellTextTest, DateFormats) {
     const char* code;
     bool date;
   } kCases[] = {
-    { 14, "", true },  { 15, "", true },  { 17, "", true },  { 22, "", true },
-    { 27, "", true },  { 36, "", true },  { 50, "", true },  { 58, "", true },
-    { 0, "", false },  { 4, "", false },  { 18, "", false }, { 21, "", false },
-    { 37, "", false }, { 45, "", false }, { 49, "", false }, { 59, "", false },
+    { 14, "", true },
+    { 15, "", true },
+    { 17, "", true },
+    { 22, "", true },
+    { 27, "", true },
+    { 36, "", true },
+    { 50, "", true },
+    { 58, "", true },
+    { 0, "", false },
+    { 4, "", false },
+    { 18, "", false },
+    { 21, "", false },
+    { 37, "", false },
+    { 45, "", false },
+    { 49, "", false },
+    { 59, "", false },
     { 164, "mmmm\\ d\", \"yyyy", true },
     { 164, "m/d/yyyy", true },
     { 164, "d-mmm", true },
     { 164, "yyyy", true },
     { 164, "DD.MM.YYYY hh:mm", true },
     { 164, "[$-409]mmmm d, yyyy;@", true },
-    { 100, "h:mm", false },            // a time: minutes, not months
+    { 100, "h:mm", false },  // a time: minutes, not months
     { 164, "[h]:mm:ss", false },
     { 164, "mm:ss", false },
     { 164, "#,##0.00\\ \"days\"", false },  // the letters are quoted
-    { 164, "0.00\\d\\m\\y", false },          // and escaped
+    { 164, "0.00\\d\\m\\y", false },        // and escaped
     { 164, "_(* #,##0_);_(* \\(#,##0\\)", false },
     { 164, "[Red]\"yyyy\"0", false },
-    { 164, "\"mdy", false },                  // a literal not closed runs to the end
+    { 164, "\"mdy", false },  // a literal not closed runs to the end
     { 164, "General", false },
     { 164, "@", false },
     { 14, "0.00", false },  // a format of the workbook's own replaces the built-in one
@@ -141,7 +156,11 @@ TEST(CellTextTest, CellReferences) {
     long row;
     const char* reference;
   } kCases[] = {
-    { 0, 1, "A1" }, { 2, 12, "C12" }, { 25, 3, "Z3" }, { 26, 4, "AA4" }, { 16383, 1048576, "XFD1048576" },
+    { 0, 1, "A1" },
+    { 2, 12, "C12" },
+    { 25, 3, "Z3" },
+    { 26, 4, "AA4" },
+    { 16383, 1048576, "XFD1048576" },
   };
   for (const auto& c : kCases) {
     std::string out;
