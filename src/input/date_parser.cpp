@@ -217,9 +217,36 @@ namespace {
 std::time_t dateOfFields(const DateParts& parts, const char* field, long line,
                          const ReadingOptions& options, LineMessages& messages);
 
+enum class FirstForm { none, date, notDate };
+
+// The forms that name the year or the month first, with what may follow them: a time after a
+// blank (or after a T, for the year first). Their day must be on the calendar; they are not
+// carried over into the next month as the older forms are.
+FirstForm readYearOrMonthFirst(const char* text, DateParts& parts) {
+  const char* end = readYearFirstDate(text, parts);
+  bool complete = end != nullptr && (*end == 'T' && isDigit(end[1]));
+  if (end == nullptr) {
+    end = readMonthFirstDate(text, parts);
+  }
+  complete = complete || (end != nullptr && (*end == '\0' || *end == ' '));
+  if (!complete) {
+    return FirstForm::none;
+  }
+  return isCalendarDay(parts) ? FirstForm::date : FirstForm::notDate;
+}
+
 // The calendar time of a date text, without remembering texts.
 std::time_t convertDateText(const char* text, long line, const ReadingOptions& options,
                             LineMessages& messages) {
+  DateParts first{ 0, 0, 0 };
+  switch (readYearOrMonthFirst(text, first)) {
+    case FirstForm::date:
+      return dateOfFields(first, text, line, options, messages);
+    case FirstForm::notDate:
+      return 0;
+    case FirstForm::none:
+      break;
+  }
   // A rewrite gives a text only for exactly two separators; counting them first spares the
   // numeric form, which has none, both rewrites.
   int blanks = 0;

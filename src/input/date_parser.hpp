@@ -16,7 +16,8 @@ inline constexpr std::array<const char*, 12> kMonthNames = {
 constexpr std::size_t kMonthLetters = 3;
 
 /// The calendar time of a date text at 00:00:01 local time, or 0 when the text is not a date.
-/// Accepts "month/day/year" and "day Mon year" (also with dashes or a full month name); years
+/// Accepts "month/day/year" and "day Mon year" (also with dashes or a full month name), and, with
+/// the day on the calendar, "year-month-day", "year/month/day" and "Mon day, year"; years
 /// 1970 to 2038 as written (two-digit years 00-49 are 2000-2049, 50-99 are 1950-1999), and only
 /// results that fit a signed 32-bit count. A year followed directly by a letter is no date. The
 /// messages, with line, go to messages: a year from 100 to 1899 (an error, no date), and a day or

@@ -61,7 +61,7 @@ void takeKeyword(LineScan& scan, int type) {
   scan.parsed->type = static_cast<SourceType>(type);
   readThirdField(scan);
   if (holdsAmountAfterSecondField(scan)) {
-    note(scan, MessageKind::warning, "Amount on a keyword line is not booked: %s", scan.text);
+    note(scan, MessageKind::warning, "Amount on a keyword line is not booked: %s", scan.shown);
   }
 }
 
@@ -76,7 +76,7 @@ void takeRelated(LineScan& scan) {
   }
   if (parsed.third.length == 0) {
     note(scan, MessageKind::error, "Keyword Related needs the related name in the third field: %s",
-         scan.text);
+         scan.shown);
     return;
   }
   parsed.kind = LineKind::related;
@@ -88,7 +88,7 @@ bool handleSecondField(LineScan& scan) {
   ParsedLine& parsed = *scan.parsed;
   const Field& second = parsed.second;
   if (isBlankLine(second.data())) {
-    note(scan, MessageKind::error, "The date (second) field is blank: %s", scan.text);
+    note(scan, MessageKind::error, "The date (second) field is blank: %s", scan.shown);
     parsed.kind = LineKind::blankDate;
     return false;
   }
@@ -111,12 +111,14 @@ bool handleSecondField(LineScan& scan) {
     }
     if (sameIgnoringCase(second.data(), wordLength, "date")) {
       note(scan, MessageKind::info, "Ignoring line which looks like names for the columns: %s",
-           scan.text);
+           scan.shown);
       if (scan.line != kFirstLine && holdsAmountAfterSecondField(scan)) {
         note(scan, MessageKind::warning,
-             "Line that looks like column names holds an amount that is not booked: %s", scan.text);
+             "Line that looks like column names holds an amount that is not booked: %s",
+             scan.shown);
       }
       parsed.kind = LineKind::notDonation;
+      parsed.columnNames = true;
       return false;
     }
   }
@@ -172,8 +174,18 @@ bool endAmount(LineScan& scan) {
 
 bool takeAmountChar(LineScan& scan, ScanPlace& at) {
   Field& field = scan.amount;
-  const char ch = at.ch;
-  const AmountClass kind = amountClassOf(ch);
+  char ch = at.ch;
+  AmountClass kind = amountClassOf(ch);
+  if (kind == kOtherChar) {
+    // A minus sign or a space of more than one byte is taken as its ASCII self.
+    const WideAmountChar wide = wideAmountCharAt(scan.text + at.p);
+    if (wide.length != 0) {
+      at.p += wide.length - 1;
+      at.after = scan.text[at.p + 1];
+      ch = wide.as;
+      kind = amountClassOf(ch);
+    }
+  }
   if (kind == kDroppedChar && at.after != '\0') {
     return false;
   }
@@ -190,7 +202,7 @@ bool takeAmountChar(LineScan& scan, ScanPlace& at) {
   if (kind != kNumberChar) {
     const auto hex = static_cast<unsigned>(static_cast<int>(static_cast<signed char>(ch)));
     note(scan, MessageKind::error, "Character %c (0x%x) in value '%s' is not a number on line: %s",
-         ch, hex, field.data(), scan.text);
+         ch, hex, field.data(), scan.shown);
   }
   field.append(ch);
   return at.after == '\0' && endAmount(scan);
@@ -203,7 +215,7 @@ void readByGrammar(LineScan& scan, GrammarField field, int separator, bool atLin
   scan.amount.clear();
   ScanPlace at{ field, atLineEnd, separator, '\0', '\0' };
   for (++at.p;; ++at.p) {
-    if (at.p >= kFieldScanLimit && !at.atLineEnd) {
+    if (at.p >= scan.scanLimit && !at.atLineEnd) {
       refuseAtScanLimit(scan);
       return;
     }

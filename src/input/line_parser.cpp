@@ -1,5 +1,6 @@
 #include "input/line_parser.hpp"
 
+#include <array>
 #include <cstddef>
 #include <cstring>
 
@@ -59,32 +60,43 @@ struct PlainAmount {
   }
 };
 
-// Second field: a date of a plain form that starts with a digit (no keyword, no column name, not
-// blank: the full grammar would come straight to the date), on the calendar, ended by a TAB
-// inside the scan limit. It is read from the line in place; the field is stored only for a
-// message. Any other date is left to the full grammar, as is a day off the calendar. Returns the
-// TAB after the date, or nullptr.
-const char* readPlainDateOf(const LineScan& scan, const char* second, DateParts& parts) {
-  if (!isDigit(*second)) {
+// Second field: a date of a plain form that starts with a digit, or with a month's name and
+// holds a day and a year (no keyword, no column name, not blank: the full grammar would come to
+// the date), on the calendar, ended by a TAB inside the scan limit. It is read from the line in
+// place; the field is stored only for a message. Any other date is left to the full grammar, as
+// is a day off the calendar. Returns the TAB after the date, or nullptr.
+[[gnu::always_inline]] inline const char* readPlainDateOf(const LineScan& scan, const char* second,
+                                                          DateParts& parts) {
+  if (!isDigit(*second) && !isAsciiLetter(*second)) {
     return nullptr;
   }
   const char* end = readPlainDate(second, '\t', parts);
-  if (end == nullptr || end - scan.text >= kFieldScanLimit ||
+  if (end == nullptr || end - scan.text >= scan.scanLimit ||
       static_cast<std::size_t>(end - second) > kFieldMaxLength || !isCalendarDay(parts)) {
     return nullptr;
   }
   return end;
 }
 
+// A comma of "1,250.00" or "1,250": a digit before it, three after it, and then a comma, the
+// point or the field's end. Any other comma is judged in full (a blank or a quotation mark after
+// the digits is fine too, and a comma that ends the field is passed over).
+[[gnu::always_inline]] inline bool isThousandsComma(const char* comma) {
+  return isDigit(comma[-1]) && isDigit(comma[1]) && isDigit(comma[2]) && isDigit(comma[3]) &&
+         (comma[4] == ',' || comma[4] == '.' || isFieldEnd(comma[4]));
+}
+
 // Amount: number characters from p on, with the dropped ones passed over, up to a field end.
 // The usual form, whole dollars and one or two digits of cents, is converted on the way into
 // plain; finishDonation judges every other one. False when the field is left to the full
 // grammar.
-bool readPlainAmount(LineScan& scan, const char* p, PlainAmount& plain) {
+[[gnu::always_inline]] inline bool readPlainAmount(LineScan& scan, const char* p,
+                                                   PlainAmount& plain) {
   // The length and the character in locals: a store into the text may alias any field of the
   // scan, which would make the compiler reload them after every character.
   char* text = scan.amount.text.data();
   std::size_t length = 0;
+  bool commaToJudge = false;
   for (;; ++p) {
     const char ch = *p;
     const AmountClass kind = amountClassOf(ch);
@@ -99,24 +111,33 @@ bool readPlainAmount(LineScan& scan, const char* p, PlainAmount& plain) {
         return false;
       }
       break;
-    } else if (ch == ',' && plain.fractionDigits >= 0) {
-      plain.plain = false;  // a comma after the point: finishDonation judges it
+    } else if (ch == ',') {
+      if (plain.fractionDigits >= 0) {
+        plain.plain = false;  // a comma after the point: finishDonation judges it
+      } else if (!isThousandsComma(p)) {
+        commaToJudge = true;  // perhaps a decimal comma, perhaps the field's last character
+      }
     }
   }
   // Every character the full grammar reads must lie within its limit: the field end, or, when
   // the line ends, the last character (where the full grammar sees the field complete).
   const char* lastRead = (*p == '\0') ? p - 1 : p;
-  if (lastRead - scan.text >= kFieldScanLimit || length == 0) {
+  if (lastRead - scan.text >= scan.scanLimit || length == 0) {
     return false;
   }
   text[length] = '\0';
   scan.amount.length = length;
+  // A comma that is no thousands separator (a decimal comma) leaves the judging to finishDonation.
+  if (commaToJudge && plain.plain && hasStrayComma(scan.amountText)) {
+    plain.plain = false;
+  }
   return true;
 }
 
 // The date and amount after the name's TAB at nameTab, by the shortcuts as far as they apply;
-// false when the date is left to the full grammar.
-bool readPlainFields(LineScan& scan, int nameTab) {
+// false when the date is left to the full grammar. Inlined into both entries: nearly every
+// line comes here.
+[[gnu::always_inline]] inline bool readPlainFields(LineScan& scan, int nameTab) {
   ParsedLine& parsed = *scan.parsed;
   const char* second = scan.text + nameTab + 1;
   DateParts parts{ 0, 0, 0 };
@@ -160,7 +181,7 @@ bool readPlainFields(LineScan& scan, int nameTab) {
     case NameEnd::lineEnd:
       if (!refuseTooLong(scan, name)) {
         note(scan, MessageKind::error, "Name field %s with no other fields on line: %s",
-             name.data(), scan.text);
+             name.data(), scan.shown);
         scan.parsed->kind = LineKind::lineRejected;
       }
       return false;
@@ -170,7 +191,7 @@ bool readPlainFields(LineScan& scan, int nameTab) {
   if (refuseTooLong(scan, name)) {
     return false;
   }
-  note(scan, MessageKind::error, "The Name (first) field can not be blank: %s", scan.text);
+  note(scan, MessageKind::error, "The Name (first) field can not be blank: %s", scan.shown);
   scan.nameBlank = true;
   return true;
 }
@@ -197,7 +218,8 @@ bool isPassedOver(const char* text, ParsedLine& parsed) {
   while (*first == ' ') {
     ++first;
   }
-  if (*first == '!') {
+  // An exporter that quotes every text cell writes a comment cell as "! Total".
+  if (*first == '!' || (*first == '"' && first[1] == '!')) {
     parsed.kind = LineKind::commentLine;
     return true;
   }
@@ -213,13 +235,22 @@ bool isPassedOver(const char* text, ParsedLine& parsed) {
   return false;
 }
 
-// What every line starts with: a clean result, then the line passed over, or its name read.
-// Returns the position of the separator after the name, or -1 when the line has come to its
-// kind. Inlined into both entries: nearly every line goes through it.
-[[gnu::always_inline]] inline int readLineStart(const char* text, long line,
-                                                const ReadingOptions& options, ParsedLine& parsed,
-                                                LineScan& scan) {
+// The first characters of the lines that may be passed over: blank lines, comments (also a
+// quoted one) and lines without a first field.
+constexpr std::array<bool, 256> makeMayBePassedOver() {
+  std::array<bool, 256> lead{};
+  for (const char ch : { ' ', '!', '"', '\0', '\t', '\n', '\r' }) {
+    lead[static_cast<unsigned char>(ch)] = true;
+  }
+  return lead;
+}
+constexpr std::array<bool, 256> kMayBePassedOver = makeMayBePassedOver();
+
+// A clean result for the line text.
+[[gnu::always_inline]] inline void startParsedLine(const char* text, long line,
+                                                   ParsedLine& parsed) {
   parsed.kind = LineKind::notDonation;
+  parsed.columnNames = false;
   parsed.line = line;
   parsed.text = text;
   parsed.second.clear();
@@ -227,13 +258,26 @@ bool isPassedOver(const char* text, ParsedLine& parsed) {
   parsed.cents = 0;
   parsed.type = DONOR;
   parsed.messages.clear();
-  // Only a line that starts with a blank, a '!' or a field end can be passed over.
+}
+
+// What every line starts with: a clean result, then the line passed over, or its name read.
+// Returns the position of the separator after the name, or -1 when the line has come to its
+// kind. Inlined into both entries: nearly every line goes through it.
+[[gnu::always_inline]] inline int readLineStart(const char* text, long line,
+                                                const ReadingOptions& options, ParsedLine& parsed,
+                                                LineScan& scan) {
+  startParsedLine(text, line, parsed);
+  // Only a line that starts with a blank, a '!' (perhaps quoted) or a field end can be passed
+  // over.
   const char lead = text != nullptr ? text[0] : '\0';
-  if ((lead == ' ' || lead == '!' || isFieldEnd(lead)) && isPassedOver(text, parsed)) {
+  if (kMayBePassedOver[static_cast<unsigned char>(lead)] && (lead != '"' || text[1] == '!') &&
+      isPassedOver(text, parsed)) {
     parsed.name.clear();
     return -1;
   }
   scan.text = text;
+  scan.shown = text;
+  scan.scanLimit = kFieldScanLimit;
   scan.line = line;
   scan.options = &options;
   scan.parsed = &parsed;
@@ -243,7 +287,88 @@ bool isPassedOver(const char* text, ParsedLine& parsed) {
   return acceptName(scan, name) ? name.at : -1;
 }
 
+// A record's name cell, up to the TAB after it, taken as it stands but for the blanks at its
+// ends: its quotation marks were the list's own quoting.
+NameRead takeNameAsIs(const char* text, Field& name, NameQuotes& quotes) {
+  quotes = NameQuotes{ 0, false, false };
+  const char* end = std::strchr(text, '\t');
+  const bool lineEnd = end == nullptr;
+  if (lineEnd) {
+    end = text + std::strlen(text);
+  }
+  const char* from = text;
+  while (from < end && *from == ' ') {
+    ++from;
+  }
+  name.clear();
+  name.appendRun(from, static_cast<std::size_t>(end - from));
+  name.trimTrailingSpaces();
+  return NameRead{ lineEnd ? NameEnd::lineEnd : NameEnd::separator, static_cast<int>(end - text) };
+}
+
+// A record's name cell read as a line's name field is, with no limit on where it ends: a cell
+// too long for the scan limit is too long for a name.
+NameRead readNameCell(const char* text, Field& name, NameQuotes& quotes) {
+  const std::size_t cell = std::strcspn(text, "\t");
+  if (cell < static_cast<std::size_t>(kFieldScanLimit) || text[cell] == '\0') {
+    return readNameField(text, name, quotes);
+  }
+  quotes = NameQuotes{ 0, false, false };
+  name.clear();
+  name.appendRun(text, cell);
+  return NameRead{ NameEnd::separator, static_cast<int>(cell) };
+}
+
+// A record that is passed over: blank, a comment, or without a name.
+void passRecordOver(const RecordLine& record, ParsedLine& parsed) {
+  parsed.name.clear();
+  switch (record.start) {
+    case RecordStart::blank:
+      parsed.kind = LineKind::blankLine;
+      return;
+    case RecordStart::comment:
+      parsed.kind = LineKind::commentLine;
+      return;
+    case RecordStart::emptyName:
+    case RecordStart::read:
+      break;
+  }
+  if (hasDigitBefore(record.shown, "")) {
+    noteMessage(parsed.messages, MessageKind::warning, parsed.line,
+                "Line with an empty name field is not read: %s", record.shown);
+  }
+  parsed.kind = LineKind::emptyFirstField;
+}
+
 }  // namespace
+
+void parseDonationRecord(const RecordLine& record, long line, const ReadingOptions& options,
+                         ParsedLine& parsed) {
+  startParsedLine(record.shown, line, parsed);
+  if (record.start != RecordStart::read) {
+    passRecordOver(record, parsed);
+    return;
+  }
+  LineScan scan;
+  scan.text = record.line;
+  scan.shown = record.shown;
+  scan.scanLimit = kNoScanLimit;
+  scan.line = line;
+  scan.options = &options;
+  scan.parsed = &parsed;
+  scan.amountText = "";
+  scan.nameBlank = false;
+  const NameRead name = record.nameAsIs ? takeNameAsIs(record.line, parsed.name, scan.quotes)
+                                        : readNameCell(record.line, parsed.name, scan.quotes);
+  if (!acceptName(scan, name)) {
+    return;
+  }
+  const char* text = record.line;
+  if (text[name.at] == '\t' && readPlainFields(scan, name.at)) {
+    return;
+  }
+  readByGrammar(scan, GrammarField::second, name.at, text[name.at] == '\0');
+}
 
 void parseDonationLine(const char* text, long line, const ReadingOptions& options,
                        ParsedLine& parsed) {

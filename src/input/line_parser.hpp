@@ -11,6 +11,29 @@
 void parseDonationLine(const char* text, long line, const ReadingOptions& options,
                        ParsedLine& parsed);
 
+/// How a record starts: read, or passed over.
+enum class RecordStart : int {
+  read,
+  blank,      ///< every cell blank
+  comment,    ///< its first cell begins with '!'
+  emptyName,  ///< the name cell is blank: not read
+};
+
+/// A record whose cells a list's layout took apart, as the parser reads it.
+struct RecordLine {
+  /// The name cell, a TAB, the second cell, a TAB and the amount cell (a record of fewer cells
+  /// has fewer of them); none of them holds a TAB or a line break.
+  const char* line;
+  const char* shown;  ///< the record as written, which messages quote
+  bool nameAsIs;      ///< the list's quoting of the name is done: its quotation marks are its own
+  RecordStart start;
+};
+
+/// parseDonationLine for a record: its fields from record.line, with no limit on where they
+/// end (each field still holds at most kFieldMaxLength characters).
+void parseDonationRecord(const RecordLine& record, long line, const ReadingOptions& options,
+                         ParsedLine& parsed);
+
 /// parseDonationLine with every second and amount field read by the full grammar, character by
 /// character, instead of the shortcuts for plain dates and amounts: what those must come to.
 void parseDonationLineInFull(const char* text, long line, const ReadingOptions& options,

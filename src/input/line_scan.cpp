@@ -74,10 +74,29 @@ bool isAmbiguousNumber(const char* written) {
   return false;
 }
 
-// Digits and points anywhere, a minus sign only first.
+// True when nothing but blanks, closing quotation marks, parentheses and dollar signs (dropped
+// wherever they stand) are between p and the end of the field: the end of the amount as written.
+bool isAmountEnd(const char* p) {
+  for (;;) {
+    if (*p == ' ' || *p == '"' || *p == ')' || *p == '$') {
+      ++p;
+      continue;
+    }
+    const WideAmountChar wide = wideAmountCharAt(p);
+    if (wide.length == 0 || wide.as != ' ') {
+      return isFieldEnd(*p);
+    }
+    p += wide.length;
+  }
+}
+
+// Digits, points and parentheses anywhere (judged with the whole field), a minus sign only
+// first or right after an opening parenthesis (then judged too).
 const char* firstNonNumeric(const char* field) {
   for (const char* p = field; *p != '\0'; ++p) {
-    const bool allowed = isDigit(*p) || *p == '.' || (*p == '-' && p == field);
+    const bool leading = p == field || (p == field + 1 && *field == '(');
+    const bool allowed =
+        isDigit(*p) || *p == '.' || *p == '(' || *p == ')' || (*p == '-' && leading);
     if (!allowed) {
       return p;
     }
@@ -85,7 +104,76 @@ const char* firstNonNumeric(const char* field) {
   return nullptr;
 }
 
+// The amount in cents of a field that may be in parentheses, the accounting form of a negative
+// amount: (25.00) is -25.00. Any other parenthesis, or a sign inside them, makes it no number.
+Conversion convertMaybeEnclosed(const char* field, std::size_t length, Amount& cents) {
+  const bool enclosed = length > 2 && field[0] == '(' && field[length - 1] == ')';
+  const char* inner = enclosed ? field + 1 : field;
+  const std::size_t innerLength = enclosed ? length - 2 : length;
+  const bool strayParenthesis = std::memchr(inner, '(', innerLength) != nullptr ||
+                                std::memchr(inner, ')', innerLength) != nullptr;
+  if (strayParenthesis || (enclosed && inner[0] == '-')) {
+    return Conversion::notANumber;
+  }
+  // The conversion stops at the closing parenthesis, as at anything after the number.
+  const Conversion conversion = convertAmount(inner, cents);
+  if (enclosed) {
+    cents = -cents;
+  }
+  return conversion;
+}
+
+// Refuses an amount whose comma is no thousands separator, quoting the field as written (its
+// blanks at the ends aside), so that the comma shows.
+void refuseStrayComma(LineScan& scan) {
+  const char* start = scan.amountText;
+  while (*start == ' ') {
+    ++start;
+  }
+  const char* end = start;
+  while (!isFieldEnd(*end)) {
+    ++end;
+  }
+  while (end > start && end[-1] == ' ') {
+    --end;
+  }
+  note(scan, MessageKind::error, "Amount '%.*s' is not a valid number on line %ld: %s",
+       static_cast<int>(end - start), start, scan.line, scan.shown);
+  scan.parsed->kind = LineKind::lineRejected;
+}
+
 }  // namespace
+
+WideAmountChar wideAmountCharAt(const char* p) {
+  const auto byte = [p](int i) { return static_cast<unsigned char>(p[i]); };
+  if (byte(0) == 0xC2) {
+    return WideAmountChar{ byte(1) == 0xA0 ? 2 : 0, ' ' };
+  }
+  if (byte(0) != 0xE2) {
+    return WideAmountChar{ 0, ' ' };
+  }
+  if (byte(1) == 0x88 && byte(2) == 0x92) {
+    return WideAmountChar{ 3, '-' };
+  }
+  const bool space = byte(1) == 0x80 && (byte(2) == 0x89 || byte(2) == 0x8A || byte(2) == 0xAF);
+  return WideAmountChar{ space ? 3 : 0, ' ' };
+}
+
+bool hasStrayComma(const char* written) {
+  for (const char* p = written; !isFieldEnd(*p); ++p) {
+    if (*p != ',' || isAmountEnd(p + 1)) {
+      continue;  // a comma that ends the field is passed over, as a stray keystroke
+    }
+    const char* group = p + 1;
+    const bool separator = p > written && isDigit(p[-1]) && isDigit(group[0]) &&
+                           isDigit(group[1]) && isDigit(group[2]) &&
+                           (group[3] == ',' || group[3] == '.' || isAmountEnd(group + 3));
+    if (!separator) {
+      return true;
+    }
+  }
+  return false;
+}
 
 bool isBlankLine(const char* text) {
   if (text == nullptr) {
@@ -164,7 +252,7 @@ bool refuseTooLong(LineScan& scan, const Field& field) {
     return false;
   }
   note(scan, MessageKind::error, "Field longer than %d characters on line: %s", kFieldMaxLength,
-       scan.text);
+       scan.shown);
   scan.parsed->kind = LineKind::lineRejected;
   return true;
 }
@@ -181,6 +269,7 @@ void reportNoDate(LineScan& scan) {
   const char* second = scan.parsed->second.data();
   if (scan.line == kFirstLine && !hasDigitBefore(scan.amountText, "\t\n\r")) {
     note(scan, MessageKind::info, "Date field on first line '%s' is probably a header", second);
+    scan.parsed->columnNames = true;
   } else {
     note(scan, MessageKind::error, "Date has improper format: '%s'", second);
   }
@@ -211,18 +300,23 @@ void finishDonation(LineScan& scan) {
     return;
   }
   Amount cents = 0;
-  const Conversion conversion = isAmbiguousNumber(scan.amountText)
-                                    ? Conversion::notANumber
-                                    : convertAmount(amountText, cents);
+  Conversion conversion = Conversion::notANumber;
+  if (!isAmbiguousNumber(scan.amountText)) {
+    if (hasStrayComma(scan.amountText)) {
+      refuseStrayComma(scan);
+      return;
+    }
+    conversion = convertMaybeEnclosed(amountText, scan.amount.length, cents);
+  }
   switch (conversion) {
     case Conversion::notANumber:
       note(scan, MessageKind::error, "Amount '%s' is not a valid number on line %ld: %s",
-           amountText, scan.line, scan.text);
+           amountText, scan.line, scan.shown);
       scan.parsed->kind = LineKind::lineRejected;
       return;
     case Conversion::outOfRange:
       note(scan, MessageKind::error, "Amount '%s' is out of range on line %ld: %s", amountText,
-           scan.line, scan.text);
+           scan.line, scan.shown);
       scan.parsed->kind = LineKind::lineRejected;
       return;
     case Conversion::ok:

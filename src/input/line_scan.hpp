@@ -26,7 +26,8 @@ enum AmountClass : unsigned char { kOtherChar, kNumberChar, kDroppedChar, kField
 
 constexpr std::array<AmountClass, 256> makeAmountClasses() {
   std::array<AmountClass, 256> classes{};
-  for (const char ch : { '0', '1', '2', '3', '4', '5', '6', '7', '8', '9', '.', '-' }) {
+  // Parentheses are kept for judging the whole field: around an amount they make it negative.
+  for (const char ch : { '0', '1', '2', '3', '4', '5', '6', '7', '8', '9', '.', '-', '(', ')' }) {
     classes[static_cast<unsigned char>(ch)] = kNumberChar;
   }
   // What a spreadsheet writes around and inside a figure: "$1,250.00", "1 250".
@@ -41,6 +42,20 @@ constexpr std::array<AmountClass, 256> makeAmountClasses() {
 /// The class of every character, by its byte.
 inline constexpr std::array<AmountClass, 256> kAmountClasses = makeAmountClasses();
 inline AmountClass amountClassOf(char ch) { return kAmountClasses[static_cast<unsigned char>(ch)]; }
+
+/// A character of more than one byte that exporters write in figures, as the amount takes it:
+/// U+2212 (minus sign) as '-', U+00A0, U+2009, U+200A and U+202F (spaces) as a blank.
+struct WideAmountChar {
+  int length;  ///< its bytes; 0 when none starts here
+  char as;
+};
+/// The wide amount character that starts at p, if any.
+WideAmountChar wideAmountCharAt(const char* p);
+/// True when the amount as written, up to its field's end, holds a comma that is no thousands
+/// separator: one not directly after a digit, or not followed by exactly three digits and then
+/// another comma, the point or the end of the amount (blanks, closing quotation marks and a
+/// closing parenthesis may follow). A comma that ends the field is passed over.
+bool hasStrayComma(const char* written);
 
 /// The quotation marks of a name field: they are dropped, and judged when the line is a donation.
 struct NameQuotes {
@@ -138,6 +153,8 @@ NameRead readAnyNameField(const char* text, Field& name, NameQuotes& quotes);
 /// messages that outlive the line are those of parsed.
 struct LineScan {
   const char* text;
+  const char* shown;  ///< the line as written, which messages quote: text, or a record's cells
+  int scanLimit;      ///< the fields must end before this position of text
   long line;
   const ReadingOptions* options;
   ParsedLine* parsed;

@@ -7,7 +7,7 @@
 #include "ledger/donor_index.hpp"
 #include "ledger/donor_table.hpp"
 
-std::array<char, kReadBlockSize + kLineLength> listBlock;
+std::array<char, kReadBlockSize + kMaxRecordText + 1> listBlock;
 
 namespace {
 
@@ -35,16 +35,34 @@ char* ListBlocks::nextUnplainPiece(char* piece, std::size_t available, std::size
     pieceLength = static_cast<std::size_t>(lineFeed - piece) + 1;
     return cut(piece, lineFeed);
   }
-  if (available > kLineLimit) {
-    pieceLength = kLineLimit;
+  if (available > lineLimit) {
+    pieceLength = lineLimit;
     longLine = true;
-    return cut(piece, piece + kLineLimit);
+    return cut(piece, piece + lineLimit);
   }
   if (atEnd && !failed && available != 0) {
     pieceLength = available;
     return cut(piece, piece + available);
   }
   return nullptr;
+}
+
+char* ListBlocks::nextRecord(const RecordRules& rules, bool join, RecordScan& scan) {
+  longLine = false;
+  for (;;) {
+    char* text = listBlock.data() + start;
+    const std::size_t available = end - start;
+    scanRecord(text, available, atEnd, failed, rules, join, scan);
+    if (scan.status == RecordStatus::none) {
+      return nullptr;
+    }
+    if (scan.status == RecordStatus::complete) {
+      longLine = scan.longLine;
+      pieceLength = scan.consumed;
+      return cut(text, text + scan.textLength);
+    }
+    refill(available);
+  }
 }
 
 bool ListBlocks::skipRest() {
@@ -93,7 +111,8 @@ void ListBlocks::refill(std::size_t carried) {
 }
 
 ListBlocks startListBlocks(std::FILE* file) {
-  ListBlocks blocks{ file, 0, 0, false, false, 0, nullptr, '\0', 0, false, false, 0 };
+  ListBlocks blocks{ file, 0, 0,     false,      false,         0,     nullptr,
+                     '\0', 0, false, kLineLimit, kTabListStops, false, 0 };
   blocks.refill(0);
   return blocks;
 }

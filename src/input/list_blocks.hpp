@@ -7,15 +7,22 @@
 #include <cstring>
 
 #include "input/list_reader.hpp"
+#include "input/list_records.hpp"
 
 /// Of a line, only the first kLineLimit characters are parsed.
 constexpr std::size_t kLineLimit = kLineLength - 1;
 /// A list is read in blocks of this many characters.
 constexpr std::size_t kReadBlockSize = std::size_t{ 64 } * 1024;
 
-/// The block a list is read into: room for one block after an unfinished line carried over, and
-/// for a terminator after it. Only the list being read uses it.
-extern std::array<char, kReadBlockSize + kLineLength> listBlock;
+/// A piece of a tab-separated list is plain without a CR (a line end of its own) and without a
+/// quotation mark (which may open a cell that goes on over the next lines).
+inline constexpr const char* kTabListStops = "\r\n\"";
+/// A piece of a comma-separated list is plain without a CR and without a TAB.
+inline constexpr const char* kCommaListStops = "\r\n\t";
+
+/// The block a list is read into: room for one block after an unfinished record carried over,
+/// and for a terminator after it. Only the list being read uses it.
+extern std::array<char, kReadBlockSize + kMaxRecordText + 1> listBlock;
 
 /// A list read in large blocks and cut into lines in place, rather than a system call's worth of
 /// text at a time through fgets. A line is everything before its line feed (or before the end of
@@ -34,9 +41,11 @@ struct ListBlocks {
   char* terminator;
   char replaced;
   std::size_t pieceLength;
-  bool plainPiece;        ///< the last piece holds neither a NUL nor a CR
-  bool longLine;          ///< the line goes on past the piece: skipRest passes over the rest
-  unsigned long refills;  ///< times the block was filled: offsets into it change then
+  bool plainPiece;         ///< the last piece holds no NUL and none of plainStops
+  std::size_t lineLimit;   ///< of a line, only the first lineLimit characters are given
+  const char* plainStops;  ///< what makes a piece not plain: CR and LF, and more by the list
+  bool longLine;           ///< the line goes on past the piece: skipRest passes over the rest
+  unsigned long refills;   ///< times the block was filled: offsets into it change then
 
   /// The next line, cut to kLineLimit characters and zero-terminated in place without its line
   /// feed; nullptr at the end.
@@ -46,12 +55,13 @@ struct ListBlocks {
       char* piece = listBlock.data() + start;
       const std::size_t available = end - start;
       // The longest line kept whole and its line feed.
-      const std::size_t window = available < kLineLimit + 1 ? available : kLineLimit + 1;
+      const std::size_t window = available < lineLimit + 1 ? available : lineLimit + 1;
       // Most lines: one scan, bounded by a terminator put at the end of the window for it,
-      // finds the line feed and shows that nothing before it is a NUL or a CR.
+      // finds the line feed and shows that nothing before it is a NUL, a CR or a quotation mark
+      // (which may open a cell that goes on over the next lines).
       const char atWindowEnd = piece[window];
       piece[window] = '\0';
-      const std::size_t plainLength = std::strcspn(piece, "\r\n");
+      const std::size_t plainLength = std::strcspn(piece, plainStops);
       piece[window] = atWindowEnd;
       plainPiece = plainLength < window && piece[plainLength] == '\n';
       if (plainPiece) {
@@ -72,6 +82,13 @@ struct ListBlocks {
     *terminator = replaced;
     start += pieceLength;
   }
+  /// The next record by rules, zero-terminated in place without its line feed, its extent and
+  /// cells in scan; nullptr at the end. With join false it is one line.
+  char* nextRecord(const RecordRules& rules, bool join, RecordScan& scan);
+  /// Gives back what the terminator of the last piece replaced, leaving it unread.
+  void uncut() { *terminator = replaced; }
+  /// The unread text.
+  const char* unread() const { return listBlock.data() + start; }
   /// Passes over the rest of a long line, its line feed included. True when the rest holds text:
   /// anything but the CR of a CR LF line end.
   bool skipRest();

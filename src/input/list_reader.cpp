@@ -1,11 +1,14 @@
 #include "input/list_reader.hpp"
 
+#include <array>
+#include <cstdio>
 #include <cstring>
 
 #include "input/date_parser.hpp"
 #include "input/line_booking.hpp"
 #include "input/line_parser.hpp"
 #include "input/list_blocks.hpp"
+#include "input/list_records.hpp"
 #include "input/workbook_list.hpp"
 #include "ledger/donor_index.hpp"
 #include "ledger/donor_table.hpp"
@@ -83,45 +86,485 @@ bool readByteOrderMark(ListBlocks& blocks) {
   return true;
 }
 
-void readLines(ListBlocks& blocks, ListCounts& counts, const ReadingOptions& options) {
+// Room for one read cell of a record, and for the record's line of three (the name may be two).
+constexpr std::size_t kCellRoom = kWideLineLimit + 1;
+
+// The texts a record is parsed from: its line of read cells, and, when it runs over several
+// lines, its text with the line breaks shown as blanks (as long as a message can quote).
+struct RecordText {
+  std::array<char, 4 * kCellRoom + 4> line;
+  std::array<char, kLineLength> shown;
+};
+
+// What a list is read by: its separator, the columns read, and what its lines said so far.
+struct ListReading {
+  ListBlocks& blocks;
+  ListCounts& counts;
+  const ReadingOptions& options;
+  ParsedLine parsed;  // one for the whole list: its messages keep their room from line to line
+  RecordRules rules;
+  bool dataSeen;  // a donation or keyword line has come: no later line names the columns
+  bool mapped;    // a header named the columns
+  int soloLines;  // lines to read on their own after a quotation mark that was not closed
+  RecordScan scan;
+  RecordText text;
+};
+
+// The kinds of line that are gifts or keyword lines: after one, no line names the columns.
+constexpr unsigned kDataKinds = 1U << static_cast<unsigned>(LineKind::donation) |
+                                1U << static_cast<unsigned>(LineKind::zeroAmount) |
+                                1U << static_cast<unsigned>(LineKind::badAmount) |
+                                1U << static_cast<unsigned>(LineKind::keyword) |
+                                1U << static_cast<unsigned>(LineKind::related);
+
+void noteDataLine(ListReading& reading) {
+  reading.dataSeen =
+      reading.dataSeen || ((kDataKinds >> static_cast<unsigned>(reading.parsed.kind)) & 1U) != 0;
+}
+
+void countLine(ListReading& reading, LineResult result) {
+  countResult(result, reading.counts);
+  noteDataLine(reading);
+}
+
+// A line of column names before the first gift may say where the name, the date and the
+// amount stand; from the next line on, every line is read from those columns.
+bool takeHeader(ListReading& reading, const char* record, long line) {
+  ColumnMap map = kPlainColumns;
+  // A booked gift always says so in the counts; the other data lines set dataSeen.
+  const bool afterData = reading.dataSeen || reading.counts.amounts != 0;
+  if (reading.mapped || afterData || !reading.parsed.columnNames ||
+      !mapHeaderColumns(record, reading.scan, map) || !isMappedColumns(map)) {
+    return false;
+  }
+  char nameColumns[32];
+  if (map.lastName >= 0) {
+    std::snprintf(nameColumns, sizeof nameColumns, "%d+%d", map.name + 1, map.lastName + 1);
+  } else {
+    std::snprintf(nameColumns, sizeof nameColumns, "%d", map.name + 1);
+  }
+  message(MessageKind::info, line,
+          "Columns of %s: name in column %s, date or keyword in column %d, amount in column %d",
+          inputFileNameText(), nameColumns, map.second + 1, map.amount + 1);
+  reading.mapped = true;
+  reading.rules.map = map;
+  reading.rules.lineLimit = kWideLineLimit;
+  return true;
+}
+
+// After a quotation mark that was not closed, the lines it was looked for on are read alone.
+bool joinsLines(ListReading& reading) {
+  if (reading.soloLines > 0) {
+    --reading.soloLines;
+    return false;
+  }
+  return true;
+}
+
+void noteNotClosed(ListReading& reading, long line) {
+  if (reading.scan.notClosed) {
+    reading.soloLines = reading.scan.lookedAt - 1;
+    message(MessageKind::error, line, "Quotation mark opened on line %ld is not closed", line);
+  }
+}
+
+// Moves past the record; the rest of a line longer than limit is passed over, with a warning.
+void endRecord(ListReading& reading, long line, std::size_t limit) {
+  ListBlocks& blocks = reading.blocks;
+  blocks.endPiece();
+  if (blocks.longLine && blocks.skipRest()) {
+    message(MessageKind::warning, line,
+            "Line is longer than %d characters; the rest of it is not read",
+            static_cast<int>(limit));
+  }
+}
+
+// A line of a tab-separated list read as columns 1, 2 and 3 that holds a quotation mark: a cell
+// after the third that opens one may go on over the next lines, which are passed over with it.
+// Its first line is parsed as every line is.
+void readQuotedTabLine(ListReading& reading) {
+  ListBlocks& blocks = reading.blocks;
+  blocks.uncut();
+  const bool join = joinsLines(reading);
+  char* record = blocks.nextRecord(reading.rules, join, reading.scan);
+  const long line = reading.counts.lines + 1;
+  reading.counts.lines += reading.scan.lines;
+  noteNotClosed(reading, line);
+  char* firstEnd = record + reading.scan.textLength;
+  if (reading.scan.lines > 1) {
+    firstEnd = static_cast<char*>(std::memchr(record, '\n', reading.scan.textLength));
+  }
+  const char kept = *firstEnd;
+  *firstEnd = '\0';
+  parseDonationLine(record, line, reading.options, reading.parsed);
+  countLine(reading, bookParsedLine(reading.parsed));
+  const auto firstLength = static_cast<std::size_t>(firstEnd - record);
+  if (hasTextAfterCarriageReturn(record, firstLength)) {
+    message(
+        MessageKind::error, line,
+        "Text after a carriage return inside the line is not read; the list may have CR line ends");
+  }
+  if (reading.parsed.columnNames) {
+    scanRecord(record, firstLength, true, false, reading.rules, false, reading.scan);
+    takeHeader(reading, record, line);
+  }
+  *firstEnd = kept;
+}
+
+// A line of a tab-separated list read as columns 1, 2 and 3 that came to something else than a
+// donation: it may be a gift of another kind, or name the columns.
+[[gnu::noinline]] void takeUnusualTabLine(ListReading& reading, char* piece, std::size_t length) {
+  noteDataLine(reading);
+  if (!reading.parsed.columnNames) {
+    return;
+  }
+  ListBlocks& blocks = reading.blocks;
+  if (!blocks.longLine) {
+    scanRecord(piece, length, true, false, reading.rules, false, reading.scan);
+    takeHeader(reading, piece, reading.counts.lines);
+    return;
+  }
+  // A donor system's header of many columns may be longer than the part of the line read: its
+  // names are looked for as far as a mapped list's line is read, in what the block holds.
+  RecordRules wide = reading.rules;
+  wide.lineLimit = kWideLineLimit;
+  blocks.uncut();
+  scanRecord(piece, blocks.end - blocks.start, true, false, wide, false, reading.scan);
+  *blocks.terminator = '\0';
+  takeHeader(reading, piece, reading.counts.lines);
+}
+
+// A line with a NUL, a CR or a quotation mark (which may open a notes cell that goes on over the
+// next lines).
+void readUnplainTabLine(ListReading& reading, char* piece, std::size_t length) {
+  if (std::memchr(piece, '\0', length) != nullptr) {
+    // The parser would stop at a NUL and pass over the rest of the line without a word, so
+    // such a line is refused whole.
+    message(MessageKind::error, ++reading.counts.lines,
+            "Line contains a NUL character and is not read; the list may not be plain text");
+    return;
+  }
+  if (std::memchr(piece, '"', length) != nullptr) {
+    readQuotedTabLine(reading);
+    return;
+  }
+  const long line = ++reading.counts.lines;
+  parseDonationLine(piece, line, reading.options, reading.parsed);
+  countResult(bookParsedLine(reading.parsed), reading.counts);
+  if (hasTextAfterCarriageReturn(piece, length)) {
+    message(
+        MessageKind::error, line,
+        "Text after a carriage return inside the line is not read; the list may have CR line ends");
+  }
+  takeUnusualTabLine(reading, piece, length);
+}
+
+// The lines of a tab-separated list read as columns 1, 2 and 3, until a header maps its
+// columns (true) or the list ends (false). A plain line, as nearly every line is, takes the
+// shortest way.
+bool readTabLines(ListReading& reading) {
+  ListBlocks& blocks = reading.blocks;
+  ListCounts& counts = reading.counts;
+  ParsedLine& parsed = reading.parsed;
+  const ReadingOptions& options = reading.options;
   LookAhead lookAhead{ 0, 0, 0 };
-  // One for the whole list: its messages keep their room from line to line.
-  ParsedLine parsed;
   while (char* piece = blocks.nextPiece()) {
-    ++counts.lines;
     if (donorLookupsMayMiss(donorTable)) {
       prepareLinesAhead(lookAhead, blocks.start, blocks.start + blocks.pieceLength, blocks.end,
                         blocks.refills);
     }
     const auto length = static_cast<std::size_t>(blocks.terminator - piece);
-    // Nearly every line holds neither a NUL nor a CR; one scan that stops at either tells.
-    if (blocks.plainPiece || std::strcspn(piece, "\r") == length) {
+    if (blocks.plainPiece) {
+      ++counts.lines;
       parseDonationLine(piece, counts.lines, options, parsed);
       countResult(bookParsedLine(parsed), counts);
-    } else if (std::memchr(piece, '\0', length) != nullptr) {
-      // The parser would stop at a NUL and pass over the rest of the line without a word, so
-      // such a line is refused whole.
-      message(MessageKind::error, counts.lines,
-              "Line contains a NUL character and is not read; the list may not be plain text");
-    } else {
-      parseDonationLine(piece, counts.lines, options, parsed);
-      countResult(bookParsedLine(parsed), counts);
-      if (hasTextAfterCarriageReturn(piece, length)) {
-        message(
-            MessageKind::error, counts.lines,
-            "Text after a carriage return inside the line is not read; the list may have CR line ends");
+      if (parsed.kind == LineKind::donation) {
+        blocks.endPiece();  // a plain piece ends at its line feed: it is never a long line
+        continue;
       }
+      takeUnusualTabLine(reading, piece, length);
+    } else {
+      readUnplainTabLine(reading, piece, length);
     }
-    blocks.endPiece();
-    if (blocks.longLine && blocks.skipRest()) {
-      message(MessageKind::warning, counts.lines,
-              "Line is longer than %d characters; the rest of it is not read",
-              static_cast<int>(kLineLimit));
+    endRecord(reading, counts.lines, kLineLimit);
+    if (reading.mapped) {
+      return true;
     }
   }
-  releaseLineMessages(parsed.messages);
+  return false;
 }
 
+// Whether a record is read or passed over as blank, a comment (its first cell, unquoted,
+// begins with '!') or without a name; line is the record's line for the parser.
+RecordStart startOfRecord(const ListReading& reading, const char* record, const char* line) {
+  const bool csv = reading.rules.csv;
+  bool blank = true;
+  for (const char* p = record; p < record + reading.scan.textLength && blank; ++p) {
+    blank =
+        *p == ' ' || *p == '\t' || *p == '\r' || *p == '\n' || (csv && (*p == ',' || *p == '"'));
+  }
+  if (blank) {
+    return RecordStart::blank;
+  }
+  const char* first = record;
+  while (*first == ' ') {
+    ++first;
+  }
+  if (*first == '"' && (!csv || reading.scan.cells[0].quoted)) {
+    ++first;
+    while (csv && *first == ' ') {
+      ++first;
+    }
+  }
+  if (*first == '!') {
+    return RecordStart::comment;
+  }
+  const char* name = line;
+  while (*name == ' ') {
+    ++name;
+  }
+  return (*name == '\t' || *name == '\0') ? RecordStart::emptyName : RecordStart::read;
+}
+// Appends cell index of the record to the line at used; a cell too long to copy becomes one
+// that is too long for a field, so that the parser refuses it as such.
+std::size_t appendCell(const ListReading& reading, const char* record, int index, char* out) {
+  const std::size_t length =
+      cellText(record, reading.scan, index, reading.rules.csv, out, kCellRoom);
+  if (length < kCellRoom) {
+    return length;
+  }
+  std::memset(out, '0', kFieldMaxLength + 1);
+  return kFieldMaxLength + 1;
+}
+
+// A first name and a last name joined by a blank; in a tab-separated list, quotation marks
+// around either are taken as standing around the whole name.
+std::size_t appendJoinedName(const ListReading& reading, const char* record, char* out) {
+  const ColumnMap& map = reading.rules.map;
+  std::size_t used = appendCell(reading, record, map.name, out + 1);
+  out[1 + used++] = ' ';
+  used += appendCell(reading, record, map.lastName, out + 1 + used);
+  if (reading.rules.csv) {
+    std::memmove(out, out + 1, used);
+    return used;
+  }
+  // The two cells' surrounding quotation marks, if any, are moved to the ends of the name.
+  char* text = out + 1;
+  bool quoted = false;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < used; ++i) {
+    const bool atCellEdge = (i == 0 || text[i - 1] == ' ' || i + 1 == used || text[i + 1] == ' ');
+    if (text[i] == '"' && atCellEdge) {
+      quoted = true;
+      continue;
+    }
+    out[1 + kept++] = text[i];
+  }
+  if (!quoted) {
+    std::memmove(out, out + 1, kept);
+    return kept;
+  }
+  out[0] = '"';
+  out[1 + kept] = '"';
+  return kept + 2;
+}
+
+// The record's read cells as a line for the parser: name, TAB, second, TAB, amount (of a list
+// read as columns 1, 2 and 3, only the cells it has).
+const char* recordLine(ListReading& reading, const char* record) {
+  const ColumnMap& map = reading.rules.map;
+  char* out = reading.text.line.data();
+  const int fields = reading.mapped ? 3 : (reading.scan.cellCount < 3 ? reading.scan.cellCount : 3);
+  std::size_t used = map.lastName >= 0 ? appendJoinedName(reading, record, out)
+                                       : appendCell(reading, record, map.name, out);
+  for (int field = 1; field < fields; ++field) {
+    out[used++] = '\t';
+    used += appendCell(reading, record, field == 1 ? map.second : map.amount, out + used);
+  }
+  out[used] = '\0';
+  return out;
+}
+
+const char* shownRecord(ListReading& reading, const char* record) {
+  if (reading.scan.lines == 1) {
+    return record;
+  }
+  std::array<char, kLineLength>& shown = reading.text.shown;
+  std::size_t used = 0;
+  for (const char* p = record; *p != '\0' && used + 1 < shown.size(); ++p) {
+    shown[used++] = (*p == '\n' || *p == '\r') ? ' ' : *p;
+  }
+  shown[used] = '\0';
+  return shown.data();
+}
+
+// An unquoted $1,250.00 in a comma-separated list is the cells $1 and 250.00: a silent $1.00.
+void refuseCutAmount(ListReading& reading, const char* record) {
+  ParsedLine& parsed = reading.parsed;
+  const int amount = reading.rules.map.amount;
+  if (!reading.rules.csv ||
+      (parsed.kind != LineKind::donation && parsed.kind != LineKind::zeroAmount) ||
+      !isThousandsTail(record, reading.scan, amount + 1)) {
+    return;
+  }
+  std::array<char, kFieldSize> written{};
+  cellText(record, reading.scan, amount, false, written.data(), written.size());
+  noteMessage(
+      parsed.messages, MessageKind::error, parsed.line,
+      "Amount '%s' is followed by a cell of three digits; it looks cut at a thousands comma: %s",
+      written.data(), parsed.text);
+  parsed.kind = LineKind::lineRejected;
+}
+
+void readRecord(ListReading& reading, char* record, long line) {
+  const RecordLine parts{ recordLine(reading, record), shownRecord(reading, record),
+                          reading.rules.csv, RecordStart::read };
+  RecordLine cells = parts;
+  cells.start = startOfRecord(reading, record, parts.line);
+  parseDonationRecord(cells, line, reading.options, reading.parsed);
+  refuseCutAmount(reading, record);
+  countLine(reading, bookParsedLine(reading.parsed));
+  if (reading.scan.textAfterReturn) {
+    message(
+        MessageKind::error, line,
+        "Text after a carriage return inside the line is not read; the list may have CR line ends");
+  }
+  takeHeader(reading, record, line);
+}
+
+// The record at the start of the unread text, read by the list's rules.
+void readNextRecord(ListReading& reading, char* record) {
+  const long line = reading.counts.lines + 1;
+  reading.counts.lines += reading.scan.lines;
+  noteNotClosed(reading, line);
+  if (std::memchr(record, '\0', reading.scan.textLength) != nullptr) {
+    message(MessageKind::error, line,
+            "Line contains a NUL character and is not read; the list may not be plain text");
+  } else {
+    readRecord(reading, record, line);
+  }
+  endRecord(reading, line, reading.rules.lineLimit);
+}
+
+// The records of a list whose columns a header mapped.
+void readRecords(ListReading& reading) {
+  ListBlocks& blocks = reading.blocks;
+  while (char* record = blocks.nextRecord(reading.rules, joinsLines(reading), reading.scan)) {
+    readNextRecord(reading, record);
+  }
+}
+
+// The three commas that end the first three cells of a comma-separated line [p, end) (the
+// third may be end), in one pass; false when a quotation mark stands anywhere but around the
+// third cell (without "" in it).
+bool findPlainCommas(char* p, char* end, std::array<char*, 3>& commas) {
+  int found = 0;
+  // The piece is zero-terminated at end and holds no NUL before it.
+  for (p += std::strcspn(p, ",\""); p < end; p += std::strcspn(p, ",\"")) {
+    if (*p == ',') {
+      commas[static_cast<std::size_t>(found++)] = p;
+      if (found == 3) {
+        break;
+      }
+      ++p;
+      continue;
+    }
+    if (found != 2 || p != commas[1] + 1) {
+      return false;
+    }
+    char* closing = std::strchr(p + 1, '"');
+    if (closing == nullptr || (closing[1] != ',' && closing[1] != '\0')) {
+      return false;
+    }
+    p = closing + 1;
+  }
+  if (found < 2) {
+    return false;
+  }
+  if (found == 2) {
+    commas[2] = end;
+    return true;
+  }
+  return std::strchr(p, '"') == nullptr;
+}
+
+// A line of a comma-separated list read as columns 1, 2 and 3, as nearly every line is: no
+// quotation mark but around the amount, no TAB, no CR, and it comes to a donation without a
+// message. It is read as the same line tab-separated would be, its first two commas made TABs
+// for the parse; the amount's quotation marks are dropped as an amount's are. Any other line is
+// left to the record's full reading (false): its messages quote it as written.
+bool readPlainCommaLine(ListReading& reading, char* piece, std::size_t length) {
+  char* end = piece + length;
+  std::array<char*, 3> commas{};
+  if (!findPlainCommas(piece, end, commas)) {
+    return false;
+  }
+  char* nameEnd = commas[0];
+  char* secondEnd = commas[1];
+  char* amountEnd = commas[2];
+  if (amountEnd != end) {
+    auto* next = static_cast<char*>(
+        std::memchr(amountEnd + 1, ',', static_cast<std::size_t>(end - amountEnd - 1)));
+    if (isThousandsTail(amountEnd + 1, next != nullptr ? next : end)) {
+      return false;
+    }
+  }
+  ParsedLine& parsed = reading.parsed;
+  *nameEnd = '\t';
+  *secondEnd = '\t';
+  const char afterAmount = *amountEnd;
+  *amountEnd = '\0';
+  parseDonationLine(piece, reading.counts.lines + 1, reading.options, parsed);
+  *nameEnd = ',';
+  *secondEnd = ',';
+  *amountEnd = afterAmount;
+  if (parsed.kind != LineKind::donation || !parsed.messages.empty()) {
+    return false;
+  }
+  ++reading.counts.lines;
+  countResult(bookDonationLine(parsed), reading.counts);
+  return true;
+}
+
+// The records of a comma-separated list: a plain line the short way, any other in full.
+void readCommaLines(ListReading& reading) {
+  ListBlocks& blocks = reading.blocks;
+  blocks.plainStops = kCommaListStops;
+  blocks.lineLimit = kWideLineLimit;
+  while (char* piece = blocks.nextPiece()) {
+    if (blocks.plainPiece && !reading.mapped && reading.soloLines == 0 &&
+        readPlainCommaLine(reading, piece, static_cast<std::size_t>(blocks.terminator - piece))) {
+      blocks.endPiece();
+      continue;
+    }
+    blocks.uncut();
+    if (char* record = blocks.nextRecord(reading.rules, joinsLines(reading), reading.scan)) {
+      readNextRecord(reading, record);
+    }
+  }
+}
+
+void readLines(ListBlocks& blocks, ListCounts& counts, const ReadingOptions& options,
+               char separator) {
+  const bool csv = separator == ',';
+  ListReading reading{ blocks,
+                       counts,
+                       options,
+                       {},
+                       RecordRules{ separator, csv, kPlainColumns,
+                                    csv ? kWideLineLimit : kLineLimit },
+                       false,
+                       false,
+                       0,
+                       {},
+                       {} };
+  if (csv) {
+    readCommaLines(reading);
+  } else if (readTabLines(reading)) {
+    readRecords(reading);
+  }
+  releaseLineMessages(reading.parsed.messages);
+}
 }  // namespace
 
 void readWholeLine(const char* text, long number, const ReadingOptions& options,
@@ -141,7 +584,12 @@ void readDonationList(std::FILE* file, const ReadingOptions& options) {
       return;
     }
     if (readByteOrderMark(blocks)) {
-      readLines(blocks, counts, options);
+      const char separator = detectSeparator(blocks.unread(), blocks.end - blocks.start);
+      if (separator == ',') {
+        message(MessageKind::info, 0, "List %s is read as comma-separated values",
+                inputFileNameText());
+      }
+      readLines(blocks, counts, options, separator);
     }
     // A list that cannot be read to its end (a directory, a device error) must not pass for a
     // complete one: the totals would silently miss its donations.

@@ -12,6 +12,8 @@
 
 /// Fields are looked for in the first 150 characters of a line.
 constexpr int kFieldScanLimit = 150;
+/// A record's fields may end anywhere: no position is past this.
+constexpr int kNoScanLimit = 1 << 30;
 /// A field stores at most 127 characters.
 constexpr int kFieldMaxLength = 127;
 /// Room for a field of kFieldMaxLength characters and its terminator.
@@ -83,7 +85,7 @@ struct Field {
 /// What a line says, before anything is booked.
 enum class LineKind : int {
   blankLine,        ///< blanks and TABs only
-  commentLine,      ///< starts with '!' (after blanks)
+  commentLine,      ///< starts with '!' or a quotation mark and '!' (after blanks)
   notDonation,      ///< a column-names line, or a second field that is no date
   emptyFirstField,  ///< starts with a TAB (after blanks): not read
   blankDate,        ///< the second field is blank
@@ -99,6 +101,7 @@ enum class LineKind : int {
 /// in order. The reader owns one and reuses it for every line (releaseLineMessages at the end).
 struct ParsedLine {
   LineKind kind;
+  bool columnNames;  ///< today's rules take the line for column names
   long line;         ///< the line number the messages carry
   const char* text;  ///< the whole line, for the booking step's messages; valid until it is booked
   Field name;        ///< the first field, as it is looked up

@@ -75,29 +75,114 @@ bool readShortNumber(const char*& p, int& value) {
   return digits > 0;
 }
 
-}  // namespace
+// Reads a run of digits that must be from fewest to most long, and moves past it.
+bool readDigitRun(const char*& p, int fewest, int most, int& value) {
+  const char* start = p;
+  int number = 0;
+  for (; isDigit(*p) && p - start < most; ++p) {
+    number = number * 10 + (*p - '0');
+  }
+  value = number;
+  return p - start >= fewest && !isDigit(*p);
+}
 
-// The forms a spreadsheet writes. For these the rewriting and scanning of parseDate come to the
-// same month, day and year as read here; every other text is left to them.
-const char* readPlainDate(const char* text, char end, DateParts& parts) {
-  const char* p = text;
-  int first = 0;
-  if (!readShortNumber(p, first)) {
+// A year of four digits, as the forms that name it first or last write it.
+bool readFourDigitYear(const char*& p, int& year) {
+  return *p != '0' && readDigitRun(p, 4, 4, year);
+}
+
+// A date of a form that names the year or the month first, read up to p: it is plain when the
+// end follows and the day is on the calendar (such a form never carries a day over).
+const char* plainWhenOnCalendar(const char* p, char end, const DateParts& read, DateParts& parts) {
+  if (p == nullptr || *p != end || !isCalendarDay(read)) {
     return nullptr;
   }
+  parts = read;
+  return p;
+}
+
+// The rest of "month/day/year" after the month and its slash.
+[[gnu::always_inline]] inline const char* readDayAndYear(const char* p, int month, char end,
+                                                         DateParts& parts) {
+  int day = 0;
+  if (!readShortNumber(p, day) || *p != '/') {
+    return nullptr;
+  }
+  ++p;
+  if (!readShortNumber(p, parts.year) || *p != end) {
+    return nullptr;
+  }
+  parts.monthIndex = month - 1;
+  parts.day = day;
+  return p;
+}
+
+}  // namespace
+
+const char* readYearFirstDate(const char* text, DateParts& parts) {
+  const char* p = text;
+  if (!readFourDigitYear(p, parts.year) || (*p != '-' && *p != '/')) {
+    return nullptr;
+  }
+  const char separator = *p++;
+  int month = 0;
+  if (!readDigitRun(p, 1, 2, month) || *p != separator) {
+    return nullptr;
+  }
+  ++p;
+  if (!readDigitRun(p, 1, 2, parts.day)) {
+    return nullptr;
+  }
+  parts.monthIndex = month - 1;
+  return p;
+}
+
+const char* readMonthFirstDate(const char* text, DateParts& parts) {
+  std::array<char, kMonthLetters> letters{};
+  const char* p = text;
+  for (std::size_t i = 0; i < kMonthLetters; ++i, ++p) {
+    if (!isAsciiLetter(*p)) {
+      return nullptr;
+    }
+    letters[i] = *p;
+  }
+  while (isAsciiLetter(*p)) {
+    ++p;
+  }
+  p += (*p == '.') ? 1 : 0;
+  if (*p != ' ') {
+    return nullptr;
+  }
+  while (*p == ' ') {
+    ++p;
+  }
+  if (!readDigitRun(p, 1, 2, parts.day)) {
+    return nullptr;
+  }
+  // "Jan 15, 2024", "Jan 15,2024" or "Jan 15 2024".
+  const bool comma = *p == ',';
+  p += comma ? 1 : 0;
+  if (!comma && *p != ' ') {
+    return nullptr;
+  }
+  while (*p == ' ') {
+    ++p;
+  }
+  if (!readFourDigitYear(p, parts.year)) {
+    return nullptr;
+  }
+  parts.monthIndex = monthOfAsciiLetters(letters);
+  return parts.monthIndex >= 0 ? p : nullptr;
+}
+
+namespace {
+
+// The older forms, after their first number (first, read up to p): "month/day/year" and "day
+// Mon year" (also with dashes or the month's name written out).
+[[gnu::always_inline]] inline const char* readOlderForms(const char* p, int first, char end,
+                                                         DateParts& parts) {
   if (*p == '/') {
-    int second = 0;
-    ++p;
-    if (!readShortNumber(p, second) || *p != '/') {
-      return nullptr;
-    }
-    ++p;
-    if (!readShortNumber(p, parts.year) || *p != end) {
-      return nullptr;
-    }
-    parts.monthIndex = first - 1;
-    parts.day = second;
-    return p;
+    return readDayAndYear(p + 1, first, end, parts);
   }
   const char separator = *p;
   if (separator != ' ' && separator != '-') {
@@ -124,4 +209,37 @@ const char* readPlainDate(const char* text, char end, DateParts& parts) {
   parts.monthIndex = monthOfAsciiLetters(letters);
   parts.day = first;
   return parts.monthIndex >= 0 ? p : nullptr;
+}
+
+// The forms that name the year or the month first, out of line and reached by tail calls: few
+// lists write them, and the common forms are then read without a frame of their own.
+[[gnu::noinline]] const char* readYearFirstPlain(const char* text, const char* p, int first,
+                                                 char end, DateParts& parts) {
+  DateParts read{ 0, 0, 0 };
+  const char* yearFirst = readYearFirstDate(text, read);
+  if (yearFirst != nullptr) {
+    return plainWhenOnCalendar(yearFirst, end, read, parts);
+  }
+  return readOlderForms(p, first, end, parts);  // "2024/1/155" is month 2024 as before
+}
+[[gnu::noinline]] const char* readMonthFirstPlain(const char* text, char end, DateParts& parts) {
+  DateParts read{ 0, 0, 0 };
+  return plainWhenOnCalendar(readMonthFirstDate(text, read), end, read, parts);
+}
+
+}  // namespace
+
+// The forms a spreadsheet writes. For these the rewriting and scanning of parseDate come to the
+// same month, day and year as read here; every other text is left to them.
+const char* readPlainDate(const char* text, char end, DateParts& parts) {
+  const char* p = text;
+  int first = 0;
+  if (!readShortNumber(p, first)) {
+    return readMonthFirstPlain(text, end, parts);
+  }
+  // Four digits and a dash or a slash: a year first, when the rest has that form.
+  if (__builtin_expect(p - text == 4 && (*p == '-' || *p == '/'), 0)) {
+    return readYearFirstPlain(text, p, first, end, parts);
+  }
+  return readOlderForms(p, first, end, parts);
 }

@@ -7,7 +7,9 @@
 // and a source bound to SALES, so that keyword lines can meet both an entry with amounts and a
 // refused change of type. When the first byte's high bit is set, 600 more names follow them in
 // a table of 1,000, so that the line meets a table larger than the default, where a new name is
-// looked up through the index alone.
+// looked up through the index alone. A first byte ',' makes the rest a whole list instead, read
+// by the list reader, so that records of comma-separated lists, of columns a header names and
+// of cells that go on over several lines meet the parser too.
 
 #include <array>
 #include <cstddef>
@@ -18,6 +20,7 @@
 #include "fuzz/fuzz_support.hpp"
 #include "input/line_booking.hpp"
 #include "input/line_parser.hpp"
+#include "input/list_reader.hpp"
 #include "ledger/donor_index.hpp"
 #include "ledger/donor_table.hpp"
 #include "ledger/source_type.hpp"
@@ -129,7 +132,7 @@ struct PlainLine {
   Amount cents;    // the amount booked
   int nameLength;  // the name as booked: as written, without the blanks after it
   bool moved;      // the date carries into another year: a warning is due
-  bool refused;    // the amount is European or has two points: nothing may be booked
+  bool refused;    // the amount is European, has two points or a stray comma: nothing booked
 };
 
 // An independent reading of the most common line: a plain name, a numeric date of a day that
@@ -182,17 +185,26 @@ bool readPlainDonation(const char* text, PlainLine& plain) {
   }
   long long whole = 0;
   int wholeDigits = 0;
+  // A comma must follow a digit and be followed by three digits, unless it ends the field.
+  int sinceComma = -1;
+  bool strayComma = false;
   for (; isDigitChar(*p) || *p == ','; ++p) {
-    if (*p != ',') {
-      if (++wholeDigits > 10) {
-        return false;
-      }
-      whole = whole * 10 + (*p - '0');
+    if (*p == ',') {
+      strayComma = strayComma || !isDigitChar(p[-1]) || (sinceComma >= 0 && sinceComma != 3);
+      sinceComma = 0;
+      continue;
     }
+    sinceComma += sinceComma >= 0 ? 1 : 0;
+    if (++wholeDigits > 10) {
+      return false;
+    }
+    whole = whole * 10 + (*p - '0');
   }
   if (wholeDigits == 0) {
     return false;
   }
+  const bool endsField = *p == '\0' || *p == '\t' || *p == '\r';
+  strayComma = strayComma || (sinceComma > 0 && sinceComma != 3) || (sinceComma == 0 && !endsField);
   long long fraction = 0;
   int fractionDigits = 0;
   plain.refused = false;
@@ -213,6 +225,7 @@ bool readPlainDonation(const char* text, PlainLine& plain) {
   if (*p != '\0' && *p != '\t') {
     return false;
   }
+  plain.refused = plain.refused || strayComma;
   plain.cents = whole * 100 + (fractionDigits == 1 ? fraction * 10 : fraction);
   return (plain.cents != 0 || plain.refused) && p - text < 140;
 }
@@ -372,8 +385,37 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   return 0;
 }
 
+// The rest of the input as a whole list: only what the ledger may hold is checked.
+void readAsList(const std::uint8_t* data, std::size_t size) {
+  prepareLedger(false);
+  const Amount before = ledgerSum();
+  std::FILE* file = std::tmpfile();
+  if (file == nullptr || (size > 0 && std::fwrite(data, 1, size, file) != size)) {
+    invariantFailed("cannot write the list file");
+  }
+  std::rewind(file);
+  setInputFileName("list.csv");
+  readDonationList(file, kCalendarYearReading);
+  setInputFileName(nullptr);
+  std::fclose(file);
+  if (donorTable.count > donorTableSize()) {
+    invariantFailed("the donor count is past the table");
+  }
+  // Only booked gifts change the sum, and each is one line's: it cannot pass what the list
+  // could write (a gift of at most 100,000,000,000.00 in every 4 bytes).
+  const Amount added = ledgerSum() - before;
+  if (added > static_cast<Amount>(size / 4 + 1) * kMaxLineAmount ||
+      -added > static_cast<Amount>(size / 4 + 1) * kMaxLineAmount) {
+    invariantFailed("more was booked than the list holds");
+  }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) {
+    return 0;
+  }
+  if (data[0] == ',') {
+    readAsList(data + 1, size - 1);
     return 0;
   }
   const long line = 1 + static_cast<long>(data[0]) % kLineChoices;

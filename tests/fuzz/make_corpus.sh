@@ -49,7 +49,8 @@ done
 
 # Forms the lists may not show.
 for date in "1/15/2020" "15 Jan 2020" "15-jan-2020" "15 JANUARY 2020" "15 Sept, 2020" \
-            "2/29/2021" "12/31/2038" "1/19/38" "0/15/2020" "1/15/1850" "-5/3/-7" "15  Jan 2020"; do
+            "2/29/2021" "12/31/2038" "1/19/38" "0/15/2020" "1/15/1850" "-5/3/-7" "15  Jan 2020" \
+            "2020-01-15T10:30" "2020/2/30" "Sept 5,2023" "Jan 15 2020 "; do
   printf '%s' "$date" > "$scratch/date"
   put "$corpus/date" "$scratch/date"
 done

@@ -12,10 +12,14 @@
 // Some lists hold well over the default 512 names, read into a larger table; some are read
 // for tax years that begin in another month than January, each gift booked in its tax year.
 // Keyword lines include Related lines, which group two names, and figures after a keyword or
-// in a line of column names, which are not booked and must be warned about.
+// in a line of column names, which are not booked and must be warned about. Some lists are
+// written as exporters write them instead: comma-separated (quoted cells, "" in names, amounts
+// cut at a thousands comma), or with columns a header names in another order, and notes cells
+// with line breaks.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -121,6 +125,184 @@ class Generator {
     return list_;
   }
 
+  // A list as a spreadsheet or a donor system exports it: comma-separated or tab-separated,
+  // its columns in the order of a header (mapped) or name, date, amount and notes.
+  GeneratedList makeRecordList(int recordCount, int nameCount, bool csv, bool mapped) {
+    list_ = GeneratedList{};
+    nameCount_ = nameCount;
+    csv_ = csv;
+    // Notes come last, as exporters put them: the lines a notes cell goes on over hold no
+    // other cell.
+    columns_ = { kNameColumn, kDateColumn, kAmountColumn };
+    if (mapped) {
+      columns_.push_back(kCheckColumn);
+      std::shuffle(columns_.begin(), columns_.end(), random_);
+    }
+    columns_.push_back(kNotesColumn);
+    crlf_ = chance(30);
+    if (mapped || chance(50)) {
+      putRecord(headerCells(), { Outcome::unexpected, false, false });
+    }
+    for (int i = 0; i < recordCount; ++i) {
+      addRecord();
+    }
+    return list_;
+  }
+
+  enum Column { kNameColumn, kDateColumn, kAmountColumn, kNotesColumn, kCheckColumn };
+
+  std::vector<std::string> headerCells() {
+    static constexpr std::array<std::array<const char*, 3>, 5> kWords = { {
+        { "Name", "Donor", "Contributor Name" },
+        { "Date", "Gift Date", "Received" },
+        { "Amount", "Gift Amount", "Total" },
+        { "Notes", "Memo", "Comment" },
+        { "Check #", "Reference", "Batch" },
+    } };
+    std::vector<std::string> cells;
+    for (const Column column : columns_) {
+      std::string word = oddCase(kWords[column][static_cast<std::size_t>(below(3))]);
+      cells.push_back(csv_ && chance(30) ? "\"" + word + "\"" : word);
+    }
+    return cells;
+  }
+
+  // A cell as the list's format writes it: quoted when it must be (or at random) in a
+  // comma-separated list, each quotation mark in it doubled.
+  std::string cell(const std::string& text) {
+    if (!csv_ || (text.find_first_of(",\"\n") == std::string::npos && !chance(10))) {
+      return text;
+    }
+    std::string quoted = "\"";
+    for (const char ch : text) {
+      quoted += ch;
+      if (ch == '"') {
+        quoted += '"';
+      }
+    }
+    return quoted + "\"";
+  }
+
+  // The cells of a record by role, in the list's column order, joined; a notes cell may hold
+  // line breaks. Each physical line gets its own expectation: the record's on its first line,
+  // nothing on the others (which hold no figure).
+  void putRecord(const std::array<std::string, 5>& byRole, Expectation expected) {
+    std::string text;
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      text += (i == 0 ? "" : csv_ ? "," : "\t") + byRole[columns_[i]];
+    }
+    putLines(text, expected);
+  }
+  void putRecord(const std::vector<std::string>& cells, Expectation expected) {
+    std::string text;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      text += (i == 0 ? "" : csv_ ? "," : "\t") + cells[i];
+    }
+    putLines(text, expected);
+  }
+  void putLines(const std::string& text, Expectation expected) {
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t lineFeed = text.find('\n', start);
+      const std::string line = text.substr(start, lineFeed - start);
+      put(line + (crlf_ ? "\r" : ""), expected);
+      expected = { Outcome::blank, false, false };
+      if (lineFeed == std::string::npos) {
+        return;
+      }
+      start = lineFeed + 1;
+    }
+  }
+
+  // A notes cell: empty, words, or words over several lines, quoted; never a figure.
+  std::string notesCell() {
+    switch (below(4)) {
+      case 0:
+        return "";
+      case 1:
+        return cell("paid by check");
+      case 2:
+        return "\"In memory of\nher mother, who said \"\"thanks\"\"\"";
+      default:
+        return "\"first line\n\nthird line\"";
+    }
+  }
+
+  void addRecordDonation() {
+    long year = 0;
+    std::int64_t cents = 0;
+    std::array<std::string, 5> byRole;
+    std::string name = donorName();
+    Expectation expected{ Outcome::booked, false, false };
+    if (csv_ && chance(20)) {
+      name = chance(50) ? "Baker, " + name : name + " \"Jr\"";
+    }
+    byRole[kNameColumn] = cell(name);
+    byRole[kDateColumn] = cell(makeDate(year));
+    std::string amount = makeAmount(cents);
+    // An amount cut at its comma moves the cells after it; left unquoted only where the name
+    // and the date come before it, so that the cut is what refuses the line.
+    const auto at = [this](Column column) {
+      return std::find(columns_.begin(), columns_.end(), column) - columns_.begin();
+    };
+    const bool mayCut = at(kAmountColumn) > at(kNameColumn) && at(kAmountColumn) > at(kDateColumn);
+    if (csv_ && amount.find(',') != std::string::npos && amount[0] != '"' &&
+        (!mayCut || chance(80))) {
+      amount = "\"" + amount + "\"";
+    }
+    byRole[kAmountColumn] = amount;
+    byRole[kNotesColumn] = notesCell();
+    byRole[kCheckColumn] = std::to_string(1000 + below(9000));
+    const bool cut = csv_ && amount[0] != '"' && amount.find(',') != std::string::npos;
+    if (cut) {
+      expected = { Outcome::errorOnly, true, false };  // read as $1 and a cell 250.00: refused
+    } else {
+      book(name, year, cents);
+    }
+    putRecord(byRole, expected);
+  }
+
+  void addRecordKeyword() {
+    const int keywordCount = static_cast<int>(kKeywords.size());
+    const int agency = below(20);
+    const Keyword& chosen = kKeywords[static_cast<std::size_t>(chance(85) ? agency % keywordCount
+                                                                          : below(keywordCount))];
+    const std::string name = "Agency " + std::to_string(agency);
+    Source& source = list_.sources[asciiLower(name)];
+    Expectation expected{ Outcome::keyword, false, false };
+    if (source.type != 0 && source.type != chosen.type) {
+      expected = { Outcome::errorOnly, true, false };
+    } else {
+      source.type = chosen.type;
+      expected.error = source.total != 0;
+    }
+    std::array<std::string, 5> byRole;
+    byRole[kNameColumn] = cell(oddCase(name));
+    byRole[kDateColumn] = cell(oddCase(chosen.text));
+    byRole[kNotesColumn] = notesCell();
+    putRecord(byRole, expected);
+  }
+
+  void addRecord() {
+    const int pick = below(100);
+    if (pick < 70) {
+      addRecordDonation();
+    } else if (pick < 80) {
+      addRecordKeyword();
+    } else if (pick < 85) {
+      putRecord(std::vector<std::string>{ csv_ ? "\"! Total\"" : "! Total", "", "$5.00" },
+                { Outcome::comment, false, false });
+    } else if (pick < 90) {
+      putRecord(std::vector<std::string>(columns_.size(), std::string()),
+                { Outcome::blank, false, false });
+    } else {  // no name: not read, and the figure in it warned about
+      std::array<std::string, 5> byRole;
+      byRole[kDateColumn] = "1/15/2020";
+      byRole[kAmountColumn] = "5";
+      putRecord(byRole, { Outcome::unexpected, false, true });
+    }
+  }
+
  private:
   int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
   bool chance(int percent) { return below(100) < percent; }
@@ -150,7 +332,15 @@ class Generator {
     taxYearOfDate = taxYear(year, month);
     const std::string twoDigits = std::to_string(100 + year % 100).substr(1);
     const std::string name = kMonths[static_cast<std::size_t>(month - 1)];
-    switch (below(6)) {
+    switch (below(8)) {
+      case 6: {
+        const std::string separator = chance(50) ? "-" : "/";
+        return std::to_string(year) + separator + std::to_string(month) + separator +
+               std::to_string(day) + (chance(30) ? "T10:30:00" : "");
+      }
+      case 7:
+        return oddCase(chance(50) ? name.substr(0, 3) : name) + " " + std::to_string(day) +
+               (chance(50) ? ", " : " ") + std::to_string(year);
       case 0:
         return std::to_string(month) + "/" + std::to_string(day) + "/" + std::to_string(year);
       case 1:
@@ -226,8 +416,13 @@ class Generator {
       }
     }
     cents = negative ? -magnitude : magnitude;
+    // A negative amount with a minus sign, the minus sign U+2212, or in parentheses.
+    const int sign = below(3);
+    const std::string quote = text[0] == '"' ? "\"" : "";
+    const std::string bare = text.substr(quote.size(), text.size() - 2 * quote.size());
     if (negative) {
-      text = (text[0] == '"' ? "\"-" + text.substr(1) : "-" + text);
+      text = sign == 2 ? quote + "(" + bare + ")" + quote
+                       : quote + (sign == 0 ? "-" : "\u2212") + bare + quote;
     }
     return text;
   }
@@ -412,11 +607,12 @@ class Generator {
   }
 
   void addEuropeanAmount() {
-    static constexpr std::array<const char*, 4> kAmounts = { "1.250,00", "1.250.000,00",
-                                                             "12.345,67", "\"1.234,5\"" };
+    static constexpr std::array<const char*, 6> kAmounts = {
+      "1.250,00", "1.250.000,00", "12.345,67", "\"1.234,5\"", "$250,00", "1, 250.00",
+    };
     long year = 0;
     const std::string date = makeDate(year);
-    put(donorName() + "\t" + date + "\t" + kAmounts[static_cast<std::size_t>(below(4))] + lineEnd(),
+    put(donorName() + "\t" + date + "\t" + kAmounts[static_cast<std::size_t>(below(6))] + lineEnd(),
         { Outcome::errorOnly, true, false });
   }
 
@@ -509,7 +705,7 @@ class Generator {
       put(kBlank[static_cast<std::size_t>(below(5))], { Outcome::blank, false, false });
     } else if (pick < 58) {
       static constexpr std::array<const char*, 5> kNotDates = {
-        "2020-01-15", "15.01.2020", "Jan 15 2020", "99999999999999999999999/1/2020", "13 Foo 2020",
+        "2021-02-29", "15.01.2020", "Jan 32 2020", "99999999999999999999999/1/2020", "13 Foo 2020",
       };
       addNotADate(kNotDates[static_cast<std::size_t>(below(5))]);
     } else if (pick < 60) {  // a year the parser refuses outright, then the date error
@@ -563,6 +759,9 @@ class Generator {
   GeneratedList list_;
   int binaryNames_ = 0;
   int nameCount_ = 150;
+  bool csv_ = false;
+  bool crlf_ = false;
+  std::vector<Column> columns_;
 };
 
 // Messages that carry a line number of the list, by kind.
@@ -666,9 +865,14 @@ TEST_P(NothingLostTest, EveryLineIsAccountedForAndEveryAmountBooked) {
   if (largeTable) {
     ASSERT_TRUE(setDonorTableSize(5000));
   }
+  // One list in three is written as an exporter writes it: comma-separated, or with columns
+  // a header names, notes cells with line breaks.
+  const int layout = static_cast<int>((GetParam() >> 12) % 9);
   const GeneratedList list =
-      largeTable ? generator.makeList(1500 + static_cast<int>(GetParam() % 500), 3000)
-                 : generator.makeList(20 + static_cast<int>(GetParam() % 280), 150);
+      largeTable   ? generator.makeList(1500 + static_cast<int>(GetParam() % 500), 3000)
+      : layout < 3 ? generator.makeRecordList(20 + static_cast<int>(GetParam() % 200), 150,
+                                              layout != 2, layout != 0)
+                   : generator.makeList(20 + static_cast<int>(GetParam() % 280), 150);
   verbosityLevel = static_cast<int>(GetParam() % 5);
   const std::string console = readThroughReader(list.bytes, ReadingOptions{ startMonth });
 

@@ -65,6 +65,44 @@ const DateCase kDateCases[] = {
   { "15 Janvier 2020", "2020-01-15" },
   { "15  Jan 2020", "2020-01-15" },
   { "1/15/2020 10:30", "2020-01-15" },
+  // The year first, or the month's name first; a time after them is passed over.
+  { "2020-01-15", "2020-01-15" },
+  { "2020/1/5", "2020-01-05" },
+  { "2024-02-29", "2024-02-29" },
+  { "2020-01-15 10:30", "2020-01-15" },
+  { "2020-01-15T10:30:00", "2020-01-15" },
+  { "Jan 15 2020", "2020-01-15" },
+  { "January 15, 2020", "2020-01-15" },
+  { "Sept 5, 2023", "2023-09-05" },
+  { "sept. 5,2023", "2023-09-05" },
+  { "DEC  31, 2037 23:59", "2037-12-31" },
+  { "Janvier 15, 2020", "2020-01-15" },
+  // In those forms a month or a day off the calendar is no date; nor is a year out of range.
+  { "2023-02-29", "" },
+  { "2020-13-01", "" },
+  { "2020/0/10", "" },
+  { "2020-04-31", "" },
+  { "2020-01-00", "" },
+  { "1969-12-31", "" },
+  { "2039-01-01", "" },
+  { "Feb 30, 2024", "" },
+  { "Jan 0, 2020", "" },
+  { "Jan 32, 2020", "" },
+  // Nor is what has their shape only in part: it is read by the older forms.
+  { "2020-01-15x", "" },
+  { "2020-01-15T", "" },
+  { "2020-01-155", "" },
+  { "2020-001-15", "" },
+  { "2020-01/15", "" },
+  { "0202-01-15", "" },
+  { "Jan 15, 20", "" },
+  { "Jan 15, 2020x", "" },
+  { "Jan 15x 2020", "" },
+  { "Foo 15, 2020", "" },
+  { "Ja 15, 2020", "" },
+  { "Jan. , 2020", "" },
+  { "Jan15, 2020", "" },
+  { "2020.01.15", "" },
   // Two-digit years and the accepted range.
   { "1/15/20", "2020-01-15" },
   { "1/15/99", "1999-01-15" },
@@ -105,9 +143,7 @@ const DateCase kDateCases[] = {
   { "11/31/2023", "2023-12-01", 2023, 12 },
   // Not dates.
   { "", "" },
-  { "2020-01-15", "" },
   { "15.01.2020", "" },
-  { "Jan 15 2020", "" },
   { "1 /15/2020", "" },
   { "15 Jan", "" },
   // A year followed directly by a letter is a typo, not the digits before it; no year message.
@@ -130,11 +166,15 @@ using DateYearTest = InputTest;
 TEST_F(DateYearTest, YearsFrom100To1899AreReportedOnTheirLine) {
   EXPECT_EQ(readDate("1/15/1850", 12), 0);
   EXPECT_EQ(readDate("15 Jan 100", 13), 0);
+  EXPECT_EQ(readDate("1850-01-15", 14), 0);
+  EXPECT_EQ(readDate("Jan 15, 1899", 15), 0);
   EXPECT_EQ(
       printed(),
       "gifts.txt:12 ? ERROR: Year '1850' is not allowed, 0-99 or greater than 1900 required\n"
-      "gifts.txt:13 ? ERROR: Year '100' is not allowed, 0-99 or greater than 1900 required\n");
-  EXPECT_EQ(errorCount, 2);
+      "gifts.txt:13 ? ERROR: Year '100' is not allowed, 0-99 or greater than 1900 required\n"
+      "gifts.txt:14 ? ERROR: Year '1850' is not allowed, 0-99 or greater than 1900 required\n"
+      "gifts.txt:15 ? ERROR: Year '1899' is not allowed, 0-99 or greater than 1900 required\n");
+  EXPECT_EQ(errorCount, 4);
 }
 
 TEST_F(DateYearTest, MessagesGoToTheCallerInTheOrderRaised) {

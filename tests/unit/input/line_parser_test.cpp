@@ -101,6 +101,63 @@ const LineCase kLineCases[] = {
     kAt + "? ERROR: Amount '1.25' is not a valid number on line 2: Smith\t1/15/2020\t1.2,5" },
   { "Smith|1/15/2020|1.2.3", LineResult::lineRejected, 0,
     kAt + "? ERROR: Amount '1.2.3' is not a valid number on line 2: Smith\t1/15/2020\t1.2.3" },
+  // A comma must be a thousands separator; any other is a decimal comma or a typo, quoted as
+  // written. One that ends the field is passed over.
+  { "Smith|1/15/2020|$250,00", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Amount '$250,00' is not a valid number on line 2: Smith\t1/15/2020\t$250,00" },
+  { "Smith|1/15/2020|  \"5,00\" |x", LineResult::lineRejected, 0,
+    kAt +
+        "? ERROR: Amount '\"5,00\"' is not a valid number on line 2: Smith\t1/15/2020\t  \"5,00\" \tx" },
+  { "Smith|1/15/2020|1,2,3,4", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Amount '1,2,3,4' is not a valid number on line 2: Smith\t1/15/2020\t1,2,3,4" },
+  { "Smith|1/15/2020|1, 250.00", LineResult::lineRejected, 0,
+    kAt +
+        "? ERROR: Amount '1, 250.00' is not a valid number on line 2: Smith\t1/15/2020\t1, 250.00" },
+  { "Smith|1/15/2020|,250", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Amount ',250' is not a valid number on line 2: Smith\t1/15/2020\t,250" },
+  { "Smith|1/15/2020|12,3456", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Amount '12,3456' is not a valid number on line 2: Smith\t1/15/2020\t12,3456" },
+  // A dollar sign is dropped wherever it stands, after the digits too.
+  { "Smith|1/15/2020|1,250$", LineResult::donationBooked, 125000, "" },
+  { "Smith|1/15/2020|1,25a", LineResult::badAmount, 0,
+    kAt +
+        "? ERROR: Character a (0x61) in value '125' is not a number on line: Smith\t1/15/2020\t1,25a" },
+  { "Smith|1/15/2020|1,234,567.89", LineResult::donationBooked, 123456789, "" },
+  { "Smith|1/15/2020|\"1,250\" ", LineResult::donationBooked, 125000, "" },
+  { "Smith|1/15/2020|1,250,", LineResult::donationBooked, 125000, "" },
+  // Minus signs and spaces of more than one byte; accounting negatives in parentheses.
+  { "Smith|1/15/2020|\u221225.00", LineResult::donationBooked, -2500, "" },
+  { "Smith|1/15/2020|$\u22121,250.00", LineResult::donationBooked, -125000, "" },
+  { "Smith|1/15/2020|1\u00a0250.00", LineResult::donationBooked, 125000, "" },
+  { "Smith|1/15/2020|1\u2009250\u200a\u202f", LineResult::donationBooked, 125000, "" },
+  { "Smith|1/15/2020|\u202f\u22125|x", LineResult::donationBooked, -500, "" },
+  { "Smith|1/15/2020|5\u2212", LineResult::badAmount, 0,
+    kAt + "? ERROR: Amount '5-' contains or is followed by a non-numeric character" },
+  { "Smith|1/15/2020|1\u2010", LineResult::badAmount, 0,
+    kAt +
+        "? ERROR: Character \xe2 (0xffffffe2) in value '1' is not a number on line: Smith\t1/15/2020\t1\u2010" },
+  { "Smith|1/15/2020|(25.00)", LineResult::donationBooked, -2500, "" },
+  { "Smith|1/15/2020|($25.00)", LineResult::donationBooked, -2500, "" },
+  { "Smith|1/15/2020|$(25.00)", LineResult::donationBooked, -2500, "" },
+  { "Smith|1/15/2020|$ (1,250.00) |x", LineResult::donationBooked, -125000, "" },
+  { "Smith|1/15/2020|(0.00)", LineResult::zeroAmount, 0,
+    kAt + "% WARNING: An amount of exactly zero is unexpected for a source of revenue." },
+  { "Smith|1/15/2020|(-5)", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Amount '(-5)' is not a valid number on line 2: Smith\t1/15/2020\t(-5)" },
+  { "Smith|1/15/2020|-(5)", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Amount '-(5)' is not a valid number on line 2: Smith\t1/15/2020\t-(5)" },
+  { "Smith|1/15/2020|()", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Amount '()' is not a valid number on line 2: Smith\t1/15/2020\t()" },
+  { "Smith|1/15/2020|(25.00", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Amount '(25.00' is not a valid number on line 2: Smith\t1/15/2020\t(25.00" },
+  { "Smith|1/15/2020|25)", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Amount '25)' is not a valid number on line 2: Smith\t1/15/2020\t25)" },
+  { "Smith|1/15/2020|((5))", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Amount '((5))' is not a valid number on line 2: Smith\t1/15/2020\t((5))" },
+  { "Smith|1/15/2020|(.5)", LineResult::lineRejected, 0,
+    kAt + "? ERROR: Amount '(.5)' is not a valid number on line 2: Smith\t1/15/2020\t(.5)" },
+  { "Smith|1/15/2020|(1-2)", LineResult::badAmount, 0,
+    kAt + "? ERROR: Amount '(1-2)' contains or is followed by a non-numeric character" },
   { "Smith|1/15/2020|12a", LineResult::badAmount, 0,
     kAt +
         "? ERROR: Character a (0x61) in value '12' is not a number on line: Smith\t1/15/2020\t12a" },
@@ -116,6 +173,10 @@ const LineCase kLineCases[] = {
   // Line kinds without a donation.
   { " |\t ", LineResult::blankLine, 0, "" },
   { "   ! remark|1/1/2020|5", LineResult::commentLine, 0, "" },
+  { "\"! Total\"|1/1/2020|5", LineResult::commentLine, 0, "" },
+  { "  \"!|1/1/2020|5", LineResult::commentLine, 0, "" },
+  { "\" !x\"|1/1/2020|5", LineResult::donationBooked, 500,
+    kAt + "% WARNING: Ignoring quotation marks around the name field: '!x'" },
   { "|Smith|1/1/2020|5", LineResult::emptyFirstField, 0,
     kAt + "% WARNING: Line with an empty name field is not read: \tSmith\t1/1/2020\t5" },
   { "  ||$12,345.00", LineResult::emptyFirstField, 0,
@@ -131,6 +192,12 @@ const LineCase kLineCases[] = {
     kAt + "? ERROR: Date has improper format: 'Officers'" },
   { "Smith|1/15/1850|5", LineResult::notDonation, 0,
     kAt + "? ERROR: Year '1850' is not allowed, 0-99 or greater than 1900 required" },
+  { "Smith|2024-01-15|5", LineResult::donationBooked, 500, "" },
+  { "Smith|Jan 15, 2024|5", LineResult::donationBooked, 500, "" },
+  { "Smith|2023-02-29|5", LineResult::notDonation, 0,
+    kAt + "? ERROR: Date has improper format: '2023-02-29'" },
+  { "Smith|Sept 31, 2023 |5", LineResult::notDonation, 0,
+    kAt + "? ERROR: Date has improper format: 'Sept 31, 2023 '" },
   { "Smith|1/15/2O24|5", LineResult::notDonation, 0,
     kAt + "? ERROR: Date has improper format: '1/15/2O24'" },
   { "Smith|1/15/202O|5", LineResult::notDonation, 0,
@@ -247,8 +314,8 @@ TEST_F(LineParserTest, HeaderOnTheFirstLineIsInformation) {
 
 TEST_F(LineParserTest, AFirstLineWithAFigureInItsAmountCellIsAGiftNotAHeader) {
   LineResult result = LineResult::blankLine;
-  EXPECT_EQ(parse("Hartwell Foundation|Jan 15, 2024|$25,000.00", result, 1),
-            "gifts.txt:1 ? ERROR: Date has improper format: 'Jan 15, 2024'\n");
+  EXPECT_EQ(parse("Hartwell Foundation|15.01.2024|$25,000.00", result, 1),
+            "gifts.txt:1 ? ERROR: Date has improper format: '15.01.2024'\n");
   EXPECT_EQ(result, LineResult::notDonation);
   EXPECT_EQ(parse("Smith|1/15/1850|5", result, 1),
             "gifts.txt:1 ? ERROR: Year '1850' is not allowed, 0-99 or greater than 1900 required\n"

@@ -101,3 +101,213 @@ TEST_F(ListReaderTest, ADirectoryIsAReadErrorNotAnEmptyList) {
 }
 
 }  // namespace
+
+// Comma-separated lists, columns named by a header and cells with line breaks: what each list
+// prints and books. "gifts.txt" names the list in every message.
+struct RecordCase {
+  const char* about;
+  std::string list;
+  std::string printed;
+  Amount cents;
+};
+
+const std::string kCsv = "! INFO: List gifts.txt is read as comma-separated values\n";
+std::string stats(int amounts, int unexpected, int lines) {
+  std::string text;
+  if (amounts != 0) {
+    text += "!        " + std::to_string(amounts) + " funding amounts seen\n";
+  }
+  if (unexpected != 0) {
+    text += "!        " + std::to_string(unexpected) + " line" + (unexpected == 1 ? "" : "s") +
+            " with unexpected format\n";
+  }
+  return text + "!        " + std::to_string(lines) + " lines read\n";
+}
+std::string at(int line, const std::string& text) {
+  return "gifts.txt:" + std::to_string(line) + " " + text + "\n";
+}
+std::string tenLines(const std::string& line) {
+  std::string text;
+  for (int i = 0; i < 10; ++i) {
+    text += line;
+  }
+  return text;
+}
+
+std::string extraCells(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += "\tExtra " + std::to_string(i);
+  }
+  return text;
+}
+
+const RecordCase kRecordCases[] = {
+  { "a title line with a comma stays tab-separated", "Donations, 2024\nSmith\t1/1/2024\t5\n",
+    at(1, "? ERROR: Name field Donations, 2024 with no other fields on line: Donations, 2024") +
+        stats(1, 0, 2),
+    500 },
+  { "commas inside quotation marks only, and blank and comment lines, tell nothing",
+    "\n! a, b\n\"Smith, Ann\"\n",
+    at(3, "? ERROR: Name field Smith, Ann\" with no other fields on line: \"Smith, Ann\"") +
+        stats(0, 0, 3),
+    0 },
+  { "the first ten lines decide: a TAB on the eleventh does not",
+    tenLines("Smith,1/1/2024,1\n") + "Lee\t1/1/2024\t5\n",
+    kCsv +
+        at(11,
+           "? ERROR: Name field Lee 1/1/2024 5 with no other fields on line: Lee\t1/1/2024\t5") +
+        stats(10, 0, 11),
+    1000 },
+  { "comments, blank records, an empty name, one and two cells",
+    "Smith,1/1/2024,5\n ! Total,,9\n\" ! Total\",9\n,,,\n\"\",\"\"\n,1/1/2024,7\nLee\nLee,Officer\nKim,1/2/2024\n",
+    kCsv + at(6, "% WARNING: Line with an empty name field is not read: ,1/1/2024,7") +
+        at(7, "? ERROR: Name field Lee with no other fields on line: Lee") +
+        at(9, "? ERROR: Value field is empty") +
+        "!        1 funding source names associated with a keyword (type of source)\n" +
+        stats(1, 1, 9),
+    500 },
+  { "CR LF line ends, CR alone, a NUL",
+    "Smith,1/1/2024,5\r\nLee,1/1/2024,6\rKim,1/1/2024,7\r\nRoe,1/1/2024,8,\"a" +
+        std::string(1, '\0') + "b\"\nRay,\"1/1/2024\",\"9\"\n",
+    kCsv +
+        at(2,
+           "? ERROR: Text after a carriage return inside the line is not read; the list may have CR line ends") +
+        at(3,
+           "? ERROR: Line contains a NUL character and is not read; the list may not be plain text") +
+        stats(3, 0, 4),
+    2000 },
+  { "cells cut at a thousands comma, and cells that are not",
+    "A,1/1/2024,$1,250.00\nB,1/1/2024,0,500\nC,1/1/2024,\"1\",250\nD,1/1/2024,1,25\nE,1/1/2024,1,250.\n"
+    "F,1/1/2024,1,250.5x\nG,1/1/2024,1,2a0\nH,Officer,1,250\n",
+    kCsv +
+        at(1,
+           "? ERROR: Amount '$1' is followed by a cell of three digits; it looks cut at a thousands comma: A,1/1/2024,$1,250.00") +
+        at(2, "% WARNING: An amount of exactly zero is unexpected for a source of revenue.") +
+        at(2,
+           "? ERROR: Amount '0' is followed by a cell of three digits; it looks cut at a thousands comma: B,1/1/2024,0,500") +
+        at(3,
+           "? ERROR: Amount '\"1\"' is followed by a cell of three digits; it looks cut at a thousands comma: C,1/1/2024,\"1\",250") +
+        at(8, "% WARNING: Amount on a keyword line is not booked: H,Officer,1,250") +
+        "!        1 funding source names associated with a keyword (type of source)\n" +
+        stats(4, 0, 8),
+    400 },
+  { "a quoted name too long, a quoted cell running past 4,095 characters",
+    "\"" + std::string(128, 'n') + "\",1/1/2024,5\nLee,\"" + std::string(2100, ' ') + "\n" +
+        std::string(2100, ' ') + "\",5\nKim,1/1/2024,3\n",
+    kCsv +
+        at(1, "? ERROR: Field longer than 127 characters on line: \"" + std::string(128, 'n') +
+                  "\",1/1/2024,5") +
+        at(2, ("? ERROR: Field longer than 127 characters on line: Lee,\"" + std::string(600, ' '))
+                  .substr(0, 9 + 511)) +
+        stats(1, 0, 4),
+    300 },
+  { "a header maps a tab-separated list's columns: every later line is read from them",
+    "Date\tCheck #\tDonor\tAmount\n1/1/2024\t1\t\"Smith\"\t5\n1/1/2024\t2\t" +
+        std::string(150, 'x') +
+        "\t5\n\"! Total\"\t\t\t9\n! note\nOfficer\t\tLee\nRelated\t\tLee\tKim\n"
+        "1/2/2024\t3\tKim\t$1,000.00\t\"note\nmore\"\n1/3/2024\t4\tRoe\nDate\tCheck\tName\tAmount\n",
+    at(1, "! INFO: Date field on first line 'Check #' is probably a header") +
+        at(1,
+           "! INFO: Columns of gifts.txt: name in column 3, date or keyword in column 1, amount in column 4") +
+        at(2, "% WARNING: Ignoring quotation marks around the name field: 'Smith'") +
+        at(3, "? ERROR: Field longer than 127 characters on line: 1/1/2024\t2\t" +
+                  std::string(150, 'x') + "\t5") +
+        at(10, "? ERROR: Value field is empty") +
+        at(11,
+           "! INFO: Ignoring line which looks like names for the columns: Date\tCheck\tName\tAmount") +
+        "!        2 funding source names associated with a keyword (type of source)\n" +
+        stats(2, 2, 11),
+    100500 },
+  { "a first-name column alone is no name column: the columns stay 1, 2 and 3",
+    "Amount,Date,First Name\n5,1/1/2024,Ann\n",
+    kCsv +
+        at(1,
+           "! INFO: Ignoring line which looks like names for the columns: Amount,Date,First Name") +
+        at(2, "? ERROR: Character A (0x41) in value '' is not a number on line: 5,1/1/2024,Ann") +
+        at(2, "? ERROR: Character n (0x6e) in value 'A' is not a number on line: 5,1/1/2024,Ann") +
+        at(2, "? ERROR: Character n (0x6e) in value 'An' is not a number on line: 5,1/1/2024,Ann") +
+        at(2, "? ERROR: Amount 'Ann' contains or is followed by a non-numeric character") +
+        stats(0, 1, 2),
+    0 },
+  { "the amount first, the earliest name of a role's list, the leftmost of equal names",
+    "Type,Donor,First,Last,\" Date \",Amount,amount\nGift,Ann Lee,Ann,Lee,1/1/2024,5,7\n",
+    kCsv + at(1, "! INFO: Date field on first line 'Donor' is probably a header") +
+        at(1,
+           "! INFO: Columns of gifts.txt: name in column 2, date or keyword in column 5, amount in column 6") +
+        stats(1, 1, 2),
+    500 },
+  { "a header after the first gift names no columns", "Smith\t1/1/2024\t5\nAmount\tDate\tDonor\n",
+    at(2, "! INFO: Ignoring line which looks like names for the columns: Amount\tDate\tDonor") +
+        stats(1, 1, 2),
+    500 },
+  { "lines that leave the short way: quotation marks elsewhere than around the amount",
+    "\"Smith\",1/1/2024,5\nLee,\"1/1/2024\",6\nKim,1/1/2024,\"7\"\"\",x\nRoe,1/1/2024,8,\"n\"\nRay,1/1/2024,9\n"
+    "Fay,1/1/2024,\"10\"x\n",
+    kCsv +
+        at(6,
+           "? ERROR: Character x (0x78) in value '10' is not a number on line: Fay,1/1/2024,\"10\"x") +
+        at(6, "? ERROR: Amount '10x' contains or is followed by a non-numeric character") +
+        stats(5, 0, 6),
+    3500 },
+  { "a header longer than a tab-separated line is read: its names count as far as 4,095",
+    "Amount\tDate" + extraCells(100) + "\tName\t" + std::string(4000, 'x') + "\n5\t1/1/2024" +
+        std::string(101, '\t') + "Lee\n",
+    at(1, ("! INFO: Ignoring line which looks like names for the columns: Amount\tDate" +
+           extraCells(100))
+              .substr(0, 8 + 511)) +
+        at(1,
+           "! INFO: Columns of gifts.txt: name in column 103, date or keyword in column 2, amount in column 1") +
+        at(1, "% WARNING: Line is longer than 511 characters; the rest of it is not read") +
+        stats(1, 1, 2),
+    500 },
+  { "a continuation line too long, or the list's end, leaves a quotation mark not closed",
+    "A,1/1/2024,5,\"open\n" + std::string(5000, 'x') + "\"\nB,1/1/2024,6,\"open\nmore",
+    kCsv + at(1, "? ERROR: Quotation mark opened on line 1 is not closed") +
+        at(2, ("? ERROR: Field longer than 127 characters on line: " + std::string(4095, 'x'))
+                  .substr(0, 9 + 511)) +
+        at(2, "% WARNING: Line is longer than 4095 characters; the rest of it is not read") +
+        at(3, "? ERROR: Quotation mark opened on line 3 is not closed") +
+        at(4, "? ERROR: Name field more with no other fields on line: more") + stats(2, 0, 4),
+    1100 },
+  { "a tab-separated line with a quotation mark: a CR inside it, quoted column names",
+    "\"Name\"\t\"Date\"\t\"Amount\"\n\"Smith\"\t1/1/2024\t5\rLee\t1/1/2024\t6\n",
+    at(1,
+       "! INFO: Ignoring line which looks like names for the columns: \"Name\"\t\"Date\"\t\"Amount\"") +
+        at(2, "% WARNING: Ignoring quotation marks around the name field: 'Smith'") +
+        at(2,
+           "? ERROR: Text after a carriage return inside the line is not read; the list may have CR line ends") +
+        stats(1, 1, 2),
+    500 },
+  { "first and last names of a tab-separated list: quotation marks around either stand around both",
+    "First Name\tLast Name\tDate\tAmount\n\"Ann\"\t\"Lee\"\t1/1/2024\t5\nBob\tRoe\t1/1/2024\t6\nAnn Lee\tOfficer\n",
+    at(1, "! INFO: Date field on first line 'Last Name' is probably a header") +
+        at(1,
+           "! INFO: Columns of gifts.txt: name in column 1+2, date or keyword in column 3, amount in column 4") +
+        at(2, "% WARNING: Ignoring quotation marks around the name field: 'Ann Lee'") +
+        at(4, "? ERROR: The date (second) field is blank: Ann Lee\tOfficer") + stats(2, 2, 4),
+    1100 },
+};
+
+TEST_F(ListReaderTest, CommaSeparatedListsHeadersAndRecordsOfSeveralLines) {
+  for (const RecordCase& row : kRecordCases) {
+    resetInput();
+    EXPECT_EQ(read(row.list), row.printed) << row.about;
+    EXPECT_EQ(bookedCents(), row.cents) << row.about;
+  }
+}
+
+TEST_F(ListReaderTest, RecordsOfSeveralLinesAcrossTheBlocksOfALongList) {
+  // Far more than one block: records that straddle the block ends are read whole, in a
+  // comma-separated list and in a tab-separated one.
+  for (const char* separator : { ",", "\t" }) {
+    resetInput();
+    std::string list;
+    for (int i = 0; i < 4000; ++i) {
+      list += "Donor " + std::to_string(i % 300) + separator + "1/1/2024" + separator + "2" +
+              separator + "\"a note\nover two lines\"\n";
+    }
+    EXPECT_EQ(read(list), (separator[0] == ',' ? kCsv : "") + stats(4000, 0, 8000)) << separator;
+    EXPECT_EQ(bookedCents(), 800000);
+  }
+}

@@ -69,6 +69,33 @@ TEST_F(PlainDateTest, PlainFormsGiveWhatTheFullReadingGives) {
   }
 }
 
+// The forms that name the year or the month first: read directly when nothing follows them,
+// and fully when a blank does.
+TEST_F(PlainDateTest, YearAndMonthFirstFormsGiveWhatTheFullReadingGives) {
+  const char* const months[] = { "Jan", "feb", "Sept", "December", "Foo" };
+  for (const int year : { 1850, 1969, 1970, 2024, 2038, 2039 }) {
+    for (const int day : { 0, 1, 28, 29, 30, 31, 32 }) {
+      std::vector<std::string> texts;
+      for (const int month : { 0, 1, 2, 12, 13 }) {
+        const std::string tail = std::to_string(month) + "-" + std::to_string(day);
+        texts.push_back(std::to_string(year) + "-" + tail);
+        texts.push_back(std::to_string(year) + "/" + std::to_string(month) + "/" +
+                        std::to_string(day));
+      }
+      for (const char* month : months) {
+        texts.push_back(std::string(month) + " " + std::to_string(day) + ", " +
+                        std::to_string(year));
+      }
+      for (const std::string& text : texts) {
+        const Outcome plain = parse(text);
+        const Outcome full = parse(text + " ");
+        EXPECT_EQ(plain.when, full.when) << "'" << text << "'";
+        EXPECT_EQ(plain.printed, full.printed) << "'" << text << "'";
+      }
+    }
+  }
+}
+
 TEST_F(PlainDateTest, ADateReadAgainGivesTheSameTimeAndAYearErrorIsReportedAgain) {
   const std::vector<std::string> texts = { "1/15/2020",    "15 January 2020", "15 Sept, 2020",
                                            "15  Jan 2020", "1/15/2020 10:30", "1/15/1850",
@@ -97,7 +124,10 @@ TEST_F(PlainDateTest, AFieldOfAPlainFormIsReadUpToItsTab) {
   const FieldCase cases[] = {
     { "1/15/2020\t$5", 9 },   { "15 Jan 2020\t5", 11 },      { "15-January-20\t5", 13 },
     { "1/15/2020", -1 },      { "1/15/2020 \t5", -1 },       { "15 Jan, 2020\t5", -1 },
-    { "15 Jan-2020\t5", -1 }, { "15 Ja 2020\t5", -1 },       { "2020-01-15\t5", -1 },
+    { "15 Jan-2020\t5", -1 }, { "15 Ja 2020\t5", -1 },       { "2020-01-15\t5", 10 },
+    { "2020/1/5\t5", 8 },     { "2020-02-30\t5", -1 },       { "2020-01-15 \t5", -1 },
+    { "Jan 15, 2020\t5", 12 }, { "Feb 30, 2020\t5", -1 },    { "Jan 15, 2020 \t5", -1 },
+    { "2020/1/15x\t5", -1 },  { "Officer\t5", -1 },
     { "1/15/2020\n", -1 },    { "1234567890/1/2020\t", -1 }, { "\t5", -1 },
   };
   for (const FieldCase& c : cases) {
