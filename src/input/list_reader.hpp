@@ -1,10 +1,12 @@
 #ifndef QUORVA_INPUT_LIST_READER_HPP
 #define QUORVA_INPUT_LIST_READER_HPP
 
+#include <cstddef>
 #include <cstdio>
 
-#include "input/parsed_line.hpp"
 #include "input/reading_options.hpp"
+
+struct ListBlocks;
 
 /// Size of the line buffer: a line is read in pieces of at most 511 characters.
 constexpr int kLineLength = 512;
@@ -21,9 +23,25 @@ struct ListCounts {
   long unexpected;
 };
 
-/// Parses, books and counts one line of a list that is not read as text (a worksheet's row,
-/// its cells joined by TAB), as the line of that number; a null text is a blank line.
-void readWholeLine(const char* text, long number, const ReadingOptions& options,
-                   ParsedLine& parsed, ListCounts& counts);
+/// One row of a sheet as a line of a tab-separated list: its cells joined by TAB, none of them
+/// holding a TAB, CR or LF; text[length] may be written to while the row is read.
+struct SheetLine {
+  long number;  ///< the row's number, which is its line number
+  char* text;
+  std::size_t length;
+};
+
+/// Where a sheet's rows come from: next gives the next row (blank rows too, as empty lines), or
+/// false after the last one.
+struct SheetSource {
+  void* context;
+  bool (*next)(void* context, SheetLine& row);
+};
+
+/// Reads a sheet's rows, in order, as the lines of a tab-separated list: a header row may name
+/// the columns, as in a text list, but a row is never taken for comma-separated values and never
+/// goes on over the next row.
+void readSheetLines(ListBlocks& blocks, const SheetSource& source, const ReadingOptions& options,
+                    ListCounts& counts);
 
 #endif

@@ -5,12 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "input/list_records.hpp"
+
 /// The largest sheet a spreadsheet program writes; a row or column past it is malformed.
 constexpr long kSheetRows = 1048576;
 constexpr long kSheetColumns = 16384;
-/// Of a row, only this much text is kept: no line is read past 511 characters, and what is
-/// kept past them says that there was more.
-constexpr std::size_t kRowTextLimit = 1024;
+/// Of a row, only this much text is kept: no line is read past kWideLineLimit characters, and
+/// what is kept past them says that there was more.
+constexpr std::size_t kRowTextLimit = kWideLineLimit + 1;
 
 /// One row being put together as a tab-separated line, from cells in column order; empty
 /// cells after the last one with text leave no TAB.

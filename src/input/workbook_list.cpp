@@ -90,27 +90,48 @@ void reportRefusal(const WorkbookOutcome& outcome) {
           inputFileNameText(), reasonOf(outcome, reason));
 }
 
-// A row as the line of that number; what a line cannot hold is passed over, as in a text list.
-void readRow(const SheetEvents& sheet, const SheetEvent& event, const ReadingOptions& options,
-             ParsedLine& parsed, ListCounts& counts) {
-  const bool longLine = event.length > kLineLimit;
-  // The sheet's text is kept for its rows alone; each row's is ended in place for the parser.
-  char* line = const_cast<char*>(sheet.text.data()) + event.start;
-  const std::size_t length = longLine ? kLineLimit : event.length;
-  const char kept = line[length];
-  line[length] = '\0';
-  for (long copy = 0; copy < event.repeat; ++copy) {
-    readWholeLine(line, event.number + copy, options, parsed, counts);
-    if (longLine) {
-      message(MessageKind::warning, counts.lines,
-              "Line is longer than %d characters; the rest of it is not read",
-              static_cast<int>(kLineLimit));
+// The sheet's rows in order, as the reader takes them: the rows it leaves out as blank lines,
+// an ODS row repeated as many times as it says, and a formula without a value warned about
+// where it stands.
+struct SheetCursor {
+  SheetEvents& sheet;
+  std::size_t event;
+  long copy;
+  long line;
+  char blank[1];
+};
+
+bool nextSheetRow(void* context, SheetLine& row) {
+  auto& cursor = *static_cast<SheetCursor*>(context);
+  SheetEvents& sheet = cursor.sheet;
+  while (cursor.event < sheet.events.size()) {
+    const SheetEvent& event = sheet.events[cursor.event];
+    if (event.repeat == 0) {
+      const std::string reference = sheet.text.substr(event.start, event.length);
+      message(MessageKind::warning, event.number,
+              "Cell %s holds a formula without a value; recalculate and save the sheet",
+              reference.c_str());
+      ++cursor.event;
+      continue;
     }
+    if (cursor.line + 1 < event.number) {
+      cursor.blank[0] = '\0';
+      row = SheetLine{ ++cursor.line, cursor.blank, 0 };
+      return true;
+    }
+    row = SheetLine{ event.number + cursor.copy, &sheet.text[event.start], event.length };
+    cursor.line = row.number;
+    if (++cursor.copy == event.repeat) {
+      cursor.copy = 0;
+      ++cursor.event;
+    }
+    return true;
   }
-  line[length] = kept;
+  return false;
 }
 
-void readSheet(const SheetEvents& sheet, const ReadingOptions& options, ListCounts& counts) {
+void readSheet(ListBlocks& blocks, SheetEvents& sheet, const ReadingOptions& options,
+               ListCounts& counts) {
   message(MessageKind::info, 0, "Reading sheet '%s' of %s", sheet.sheets[sheet.read].c_str(),
           inputFileNameText());
   for (std::size_t other = 0; other < sheet.sheets.size(); ++other) {
@@ -119,22 +140,8 @@ void readSheet(const SheetEvents& sheet, const ReadingOptions& options, ListCoun
               sheet.sheets[other].c_str(), inputFileNameText());
     }
   }
-  ParsedLine parsed;
-  for (const SheetEvent& event : sheet.events) {
-    if (event.repeat == 0) {
-      const std::string reference = sheet.text.substr(event.start, event.length);
-      message(MessageKind::warning, event.number,
-              "Cell %s holds a formula without a value; recalculate and save the sheet",
-              reference.c_str());
-      continue;
-    }
-    // Rows the sheet leaves out are empty: blank lines.
-    while (counts.lines + 1 < event.number) {
-      readWholeLine(nullptr, counts.lines + 1, options, parsed, counts);
-    }
-    readRow(sheet, event, options, parsed, counts);
-  }
-  releaseLineMessages(parsed.messages);
+  SheetCursor cursor{ sheet, 0, 0, 0, { '\0' } };
+  readSheetLines(blocks, SheetSource{ &cursor, nextSheetRow }, options, counts);
 }
 
 }  // namespace
@@ -174,6 +181,6 @@ bool readWorkbookList(ListBlocks& blocks, const ReadingOptions& options, ListCou
     reportRefusal(outcome);
     return true;
   }
-  readSheet(sheet, options, counts);
+  readSheet(blocks, sheet, options, counts);
   return true;
 }
