@@ -197,6 +197,21 @@ def xlsx_leap_1900(out):
     ])], formats=[14])
 
 
+def xlsx_header_columns(out):
+    """A header that puts the columns in another order, a check number before the amount; a
+    name with a comma, a notes cell with an unclosed quotation mark, a row longer than a
+    mapped line is read, and a keyword row in the named columns."""
+    write_xlsx(out, [("Gifts", {
+        1: ["Date", "Check #", "Amount", "Donor", "Memo"],
+        2: [("num", "45306", 1), 1001, 250, "Smith, Ann", "general"],
+        3: [("num", "45325", 1), 1002, 1815.75, "Jones", '"in memory of'],
+        4: [("num", "45326", 1), 1003, 40, "Lee", "x" * 5000],
+        6: ["GOVERNMENT", None, None, "City of Springfield"],
+        7: [("num", "45352", 1), 1004, 5000, "City of Springfield"],
+        8: [("num", "45353", 1), 1005, None, "Park"],
+    })], formats=[14])
+
+
 def ods_list(out):
     """Repeated rows and columns, types, an annotation, and repeated empty rows at the end."""
     write_ods(out, [
@@ -416,6 +431,7 @@ def odd(folder):
 
 WORKBOOKS = {
     "xlsx-list": xlsx_list, "xlsx-dates-1904": xlsx_dates_1904, "xlsx-leap-1900": xlsx_leap_1900,
+    "xlsx-header-columns": xlsx_header_columns,
     "ods-list": ods_list, "docx": docx, "malformed": malformed, "laughs": laughs, "bomb": bomb,
     "truncated": truncated, "large": large, "odd": odd,
 }
