@@ -199,10 +199,11 @@ def xlsx_leap_1900(out):
 
 def xlsx_header_columns(out):
     """A header that puts the columns in another order, a check number before the amount; a
-    name with a comma, a notes cell with an unclosed quotation mark, a row longer than a
-    mapped line is read, and a keyword row in the named columns."""
+    header of more columns than a mapped line is read, a name with a comma, a notes cell with an
+    unclosed quotation mark, a row longer than a mapped line is read, and a keyword row in the
+    named columns."""
     write_xlsx(out, [("Gifts", {
-        1: ["Date", "Check #", "Amount", "Donor", "Memo"],
+        1: ["Date", "Check #", "Amount", "Donor", "Memo"] + [f"Custom field {i}" for i in range(1, 301)],
         2: [("num", "45306", 1), 1001, 250, "Smith, Ann", "general"],
         3: [("num", "45325", 1), 1002, 1815.75, "Jones", '"in memory of'],
         4: [("num", "45326", 1), 1003, 40, "Lee", "x" * 5000],
