@@ -411,6 +411,10 @@ def odd(folder):
     bad_sheet(os.path.join(folder, "row-back.xlsx"), '<row r="3"><c r="A3"><v>1</v></c></row><row r="2"/>')
     bad_sheet(os.path.join(folder, "column-back.xlsx"), '<row r="1"><c r="C1"><v>1</v></c><c r="B1"><v>2</v></c></row>')
     bad_sheet(os.path.join(folder, "string-missing.xlsx"), '<row r="1"><c r="A1" t="s"><v>7</v></c></row>')
+    bad_sheet(os.path.join(folder, "row-past-sheet.xlsx"), '<row r="1048577"/><row r="123456789"/>')
+    bad_sheet(os.path.join(folder, "row-not-number.xlsx"), '<row r="1x"/><row r="-2"/><row r=""/>')
+    bad_sheet(os.path.join(folder, "column-past-sheet.xlsx"), '<row r="1"><c r="XFE1"><v>1</v></c></row>')
+    bad_sheet(os.path.join(folder, "string-not-number.xlsx"), '<row r="1"><c r="A1" t="s"><v>x</v></c></row>')
     bad_sheet(os.path.join(folder, "no-styles.xlsx"), '<row r="1"><c r="A1" t="s" s="1"><v>0</v></c>'
               '<c r="B1" s="99"><v>45306</v></c><c r="C1" s="0"><v>45306</v></c></row>', styles=False)
     write_parts(os.path.join(folder, "no-content.ods"), {"mimetype": "application/vnd.oasis.opendocument.text"})

@@ -46,6 +46,7 @@ TEST(CellTextTest, NumbersArePlainDecimalsOf15SignificantDigits) {
     { "1e5x", "1e5x" },
     { "1e999", "1e999" },
     { "1e-999", "1e-999" },
+    { "1e4011", "1e4011" },  // an exponent too long to read is no number
     { "-", "-" },
     { "12 ", "12 " },
   };
@@ -71,6 +72,7 @@ TEST(CellTextTest, DateSerialsOfBothSystems) {
     { "2958466", DateSystem::from1900, "2958466" },
     { "0", DateSystem::from1900, "0" },
     { "-1", DateSystem::from1900, "-1" },
+    { "-0", DateSystem::from1900, "0" },
     { "123456789", DateSystem::from1900, "123456789" },
     { "soon", DateSystem::from1900, "soon" },
     { "0", DateSystem::from1904, "1/1/1904" },
@@ -94,6 +96,9 @@ TEST(CellTextTest, IsoDatesBecomeMonthDayYear) {
     { "2023-06-30T10:30:00", "6/30/2023" },
     { "2023-06-30 10:30", "6/30/2023" },
     { "2023-6-30", "2023-6-30" },
+    { "2023/06/30", "2023/06/30" },
+    { "2023-06/30", "2023-06/30" },
+    { "2x23-06-30", "2x23-06-30" },
     { "2023-06-3x", "2023-06-3x" },
     { "2023-06-300", "2023-06-300" },
     { "June", "June" },
@@ -136,6 +141,7 @@ TEST(CellTextTest, DateFormats) {
     { 100, "h:mm", false },  // a time: minutes, not months
     { 164, "[h]:mm:ss", false },
     { 164, "mm:ss", false },
+    { 164, "dddd", false },  // the weekday alone
     { 164, "#,##0.00\\ \"days\"", false },  // the letters are quoted
     { 164, "0.00\\d\\m\\y", false },        // and escaped
     { 164, "_(* #,##0_);_(* \\(#,##0\\)", false },
@@ -170,6 +176,7 @@ TEST(CellTextTest, CellReferences) {
   }
   EXPECT_EQ(columnOfReference("12"), -1);
   EXPECT_EQ(columnOfReference("b2"), -1);
+  EXPECT_EQ(columnOfReference("AB"), 27);  // a reference without its row still names a column
 }
 
 }  // namespace
