@@ -366,6 +366,25 @@ def odd_xlsx(out):
     })
 
 
+def root_xlsx(out):
+    """A workbook at the archive's root, relationships without a type or with a short one, a
+    shared-strings part that is missing, a number format without its code."""
+    write_parts(out, {
+        "[Content_Types].xml": CONTENT_TYPES,
+        "_rels/.rels": f'<Relationships><Relationship Id="rId1" Type="{REL}/officeDocument" Target="book.xml"/></Relationships>',
+        "book.xml": f'<workbook xmlns="{MAIN}" xmlns:r="{REL}"><sheets><sheet name="Root" r:id="rId1"/></sheets></workbook>',
+        "_rels/book.xml.rels": '<Relationships>'
+            f'<Relationship Id="rId1" Type="{REL}/worksheet" Target="sheet.xml"/><Relationship Id="rId2" Target="x.xml"/>'
+            '<Relationship Id="rId3" Type="s" Target="y.xml"/>'
+            f'<Relationship Id="rId4" Type="{REL}/sharedStrings" Target="strings.xml"/>'
+            f'<Relationship Id="rId5" Type="{REL}/styles" Target="styles.xml"/></Relationships>',
+        "styles.xml": f'<styleSheet xmlns="{MAIN}"><numFmts><numFmt numFmtId="164"/></numFmts>'
+                      '<cellXfs><xf numFmtId="0"/><xf numFmtId="164"/></cellXfs></styleSheet>',
+        "sheet.xml": f'<worksheet xmlns="{MAIN}"><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>! read from the root</t></is></c>'
+                     '<c r="B1" s="1"><v>45306</v></c></row></sheetData></worksheet>',
+    })
+
+
 def bad_sheet(out, sheet_data, styles=True):
     """A sound workbook around one sheet's rows, written as they stand."""
     parts = {
@@ -411,6 +430,7 @@ def odd(folder):
     bad_sheet(os.path.join(folder, "row-back.xlsx"), '<row r="3"><c r="A3"><v>1</v></c></row><row r="2"/>')
     bad_sheet(os.path.join(folder, "column-back.xlsx"), '<row r="1"><c r="C1"><v>1</v></c><c r="B1"><v>2</v></c></row>')
     bad_sheet(os.path.join(folder, "string-missing.xlsx"), '<row r="1"><c r="A1" t="s"><v>7</v></c></row>')
+    root_xlsx(os.path.join(folder, "root.xlsx"))
     bad_sheet(os.path.join(folder, "row-past-sheet.xlsx"), '<row r="1048577"/><row r="123456789"/>')
     bad_sheet(os.path.join(folder, "row-not-number.xlsx"), '<row r="1x"/><row r="-2"/><row r=""/>')
     bad_sheet(os.path.join(folder, "column-past-sheet.xlsx"), '<row r="1"><c r="XFE1"><v>1</v></c></row>')
