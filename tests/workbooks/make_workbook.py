@@ -401,7 +401,8 @@ def bad_sheet(out, sheet_data, styles=True):
 
 
 def odd_ods(out):
-    """Tables without names and inside cells, typed cells without their values, spaces."""
+    """Tables without names and inside cells, typed cells without their values, spaces, a cell
+    repeated past the sheet's last column."""
     p = '<table:table-cell office:value-type="{}"{}><text:p>{}</text:p></table:table-cell>'
     rows = ("<table:table-row table:number-rows-repeated=\"0\">"
             + p.format("string", ' office:string-value="Lopez"', "shown")
@@ -414,7 +415,10 @@ def odd_ods(out):
             + '<table:table-cell><text:p>a<text:s/>b<text:line-break/>c</text:p></table:table-cell>'
             + '<table:covered-table-cell/></table:table-row>'
             + "<table:table-row>" + p.format("string", "", "Lopez") + p.format("float", ' office:value="-3"', "")
-            + "</table:table-row>")
+            + "</table:table-row>"
+            + "<table:table-row>" + p.format("boolean", "", "maybe")
+            + "<table:table-cell><text:s/><text:p>a</text:p></table:table-cell>"
+            + p.format("string", ' table:number-columns-repeated="20000"', "x") + "</table:table-row>")
     content = (f"<office:document-content {ODS_NS}><office:body><office:text><table:table table:name=\"In text\"/>"
                f"</office:text><office:spreadsheet><table:table>{rows}</table:table><table:table table:name=\"Two\"/>"
                "</office:spreadsheet></office:body></office:document-content>")
