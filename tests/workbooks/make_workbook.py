@@ -385,6 +385,23 @@ def root_xlsx(out):
     })
 
 
+def root_stray_xlsx(out):
+    """A workbook at the archive's root whose shared strings begin with text outside an item
+    and whose styles part is missing."""
+    write_parts(out, {
+        "[Content_Types].xml": CONTENT_TYPES,
+        "_rels/.rels": f'<Relationships><Relationship Id="rId1" Type="{REL}/officeDocument" Target="book.xml"/></Relationships>',
+        "book.xml": f'<workbook xmlns="{MAIN}" xmlns:r="{REL}"><sheets><sheet name="Root" r:id="rId1"/></sheets></workbook>',
+        "_rels/book.xml.rels": '<Relationships>'
+            f'<Relationship Id="rId1" Type="{REL}/worksheet" Target="sheet.xml"/>'
+            f'<Relationship Id="rId2" Type="{REL}/sharedStrings" Target="strings.xml"/>'
+            f'<Relationship Id="rId3" Type="{REL}/styles" Target="styles.xml"/></Relationships>',
+        "strings.xml": f'<sst xmlns="{MAIN}"><t>stray</t><si><t>! the first string</t></si></sst>',
+        "sheet.xml": f'<worksheet xmlns="{MAIN}"><sheetData><row r="1"><c r="A1" t="s"><v>0</v></c>'
+                     '</row></sheetData></worksheet>',
+    })
+
+
 def bad_sheet(out, sheet_data, styles=True):
     """A sound workbook around one sheet's rows, written as they stand."""
     parts = {
@@ -417,7 +434,8 @@ def odd_ods(out):
             + "<table:table-row>" + p.format("string", "", "Lopez") + p.format("float", ' office:value="-3"', "")
             + "</table:table-row>"
             + "<table:table-row>" + p.format("boolean", "", "maybe")
-            + "<table:table-cell><text:s/><text:p>a</text:p></table:table-cell>"
+            + "<table:table-cell><text:s/><text:p>a<text:span>b</text:span><office:annotation>"
+              "<text:p>note</text:p></office:annotation></text:p></table:table-cell>"
             + p.format("string", ' table:number-columns-repeated="20000"', "x") + "</table:table-row>")
     content = (f"<office:document-content {ODS_NS}><office:body><office:text><table:table table:name=\"In text\"/>"
                f"</office:text><office:spreadsheet><table:table>{rows}</table:table><table:table table:name=\"Two\"/>"
@@ -435,6 +453,7 @@ def odd(folder):
     bad_sheet(os.path.join(folder, "column-back.xlsx"), '<row r="1"><c r="C1"><v>1</v></c><c r="B1"><v>2</v></c></row>')
     bad_sheet(os.path.join(folder, "string-missing.xlsx"), '<row r="1"><c r="A1" t="s"><v>7</v></c></row>')
     root_xlsx(os.path.join(folder, "root.xlsx"))
+    root_stray_xlsx(os.path.join(folder, "root-stray.xlsx"))
     bad_sheet(os.path.join(folder, "row-past-sheet.xlsx"), '<row r="1048577"/><row r="123456789"/>')
     bad_sheet(os.path.join(folder, "row-not-number.xlsx"), '<row r="1x"/><row r="-2"/><row r=""/>')
     bad_sheet(os.path.join(folder, "column-past-sheet.xlsx"), '<row r="1"><c r="XFE1"><v>1</v></c></row>')
