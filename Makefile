@@ -13,7 +13,7 @@ COVERAGE_MIN_LINES ?= 0
 COVERAGE_MIN_BRANCHES ?= 0
 # Seconds each fuzz target runs for in `make fuzz`.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := line_parser program date
+FUZZ_TARGETS := line_parser program date workbook
 
 .PHONY: all build demo test check coverage fuzz lint install package clean
 

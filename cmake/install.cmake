@@ -19,7 +19,7 @@ set(CPACK_PACKAGE_CONTACT "QUORVA developers <quorva@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "public support calculator for Form 990 Schedule A")
 set(CPACK_PACKAGE_DESCRIPTION
     "quorva reads the donation lists of a 501(c)(3) charity, as tab-separated text exported
-from a spreadsheet, and prints what Form 990 Schedule A asks for: the totals by year,
+from a spreadsheet or as the .xlsx or .ods workbook itself, and prints what Form 990 Schedule A asks for: the totals by year,
 the two percent limit on large donors, the Part II and Part III line values for the
 five-year period and whether each public support test is passed. Worked examples and
 a user guide are in /usr/share/doc/quorva.")
@@ -29,10 +29,13 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps (from dpkg-dev) works out the library dependencies where it is installed;
-# elsewhere name the two libraries the program links against.
+# elsewhere name the libraries the program links against (with libzip and expat when it reads
+# spreadsheets).
 find_program(QUORVA_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(QUORVA_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+elseif(QUORVA_SPREADSHEETS_BUILT)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1, libzip4, libexpat1")
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
 endif()

@@ -10,18 +10,12 @@
 #include "input/list_blocks.hpp"
 #include "input/list_records.hpp"
 #include "input/text_encoding.hpp"
+#include "input/workbook_list.hpp"
 #include "ledger/donor_index.hpp"
 #include "ledger/donor_table.hpp"
 #include "output/message_channel.hpp"
 
 namespace {
-
-struct ListCounts {
-  long lines;
-  long keywords;
-  long amounts;
-  long unexpected;
-};
 
 void countResult(LineResult result, ListCounts& counts) {
   switch (result) {
@@ -624,13 +618,75 @@ void readLines(ListBlocks& blocks, ListCounts& counts, const ReadingOptions& opt
   releaseLineMessages(reading.parsed.messages);
   releaseLineMessages(reading.encoding.messages);
 }
+
+// A header row of many columns may be longer than the part of the row read: its names are
+// looked for as far as a mapped list's line is read.
+void takeSheetHeader(ListReading& reading, const SheetLine& row) {
+  RecordRules wide = reading.rules;
+  wide.lineLimit = kWideLineLimit;
+  const std::size_t named = row.length < kWideLineLimit ? row.length : kWideLineLimit;
+  const char kept = row.text[named];
+  row.text[named] = '\0';
+  scanRecord(row.text, named, true, false, wide, false, reading.scan);
+  takeHeader(reading, row.text, row.number);
+  row.text[named] = kept;
+}
+
+// A row of a sheet, as a line of a tab-separated list that never goes on over the next: read as
+// columns 1, 2 and 3 (and perhaps naming the columns) up to kLineLimit characters, or from the
+// columns its header named up to kWideLineLimit. Its cells hold no TAB, CR or LF of their own.
+void readSheetLine(ListReading& reading, const SheetLine& row) {
+  const std::size_t limit = reading.rules.lineLimit;
+  const std::size_t length = row.length < limit ? row.length : limit;
+  reading.counts.lines = row.number;
+  const char kept = row.text[length];
+  row.text[length] = '\0';
+  if (length == 0) {
+    parseDonationLine(nullptr, row.number, reading.options, reading.parsed);
+    countLine(reading, bookParsedLine(reading.parsed));
+  } else if (reading.mapped) {
+    scanRecord(row.text, length, true, false, reading.rules, false, reading.scan);
+    readRecord(reading, row.text, row.number);
+  } else {
+    parseDonationLine(row.text, row.number, reading.options, reading.parsed);
+    countLine(reading, bookParsedLine(reading.parsed));
+    row.text[length] = kept;
+    if (reading.parsed.columnNames) {
+      takeSheetHeader(reading, row);
+    }
+  }
+  row.text[length] = kept;
+  if (row.length > limit) {
+    message(MessageKind::warning, row.number,
+            "Line is longer than %d characters; the rest of it is not read",
+            static_cast<int>(limit));
+  }
+}
+
 }  // namespace
+
+void readSheetLines(ListBlocks& blocks, const SheetSource& source, const ReadingOptions& options,
+                    ListCounts& counts) {
+  // A sheet is tab-separated: its cells are never quoted for the format, as a CSV file's are.
+  constexpr RecordRules kSheetRules{ '\t', false, kPlainColumns, kLineLimit };
+  ListReading reading{ blocks, counts, options, {}, kSheetRules, false, false, 0, {}, {}, {} };
+  SheetLine row{ 0, nullptr, 0 };
+  while (source.next(source.context, row)) {
+    readSheetLine(reading, row);
+  }
+  releaseLineMessages(reading.parsed.messages);
+  releaseLineMessages(reading.encoding.messages);
+}
 
 void readDonationList(std::FILE* file, const ReadingOptions& options) {
   resetDateCache();
   ListCounts counts{};
   if (file != nullptr) {
     ListBlocks blocks = startListBlocks(file);
+    if (readWorkbookList(blocks, options, counts)) {
+      printStatistics(counts);
+      return;
+    }
     if (readByteOrderMark(blocks)) {
       const char separator = detectSeparator(blocks.unread(), blocks.end - blocks.start);
       if (separator == ',') {

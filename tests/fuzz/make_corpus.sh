@@ -18,7 +18,7 @@ put() {  # folder, content file
   cp "$2" "$1/$name"
 }
 
-mkdir -p "$corpus/program" "$corpus/line_parser" "$corpus/date"
+mkdir -p "$corpus/program" "$corpus/line_parser" "$corpus/date" "$corpus/workbook"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
@@ -54,5 +54,14 @@ for date in "1/15/2020" "15 Jan 2020" "15-jan-2020" "15 JANUARY 2020" "15 Sept, 
   printf '%s' "$date" > "$scratch/date"
   put "$corpus/date" "$scratch/date"
 done
+# Small workbooks of every kind the generator writes (but the one that inflates past the limit),
+# and the files a spreadsheet program saved.
+for kind in xlsx-list xlsx-dates-1904 xlsx-leap-1900 ods-list docx malformed laughs truncated; do
+  python3 "$root/tests/workbooks/make_workbook.py" "$kind" "$scratch/workbook"
+  put "$corpus/workbook" "$scratch/workbook"
+done
+for f in "$root"/tests/golden/*/gnumeric.*; do
+  put "$corpus/workbook" "$f"
+done
 echo "program: $(ls "$corpus/program" | wc -l), line_parser: $(ls "$corpus/line_parser" | wc -l)," \
-     "date: $(ls "$corpus/date" | wc -l)"
+     "date: $(ls "$corpus/date" | wc -l), workbook: $(ls "$corpus/workbook" | wc -l)"

@@ -1,0 +1,17 @@
+#include "input/workbook.hpp"
+#include "input/xlsx_reader.hpp"
+#include "input/zip_part.hpp"
+
+bool workbooksSupported() { return true; }
+
+WorkbookOutcome readWorkbook(const unsigned char* data, std::size_t size,
+                             const WorkbookVisitor& visitor) {
+  ZipArchive archive;
+  if (!openZipArchive(data, size, archive)) {
+    return outcomeOfPart(PartStatus::archive, std::string());
+  }
+  WorkbookOutcome outcome = isXlsxArchive(archive) ? readXlsxWorkbook(archive, visitor)
+                                                   : readOdsWorkbook(archive, visitor);
+  closeZipArchive(archive);
+  return outcome;
+}
