@@ -247,6 +247,21 @@ constexpr std::array<bool, 256> makeMayBePassedOver() {
 }
 constexpr std::array<bool, 256> kMayBePassedOver = makeMayBePassedOver();
 
+// The scan of a line or record text, quoted in messages as shown, whose fields must end before
+// scanLimit.
+[[gnu::always_inline]] inline void startScan(LineScan& scan, const char* text, const char* shown,
+                                             int scanLimit, long line,
+                                             const ReadingOptions& options, ParsedLine& parsed) {
+  scan.text = text;
+  scan.shown = shown;
+  scan.scanLimit = scanLimit;
+  scan.line = line;
+  scan.options = &options;
+  scan.parsed = &parsed;
+  scan.amountText = "";
+  scan.nameBlank = false;
+}
+
 // A clean result for the line text.
 [[gnu::always_inline]] inline void startParsedLine(const char* text, long line,
                                                    ParsedLine& parsed) {
@@ -276,14 +291,7 @@ constexpr std::array<bool, 256> kMayBePassedOver = makeMayBePassedOver();
     parsed.name.clear();
     return -1;
   }
-  scan.text = text;
-  scan.shown = text;
-  scan.scanLimit = kFieldScanLimit;
-  scan.line = line;
-  scan.options = &options;
-  scan.parsed = &parsed;
-  scan.amountText = "";
-  scan.nameBlank = false;
+  startScan(scan, text, text, kFieldScanLimit, line, options, parsed);
   const NameRead name = readNameField(text, parsed.name, scan.quotes);
   if (name.end == NameEnd::separator) {
     trimNoBreakSpaces(parsed.name);
@@ -354,14 +362,7 @@ void parseDonationRecord(const RecordLine& record, long line, const ReadingOptio
     return;
   }
   LineScan scan;
-  scan.text = record.line;
-  scan.shown = record.shown;
-  scan.scanLimit = kNoScanLimit;
-  scan.line = line;
-  scan.options = &options;
-  scan.parsed = &parsed;
-  scan.amountText = "";
-  scan.nameBlank = false;
+  startScan(scan, record.line, record.shown, kNoScanLimit, line, options, parsed);
   const NameRead name = record.nameAsIs ? takeNameAsIs(record.line, parsed.name, scan.quotes)
                                         : readNameCell(record.line, parsed.name, scan.quotes);
   if (!acceptName(scan, name)) {
