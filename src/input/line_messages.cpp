@@ -61,15 +61,15 @@ void noteMessageV(LineMessages& messages, MessageKind kind, long line, const cha
   char* text = messages.texts + messages.used;
   // As the channel composes: a format error leaves the text empty, a longer text is cut, and
   // no terminal escape from the line gets through.
-  composeText(text, kMessageLineSize, format, arguments);
-  const std::size_t kept = std::strlen(text);
-  messages.entries[messages.count++] = LineMessages::Entry{ kind, line, messages.used };
+  const std::size_t kept = composeText(text, kMessageLineSize, format, arguments);
+  messages.entries[messages.count++] = LineMessages::Entry{ kind, line, messages.used, kept };
   messages.used += kept + 1;
 }
 
 void emitLineMessages(const LineMessages& messages) {
   for (std::size_t i = 0; i < messages.count; ++i) {
-    writeMessage(messages.entries[i].kind, messages.entries[i].line, messages.text(i));
+    const LineMessages::Entry& entry = messages.entries[i];
+    writeMessageOfLength(entry.kind, entry.line, messages.text(i), entry.length);
   }
   // Dropping them silently could let a run with errors end as if it had none.
   if (messages.raised > messages.count) {

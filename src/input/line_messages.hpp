@@ -12,11 +12,13 @@
 /// a line allocates nothing once it has grown, and a line without a message costs only clear().
 /// It has no destructor, so that its owner's frame needs no unwinding of its own.
 struct LineMessages {
-  /// One message: its kind, its line number (0 for none) and where its text starts in texts.
+  /// One message: its kind, its line number (0 for none), where its text starts in texts and
+  /// its length.
   struct Entry {
     MessageKind kind;
     long line;
     std::size_t offset;
+    std::size_t length;
   };
   Entry* entries = nullptr;
   std::size_t count = 0;   ///< messages kept

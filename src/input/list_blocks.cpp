@@ -3,11 +3,15 @@
 #include <cerrno>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "input/line_scan.hpp"
 #include "ledger/donor_index.hpp"
 #include "ledger/donor_table.hpp"
 
-std::array<char, kReadBlockSize + kMaxRecordText + 1> listBlock;
+std::array<char, kReadBlockSize + kMaxRecordText + 1 + kScanSlack> listBlock;
 
 namespace {
 
@@ -28,7 +32,97 @@ void prefetchNameOf(const char* line, const char* lineFeed) {
   }
 }
 
+// The end of the plain line whose first stop (NUL, CR, LF or the rules' own) is at stop.
+std::size_t endAtStop(const char* piece, std::size_t stop, std::size_t window) {
+  if (piece[stop] == '\n') {
+    return stop;
+  }
+  const bool crLf = piece[stop] == '\r' && stop + 1 < window && piece[stop + 1] == '\n';
+  return crLf ? stop + 1 : window;
+}
+
 }  // namespace
+
+std::size_t plainLineEndByBytes(const char* piece, std::size_t window, PlainRules rules) {
+  int tabs = 0;
+  bool quoteAfterThirdTab = false;
+  std::size_t at = 0;
+  for (;; ++at) {
+    const char ch = piece[at];
+    if (ch == '\0' || ch == '\r' || ch == '\n' || ch == rules.stop) {
+      break;
+    }
+    quoteAfterThirdTab = quoteAfterThirdTab || (ch == '"' && tabs >= 3);
+    tabs += ch == '\t' ? 1 : 0;
+  }
+  if (rules.quoteAfterThirdTab && quoteAfterThirdTab) {
+    return window;
+  }
+  return endAtStop(piece, at, window);
+}
+
+#if defined(__SSE2__)
+namespace {
+
+// Whether a quotation mark of the line [0, stop) stands after its third TAB, sixteen bytes at a
+// time: asked only of a line that has one.
+bool hasQuoteAfterThirdTab(const char* piece, std::size_t stop) {
+  const __m128i quote = _mm_set1_epi8('"');
+  const __m128i tab = _mm_set1_epi8('\t');
+  int tabsToPass = 3;
+  for (std::size_t at = 0; at < stop; at += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(piece + at));
+    const unsigned inLine = stop - at >= 16 ? 0xFFFFU : (1U << (stop - at)) - 1;
+    auto quotes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, quote))) & inLine;
+    if (tabsToPass > 0) {
+      auto tabs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, tab))) & inLine;
+      unsigned passed = 0;
+      for (; tabsToPass > 0 && tabs != 0; --tabsToPass) {
+        passed = tabs & (0U - tabs);
+        tabs &= tabs - 1;
+      }
+      // Before the third TAB no quotation mark counts; in its sixteen bytes, those after it.
+      quotes = tabsToPass == 0 ? quotes & ~((passed << 1) - 1) : 0;
+    }
+    if (quotes != 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+// Sixteen bytes at a time: a line is cut at every line feed of the list, and this scan is most
+// of the cost of cutting it.
+std::size_t plainLineEnd(const char* piece, std::size_t window, PlainRules rules) {
+  const __m128i lineFeed = _mm_set1_epi8('\n');
+  const __m128i carriageReturn = _mm_set1_epi8('\r');
+  const __m128i ownStop = _mm_set1_epi8(rules.stop);
+  const __m128i quote = _mm_set1_epi8('"');
+  const __m128i zero = _mm_setzero_si128();
+  unsigned quotes = 0;
+  for (std::size_t at = 0;; at += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(piece + at));
+    const auto stops = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, lineFeed), _mm_cmpeq_epi8(bytes, zero)),
+                     _mm_or_si128(_mm_cmpeq_epi8(bytes, carriageReturn),
+                                  _mm_cmpeq_epi8(bytes, ownStop)))));
+    quotes |= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, quote)));
+    if (stops != 0) {
+      const std::size_t stop = at + static_cast<std::size_t>(__builtin_ctz(stops));
+      if (rules.quoteAfterThirdTab && quotes != 0 && hasQuoteAfterThirdTab(piece, stop)) {
+        return window;
+      }
+      return endAtStop(piece, stop, window);
+    }
+  }
+}
+#else
+std::size_t plainLineEnd(const char* piece, std::size_t window, PlainRules rules) {
+  return plainLineEndByBytes(piece, window, rules);
+}
+#endif
 
 char* ListBlocks::nextUnplainPiece(char* piece, std::size_t available, std::size_t window) {
   if (auto* lineFeed = static_cast<char*>(std::memchr(piece, '\n', window))) {
@@ -111,8 +205,8 @@ void ListBlocks::refill(std::size_t carried) {
 }
 
 ListBlocks startListBlocks(std::FILE* file) {
-  ListBlocks blocks{ file, 0, 0,     false,      false,         0,     nullptr,
-                     '\0', 0, false, kLineLimit, kTabListStops, false, 0 };
+  ListBlocks blocks{ file, 0, 0,     false,      false,          0,     nullptr,
+                     '\0', 0, false, kLineLimit, kTabListRules, false, 0 };
   blocks.refill(0);
   return blocks;
 }

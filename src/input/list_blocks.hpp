@@ -14,15 +14,34 @@ constexpr std::size_t kLineLimit = kLineLength - 1;
 /// A list is read in blocks of this many characters.
 constexpr std::size_t kReadBlockSize = std::size_t{ 64 } * 1024;
 
-/// A piece of a tab-separated list is plain without a CR (a line end of its own) and without a
-/// quotation mark (which may open a cell that goes on over the next lines).
-inline constexpr const char* kTabListStops = "\r\n\"";
-/// A piece of a comma-separated list is plain without a CR and without a TAB.
-inline constexpr const char* kCommaListStops = "\r\n\t";
+/// Bytes after the terminator that may be read (never used) by a scan of sixteen at a time.
+constexpr std::size_t kScanSlack = 16;
 
 /// The block a list is read into: room for one block after an unfinished record carried over,
-/// and for a terminator after it. Only the list being read uses it.
-extern std::array<char, kReadBlockSize + kMaxRecordText + 1> listBlock;
+/// for a terminator after it, and for the slack of a scan. Only the list being read uses it.
+extern std::array<char, kReadBlockSize + kMaxRecordText + 1 + kScanSlack> listBlock;
+
+/// What makes a piece of a list not plain, besides a NUL and a CR of its own (one that is not
+/// right before the line feed).
+struct PlainRules {
+  /// One more character that ends the plain part (a TAB in a comma-separated list); a line
+  /// feed when there is none.
+  char stop;
+  /// A quotation mark after the third TAB, where a cell may open that goes on over the next
+  /// lines (a tab-separated list's notes).
+  bool quoteAfterThirdTab;
+};
+inline constexpr PlainRules kTabListRules{ '\n', true };
+inline constexpr PlainRules kCommaListRules{ '\t', false };
+
+/// The position of the line feed that ends the plain line at piece, or window when the line is
+/// not plain within piece[0, window): its first NUL, CR, LF or rules.stop is an LF, or a CR
+/// right before an LF, and (by the rules) no quotation mark stands after its third TAB.
+/// piece[window] must be a NUL and kScanSlack bytes after it readable.
+std::size_t plainLineEnd(const char* piece, std::size_t window, PlainRules rules);
+/// plainLineEnd one byte at a time: where sixteen bytes cannot be compared at once, and to check
+/// the faster one against.
+std::size_t plainLineEndByBytes(const char* piece, std::size_t window, PlainRules rules);
 
 /// A list read in large blocks and cut into lines in place, rather than a system call's worth of
 /// text at a time through fgets. A line is everything before its line feed (or before the end of
@@ -41,9 +60,9 @@ struct ListBlocks {
   char* terminator;
   char replaced;
   std::size_t pieceLength;
-  bool plainPiece;  ///< the last piece holds no NUL and none of plainStops (but a CR before its LF)
+  bool plainPiece;  ///< the last piece is plain by plainRules (see plainLineEnd)
   std::size_t lineLimit;   ///< of a line, only the first lineLimit characters are given
-  const char* plainStops;  ///< what makes a piece not plain: CR and LF, and more by the list
+  PlainRules plainRules;   ///< what makes a piece not plain, by the list
   bool longLine;           ///< the line goes on past the piece: skipRest passes over the rest
   unsigned long refills;   ///< times the block was filled: offsets into it change then
 
@@ -57,19 +76,15 @@ struct ListBlocks {
       // The longest line kept whole and its line feed.
       const std::size_t window = available < lineLimit + 1 ? available : lineLimit + 1;
       // Most lines: one scan, bounded by a terminator put at the end of the window for it,
-      // finds the line feed and shows that nothing before it is a NUL, a CR or a quotation mark
-      // (which may open a cell that goes on over the next lines).
+      // finds the line feed and shows that the line is plain. A line that ends in CR LF is
+      // plain too, cut at its line feed with the CR kept, as the longer way cuts it: exports
+      // from Windows end every line so.
       const char atWindowEnd = piece[window];
       piece[window] = '\0';
-      const std::size_t plainLength = std::strcspn(piece, plainStops);
+      const std::size_t lineEnd = plainLineEnd(piece, window, plainRules);
       piece[window] = atWindowEnd;
-      // A line that ends in CR LF is plain too, cut at its line feed with the CR kept, as the
-      // longer way cuts it: exports from Windows end every line so.
-      const bool crLf = piece[plainLength] == '\r' && plainLength + 1 < window &&
-                        piece[plainLength + 1] == '\n';
-      plainPiece = plainLength < window && (piece[plainLength] == '\n' || crLf);
+      plainPiece = lineEnd < window;
       if (plainPiece) {
-        const std::size_t lineEnd = plainLength + (crLf ? 1 : 0);
         pieceLength = lineEnd + 1;
         return cut(piece, piece + lineEnd);
       }

@@ -578,7 +578,7 @@ bool readPlainCommaLine(ListReading& reading, char* piece, std::size_t length) {
 // The records of a comma-separated list: a plain line the short way, any other in full.
 void readCommaLines(ListReading& reading) {
   ListBlocks& blocks = reading.blocks;
-  blocks.plainStops = kCommaListStops;
+  blocks.plainRules = kCommaListRules;
   blocks.lineLimit = kWideLineLimit;
   while (char* line = blocks.nextPiece()) {
     char* const piece = afterByteOrderMarks(line);

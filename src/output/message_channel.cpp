@@ -2,11 +2,16 @@
 
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdarg>
 #include <cstring>
+#include <string_view>
 
 std::array<char, kMessageLineSize> messageLine{};
 int verbosityLevel = 0;
@@ -19,14 +24,22 @@ namespace {
 
 constexpr int kMessageKindCount = 7;
 
-constexpr std::array<const char*, kMessageKindCount> messageKindNames = {
+constexpr std::array<std::string_view, kMessageKindCount> messageKindNames = {
   "!",        "! Argument-Issue:",        "! INFO:", "% WARNING:",
   "? ERROR:", "? ERROR in calculations:", "? BUG:",
 };
 
+// The prefix of a kind; empty (but a string) for a value outside the enumeration.
+std::string_view kindNameOf(MessageKind kind) {
+  const int code = static_cast<int>(kind);
+  return code >= 0 && code < kMessageKindCount ? messageKindNames[static_cast<std::size_t>(code)]
+                                               : std::string_view("");
+}
+
 MessageKind currentMessageKind = MessageKind::plain;
 std::FILE* consoleSink = nullptr;
 std::array<char, kInputFileNameSize> inputFileName{};
+std::size_t inputFileNameLength = 0;  // kept, since every line-numbered message copies the name
 
 // Buffers far larger than stdio's own (a disk block), so that a run with many messages reaches
 // a file or pipe in few system calls. A terminal stays line buffered: its reader sees each line
@@ -69,7 +82,7 @@ std::size_t placeText(char* place, long line) {
   if (line < 0) {
     digits[--start] = '-';
   }
-  std::size_t length = std::strlen(inputFileName.data());
+  std::size_t length = inputFileNameLength;
   std::memcpy(place, inputFileName.data(), length);
   place[length++] = ':';
   std::memcpy(place + length, digits.data() + start, digits.size() - start);
@@ -175,12 +188,32 @@ std::size_t joinStrings(char* text, std::size_t size, const char* format, std::v
 }
 
 // True when some byte of text[0, length) may begin what neutralizeControls rewrites: a
-// control, DEL, or 0xC2 (the first byte of a C1 control). Eight bytes at a time, since every
+// control, DEL, or 0xC2 (the first byte of a C1 control). Many bytes at a time, since every
 // message passes here; a false alarm only costs the exact rewrite.
 bool mayHoldControls(const char* text, std::size_t length) {
+  std::size_t at = 0;
+#if defined(__SSE2__)
+  if (length >= 16) {
+    const __m128i highestControl = _mm_set1_epi8(0x1F);
+    const __m128i del = _mm_set1_epi8(0x7F);
+    const __m128i c2 = _mm_set1_epi8(static_cast<char>(0xC2));
+    // The last sixteen bytes are looked at from the end, so no byte is left for a slower loop.
+    for (std::size_t next = 0;; next += 16) {
+      at = next + 16 <= length ? next : length - 16;
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+      const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(bytes, highestControl), bytes);
+      const __m128i other = _mm_or_si128(_mm_cmpeq_epi8(bytes, del), _mm_cmpeq_epi8(bytes, c2));
+      if (_mm_movemask_epi8(_mm_or_si128(control, other)) != 0) {
+        return true;
+      }
+      if (at + 16 == length) {
+        return false;
+      }
+    }
+  }
+#else
   constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
   constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-  std::size_t at = 0;
   for (; at + 8 <= length; at += 8) {
     std::uint64_t word = 0;
     std::memcpy(&word, text + at, sizeof word);
@@ -195,6 +228,7 @@ bool mayHoldControls(const char* text, std::size_t length) {
       return true;
     }
   }
+#endif
   for (; at < length; ++at) {
     const auto byte = static_cast<unsigned char>(text[at]);
     if (byte < 0x20 || byte == 0x7F || byte == 0xC2) {
@@ -206,7 +240,8 @@ bool mayHoldControls(const char* text, std::size_t length) {
 
 }  // namespace
 
-void composeText(char* text, std::size_t size, const char* format, std::va_list arguments) {
+std::size_t composeText(char* text, std::size_t size, const char* format,
+                        std::va_list arguments) {
   std::size_t length = 0;
   if (joinsStringsOnly(format)) {
     length = joinStrings(text, size, format, arguments);
@@ -221,7 +256,9 @@ void composeText(char* text, std::size_t size, const char* format, std::va_list 
   }
   if (mayHoldControls(text, length)) {
     neutralizeControls(text, true);
+    length = std::strlen(text);  // a C1 control's two bytes became one mark
   }
+  return length;
 }
 
 namespace {
@@ -311,18 +348,20 @@ void countMessage(MessageKind kind) {
 }  // namespace
 
 void writeMessage(MessageKind kind, long line, const char* text) {
+  writeMessageOfLength(kind, line, text, std::strlen(text));
+}
+
+void writeMessageOfLength(MessageKind kind, long line, const char* text, std::size_t length) {
   countMessage(kind);
   // The place, the prefix and its blank, the text and the line end, each output's in one call:
   // a list with a problem on every line writes a message for each of them.
   std::array<char, kPlaceSize + 32 + kMessageLineSize + 1> whole;
   const std::size_t placeLength = line != 0 ? placeText(whole.data(), line) : 0;
-  const char* prefix = messageKindName(kind);
-  const std::size_t prefixLength = std::strlen(prefix);
-  std::memcpy(whole.data() + placeLength, prefix, prefixLength);
-  const std::size_t textStart = placeLength + prefixLength + 1;
+  const std::string_view prefix = kindNameOf(kind);
+  std::memcpy(whole.data() + placeLength, prefix.data(), prefix.size());
+  const std::size_t textStart = placeLength + prefix.size() + 1;
   whole[textStart - 1] = ' ';
-  std::size_t textLength = std::strlen(text);
-  textLength = textLength < kMessageLineSize ? textLength : kMessageLineSize - 1;
+  const std::size_t textLength = length < kMessageLineSize ? length : kMessageLineSize - 1;
   std::memcpy(whole.data() + textStart, text, textLength);
   const std::size_t end = textStart + textLength;
   whole[end] = '\n';
@@ -395,6 +434,7 @@ void writeReport(const char* text) {
 void setInputFileName(const char* name) {
   if (name == nullptr) {
     inputFileName[0] = '\0';
+    inputFileNameLength = 0;
     return;
   }
   std::size_t length = std::strlen(name);
@@ -404,6 +444,7 @@ void setInputFileName(const char* name) {
   std::memcpy(inputFileName.data(), name, length);
   inputFileName[length] = '\0';
   neutralizeControls(inputFileName.data(), false);
+  inputFileNameLength = std::strlen(inputFileName.data());
 }
 
 void useConsoleBuffer() {
@@ -418,13 +459,7 @@ void useReportBuffer(std::FILE* file) {
   }
 }
 
-const char* messageKindName(MessageKind kind) {
-  const int code = static_cast<int>(kind);
-  if (code < 0 || code >= kMessageKindCount) {
-    return "";
-  }
-  return messageKindNames[static_cast<std::size_t>(code)];
-}
+const char* messageKindName(MessageKind kind) { return kindNameOf(kind).data(); }
 
 void resetMessageChannel() {
   messageLine[0] = '\0';
@@ -434,4 +469,5 @@ void resetMessageChannel() {
   errorCount = 0;
   currentMessageKind = MessageKind::plain;
   inputFileName[0] = '\0';
+  inputFileNameLength = 0;
 }

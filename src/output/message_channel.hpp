@@ -45,7 +45,9 @@ void neutralizeControls(char* text, bool keepLineEnds);
 /// Composes printf-style into text, which has room for size characters and the terminator:
 /// cut to size - 1 characters, empty after a format error, a format without conversions copied
 /// (with "%%" as "%"), and neutralized. What message and the parser's kept messages share.
-void composeText(char* text, std::size_t size, const char* format, std::va_list arguments);
+/// Returns the length of the text.
+std::size_t composeText(char* text, std::size_t size, const char* format,
+                        std::va_list arguments);
 
 /// Composes printf-style into messageLine, cut to its first 511 characters; returns messageLine.
 const char* composeLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -58,6 +60,8 @@ void message(MessageKind kind, long line, const char* format, ...)
 /// message() for a text composed already (at most 511 characters are written): the kind's
 /// tally, the place when line is not 0, the prefix, the text and the line end.
 void writeMessage(MessageKind kind, long line, const char* text);
+/// writeMessage for a text whose length is known.
+void writeMessageOfLength(MessageKind kind, long line, const char* text, std::size_t length);
 /// A further line of the last message: its kind's prefix, a blank, the composed text, the end of
 /// the line. No tally is raised.
 void messageMore(const char* format, ...) __attribute__((format(printf, 1, 2)));

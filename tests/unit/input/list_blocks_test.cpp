@@ -6,9 +6,12 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "input/list_blocks.hpp"
 #include "input/list_reader.hpp"
 #include "ledger/donor_table.hpp"
 #include "output/message_channel.hpp"
@@ -115,6 +118,57 @@ TEST_F(ListBlocksTest, LinesOfTheLongestLengthAtABlockEnd) {
                                  std::to_string(before + 5) + " lines read\n")
         << shift;
     EXPECT_EQ(bookedCents(), 500) << shift;
+  }
+}
+
+// The sixteen-bytes-at-a-time scan against the byte-at-a-time one, on lines of the characters
+// that decide: stops, TABs and quotation marks before and after the third TAB, in any of the
+// sixteen-byte parts of the line.
+TEST(PlainLineEndTest, AgreesWithTheScanOfOneByteAtATime) {
+  constexpr char kAlphabet[] = { 'a', 'a', 'a', '\t', '\t', '"', '\r', '\n', ',', '\0' };
+  std::mt19937 random(20);
+  for (int round = 0; round < 20000; ++round) {
+    const std::size_t window = random() % 90;
+    std::vector<char> piece(window + 1 + kScanSlack, 'a');
+    for (std::size_t i = 0; i < window; ++i) {
+      // NUL and CR rarely, so that most lines get as far as their line feed.
+      const std::size_t pick = random() % (round % 3 == 0 ? 10 : 8);
+      piece[i] = kAlphabet[pick];
+    }
+    piece[window] = '\0';
+    for (const PlainRules rules : { kTabListRules, kCommaListRules }) {
+      EXPECT_EQ(plainLineEnd(piece.data(), window, rules),
+                plainLineEndByBytes(piece.data(), window, rules))
+          << std::string(piece.data(), window);
+    }
+  }
+}
+
+// What makes a line plain, by the list's rules: the position of its line feed, or the window.
+TEST(PlainLineEndTest, ALineIsPlainByItsListsRules) {
+  struct Case {
+    const char* line;
+    std::size_t tabList;
+    std::size_t commaList;
+  };
+  const Case cases[] = {
+    { "Ann\t1/2/2024\t5\n", 14, 15 },                    // a TAB is no plain character of a CSV
+    { "Ann\t1/2/2024\t5\r\n", 15, 16 },                 // the CR of CR LF is kept
+    { "Ann\t1/2\r2024\t5\n", 15, 15 },                  // a CR of its own
+    { "\"Lee, Ann\"\t1/2/2024\t\"$1,250.00\"\n", 31, 32 },  // quoted cells before the third TAB
+    { "Ann\t1/2/2024\t5\t\"memo\n", 21, 21 },             // a notes cell may open
+    { "Ann\t1/2/2024\t5\tmemo\t\t\t\t\t\t\t\"x\"\n", 30, 30 },
+    { "Ann,1/2/2024,5\n", 14, 14 },
+    { "\"Lee, Ann\",1/2/2024,\"$1,250.00\"\n", 31, 31 },
+    { "Ann,1/2/2024,5\tx\n", 16, 17 },
+    { "Ann\t1/2/2024\t5", 14, 14 },                         // no line feed in the window
+  };
+  for (const Case& c : cases) {
+    const std::size_t window = std::strlen(c.line);
+    std::vector<char> piece(c.line, c.line + window);
+    piece.resize(window + 1 + kScanSlack, '\0');
+    EXPECT_EQ(plainLineEnd(piece.data(), window, kTabListRules), c.tabList) << c.line;
+    EXPECT_EQ(plainLineEnd(piece.data(), window, kCommaListRules), c.commaList) << c.line;
   }
 }
 
