@@ -45,10 +45,24 @@ struct TextSlot {
 };
 static_assert(sizeof(TextSlot::text) == 2 * sizeof(std::uint64_t), "a key is hashed as two words");
 
+// A converted day: its calendar time, and the local month of that time, which books it.
+struct ConvertedDay {
+  std::int32_t when;
+  std::int16_t localYear;  // as since 1900
+  std::int8_t localMonth;  // 1 to 12; 0 when not known
+
+  LocalMonth local() const { return LocalMonth{ localYear, localMonth }; }
+};
+
+ConvertedDay convertedDay(std::time_t when, LocalMonth local) {
+  return ConvertedDay{ static_cast<std::int32_t>(when), static_cast<std::int16_t>(local.year),
+                       static_cast<std::int8_t>(local.month) };
+}
+
 // The parser's whole state: the two caches, and whether anything was put in them since the last
 // reset (clearing them costs more than a short list).
 struct DateCache {
-  std::array<std::int32_t, kConversionSlots> conversions;
+  std::array<ConvertedDay, kConversionSlots> conversions;
   bool conversionsUsed;
   std::array<TextSlot, kTextSlots> texts;
   bool textsUsed;
@@ -56,7 +70,7 @@ struct DateCache {
 DateCache dateCache{};
 
 // The slot of a date, or nullptr when the date lies outside what the cache holds.
-std::int32_t* conversionSlot(int year, int monthIndex, int day) {
+ConvertedDay* conversionSlot(int year, int monthIndex, int day) {
   if (monthIndex < 0 || monthIndex >= kCachedMonths || day < 0 || day >= kCachedDays ||
       year < kFirstYear || year > kLastYear) {
     return nullptr;
@@ -347,9 +361,19 @@ std::time_t convertLocalDay(int year, int monthIndex, int day) {
   return when;
 }
 
+// The local month of a converted time, which the ledger would otherwise convert again for every
+// line; month 0 when the platform cannot say.
+LocalMonth localMonthOf(std::time_t when) {
+  std::tm broken{};
+  if (localtime_r(&when, &broken) == nullptr) {
+    return LocalMonth{ 0, 0 };
+  }
+  return LocalMonth{ broken.tm_year, broken.tm_mon + 1 };
+}
+
 // The calendar time of a date as read: the year rules, then the platform's conversion.
 std::time_t dateOfFields(const DateParts& parts, const char* field, long line,
-                         const ReadingOptions& options, LineMessages& messages) {
+                         const ReadingOptions& options, LineMessages& messages, LocalMonth& local) {
   int year = parts.year;
   // A negative year is no date at all, not a two-digit year.
   if (year < 0) {
@@ -369,17 +393,19 @@ std::time_t dateOfFields(const DateParts& parts, const char* field, long line,
   }
 
   const bool onCalendar = isCalendarDay(parts);
-  std::int32_t* cached = conversionSlot(year, parts.monthIndex, parts.day);
+  ConvertedDay* cached = conversionSlot(year, parts.monthIndex, parts.day);
   std::time_t when = 0;
-  if (cached != nullptr && *cached != 0) {
-    when = *cached;
+  if (cached != nullptr && cached->when != 0) {
+    when = cached->when;
+    local = cached->local();
   } else {
     when = convertLocalDay(year, parts.monthIndex, parts.day);
     if (when == 0) {
       return 0;
     }
+    local = localMonthOf(when);
     if (cached != nullptr) {
-      *cached = static_cast<std::int32_t>(when);
+      *cached = convertedDay(when, local);
       dateCache.conversionsUsed = true;
     }
   }
@@ -387,6 +413,13 @@ std::time_t dateOfFields(const DateParts& parts, const char* field, long line,
     reportMovedYear(when, year, parts.monthIndex, field, line, options, messages);
   }
   return when;
+}
+
+// dateOfFields for the full grammar's dates, which are booked by their time alone.
+std::time_t dateOfFields(const DateParts& parts, const char* field, long line,
+                         const ReadingOptions& options, LineMessages& messages) {
+  LocalMonth local{ 0, 0 };
+  return dateOfFields(parts, field, line, options, messages, local);
 }
 
 }  // namespace
@@ -398,7 +431,8 @@ std::time_t parseDate(const char* text, long line, const ReadingOptions& options
   }
   DateParts parts{ 0, 0, 0 };
   if (readPlainDate(text, '\0', parts) != nullptr) {
-    return dateOfParts(parts, text, line, options, messages);
+    LocalMonth local{ 0, 0 };  // the full grammar's dates are booked by their time alone
+    return dateOfParts(parts, text, line, options, messages, local);
   }
   const std::size_t length = strnlen(text, kCachedTextLength + 1);
   if (length > kCachedTextLength) {
@@ -440,31 +474,36 @@ namespace {
 
 // A date on the calendar converted on an earlier line, its year of four digits in range. Such
 // a date has no message, so its cached time is all the rules give it; 0 for any other date.
-[[gnu::always_inline]] inline std::time_t cachedDate(const DateParts& parts, bool onCalendar) {
-  const std::int32_t* cached =
+[[gnu::always_inline]] inline std::time_t cachedDate(const DateParts& parts, bool onCalendar,
+                                                    LocalMonth& local) {
+  const ConvertedDay* cached =
       onCalendar ? conversionSlot(parts.year, parts.monthIndex, parts.day) : nullptr;
-  return cached != nullptr ? *cached : 0;
+  if (cached == nullptr) {
+    return 0;
+  }
+  local = cached->local();
+  return cached->when;
 }
 
 // dateOfParts for every date but days 1 to 28 already converted. Out of line, so that the
 // common case needs no frame of its own.
 [[gnu::noinline]] std::time_t dateOfOtherParts(const DateParts& parts, const char* field, long line,
                                                const ReadingOptions& options,
-                                               LineMessages& messages) {
-  const std::time_t cached = cachedDate(parts, isLateCalendarDay(parts));
-  return cached != 0 ? cached : dateOfFields(parts, field, line, options, messages);
+                                               LineMessages& messages, LocalMonth& local) {
+  const std::time_t cached = cachedDate(parts, isLateCalendarDay(parts), local);
+  return cached != 0 ? cached : dateOfFields(parts, field, line, options, messages, local);
 }
 
 }  // namespace
 
 std::time_t dateOfParts(const DateParts& parts, const char* field, long line,
-                        const ReadingOptions& options, LineMessages& messages) {
+                        const ReadingOptions& options, LineMessages& messages, LocalMonth& local) {
   // Nearly every date: days 1 to 28, which every month has, converted on an earlier line.
   constexpr int kShortestMonth = 28;
   const bool earlyDay = static_cast<unsigned>(parts.monthIndex) < kCachedMonths && parts.day >= 1 &&
                         parts.day <= kShortestMonth;
-  const std::time_t cached = cachedDate(parts, earlyDay);
-  return cached != 0 ? cached : dateOfOtherParts(parts, field, line, options, messages);
+  const std::time_t cached = cachedDate(parts, earlyDay, local);
+  return cached != 0 ? cached : dateOfOtherParts(parts, field, line, options, messages, local);
 }
 
 bool isLateCalendarDay(const DateParts& parts) {
@@ -479,7 +518,7 @@ bool isLateCalendarDay(const DateParts& parts) {
 
 void resetDateCache() {
   if (dateCache.conversionsUsed) {
-    dateCache.conversions.fill(0);
+    dateCache.conversions.fill(ConvertedDay{ 0, 0, 0 });
     dateCache.conversionsUsed = false;
   }
   if (dateCache.textsUsed) {

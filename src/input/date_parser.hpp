@@ -7,6 +7,7 @@
 
 #include "input/line_messages.hpp"
 #include "input/reading_options.hpp"
+#include "ledger/tax_year.hpp"
 
 /// The months' names as the dates spell them, by their first three letters in lower case.
 inline constexpr std::array<const char*, 12> kMonthNames = {
@@ -40,9 +41,10 @@ struct DateParts {
 };
 
 /// The calendar time of parts as parseDate gives it for their text field (ended by a TAB or the
-/// end of the text): the same year rules, messages and conversion.
+/// end of the text): the same year rules, messages and conversion. local is set to the local
+/// month of that time where it is known (its month is left as it was where it is not).
 std::time_t dateOfParts(const DateParts& parts, const char* field, long line,
-                        const ReadingOptions& options, LineMessages& messages);
+                        const ReadingOptions& options, LineMessages& messages, LocalMonth& local);
 /// True when the day exists in the month and the month in the year (after the two-digit rule):
 /// such a date is booked in the year as written.
 bool isLateCalendarDay(const DateParts& parts);

@@ -22,8 +22,8 @@ enum class LineResult : int {
 inline LineResult bookDonationLine(const ParsedLine& parsed) {
   // A name field holds no more than it stores (a longer one is refused), so its length is the
   // count of its characters.
-  addDonationOfLength(parsed.name.data(), parsed.name.length, parsed.date, parsed.cents,
-                      parsed.line);
+  addDonationInMonth(parsed.name.data(), parsed.name.length, parsed.date, parsed.local,
+                     parsed.cents, parsed.line);
   return LineResult::donationBooked;
 }
 /// bookParsedLine for every line but a donation without messages.

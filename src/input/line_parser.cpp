@@ -183,7 +183,7 @@ struct PlainAmount {
     return false;
   }
   scan.amountText = dateEnd + 1;
-  parsed.date = dateOfParts(parts, second, scan.line, *scan.options, parsed.messages);
+  parsed.date = dateOfParts(parts, second, scan.line, *scan.options, parsed.messages, parsed.local);
   if (parsed.date == 0) {
     parsed.second.fill(second, static_cast<std::size_t>(dateEnd - second));
     reportNoDate(scan);
@@ -314,6 +314,7 @@ constexpr std::array<bool, 256> kMayBePassedOver = makeMayBePassedOver();
   parsed.text = text;
   parsed.second.clear();
   parsed.date = 0;
+  parsed.local.month = 0;
   parsed.cents = 0;
   parsed.type = DONOR;
   parsed.messages.clear();

@@ -398,23 +398,35 @@ std::size_t cellText(const char* text, const RecordScan& scan, int index, bool u
     ++p;
   }
   ++p;  // the opening quotation mark
-  bool inQuotes = true;
-  for (; p < span.end; ++p) {
-    if (inQuotes && text[p] == '"') {
-      if (p + 1 < span.end && text[p + 1] == '"') {
-        ++p;
-      } else {
-        inQuotes = false;
-        continue;
-      }
-    }
-    if (length + 1 >= room) {
+  // Run by run between quotation marks: a doubled one is one mark, and after the closing one
+  // the rest of the cell is taken as it stands.
+  while (p < span.end) {
+    const auto* quote = static_cast<const char*>(std::memchr(text + p, '"', span.end - p));
+    const std::size_t runEnd = quote != nullptr ? static_cast<std::size_t>(quote - text) : span.end;
+    const bool doubled = quote != nullptr && runEnd + 1 < span.end && text[runEnd + 1] == '"';
+    const std::size_t count = runEnd - p + (doubled ? 1 : 0);
+    if (length + count >= room) {
       out[0] = '\0';
       return room;
     }
-    out[length++] = copiedChar(text[p]);
+    std::memcpy(out + length, text + p, count);
+    length += count;
+    p = runEnd + (doubled ? 2 : 1);
+    if (quote != nullptr && !doubled) {
+      const std::size_t rest = span.end > p ? span.end - p : 0;
+      if (length + rest >= room) {
+        out[0] = '\0';
+        return room;
+      }
+      std::memcpy(out + length, text + p, rest);
+      length += rest;
+      break;
+    }
   }
   out[length] = '\0';
+  for (std::size_t i = std::strcspn(out, "\t\r\n"); i < length; ++i) {
+    out[i] = copiedChar(out[i]);
+  }
   return length;
 }
 

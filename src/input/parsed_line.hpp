@@ -8,6 +8,7 @@
 
 #include "input/line_messages.hpp"
 #include "ledger/source_type.hpp"
+#include "ledger/tax_year.hpp"
 #include "output/amount.hpp"
 
 /// Fields are looked for in the first 150 characters of a line.
@@ -111,6 +112,7 @@ struct ParsedLine {
   Field second;      ///< the second field as written; empty when a plain date was read in place
   Field third;       ///< of a keyword or Related line: its third field, read like a name
   std::time_t date;  ///< of a donation: the calendar time it is booked at
+  LocalMonth local;  ///< the local month of date, where the date reader knew it (else month 0)
   Amount cents;      ///< of a donation
   SourceType type;   ///< of a keyword line: the type it binds
   LineMessages messages;

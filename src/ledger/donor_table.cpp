@@ -365,8 +365,15 @@ void addDonation(const char* name, std::time_t when, Amount amount, long line) {
 
 void addDonationOfLength(const char* name, std::size_t length, std::time_t when, Amount amount,
                          long line) {
+  addDonationInMonth(name, length, when, LocalMonth{ 0, 0 }, amount, line);
+}
+
+void addDonationInMonth(const char* name, std::size_t length, std::time_t when, LocalMonth local,
+                        Amount amount, long line) {
   // A time the platform cannot convert has no year; its amount is then kept out of every year.
-  const int yearIndex = localYearIndex(when);
+  const int yearIndex = local.month != 0
+                            ? taxYearOf(local.year, local.month, donorTable.taxYearStartMonth)
+                            : localYearIndex(when);
   // A new name is created on a miss of the index, so the length must be the name's own: checked
   // here at the cost of one character.
   std::size_t keyLength = length < kStoredNameLength ? length : kStoredNameLength;

@@ -7,6 +7,7 @@
 
 #include "ledger/donor_records.hpp"
 #include "ledger/source_type.hpp"
+#include "ledger/tax_year.hpp"
 #include "output/amount.hpp"
 
 /// The donor table, in order of first appearance.
@@ -52,6 +53,10 @@ void addDonation(const char* name, std::time_t when, Amount amount, long line);
 /// terminator); spares counting them again on every donation line.
 void addDonationOfLength(const char* name, std::size_t length, std::time_t when, Amount amount,
                          long line);
+/// addDonationOfLength for a time whose local month is known (local.month 0: not known), which
+/// spares converting it again.
+void addDonationInMonth(const char* name, std::size_t length, std::time_t when, LocalMonth local,
+                        Amount amount, long line);
 /// Reports every empty name inside the used part of the table as an internal fault.
 void checkDonorTable(const char* stage);
 

@@ -21,6 +21,13 @@ inline const char* monthName(int month) {
   return name;
 }
 
+/// The local calendar month of a booked time, as the date reader knew it from converting the
+/// date: year as since 1900 (std::tm's tm_year), month 1 to 12, or 0 when it is not known.
+struct LocalMonth {
+  int year;
+  int month;
+};
+
 /// The tax year of a day in month (1 to 12) of a calendar year, for tax years that begin on the
 /// first day of startMonth (1 to 12): a tax year is named by the calendar year it begins in.
 constexpr int taxYearOf(int year, int month, int startMonth) {

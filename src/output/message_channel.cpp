@@ -55,6 +55,16 @@ int bufferMode(std::FILE* stream) noexcept {
 
 std::FILE* console() { return consoleSink != nullptr ? consoleSink : stdout; }
 
+// Writes count bytes to stream. The program writes from one thread, so glibc's stream lock is
+// left out: a message for every line of a list would take and give it back every time.
+void writeBytes(const char* bytes, std::size_t count, std::FILE* stream) {
+#if defined(__GLIBC__)
+  fwrite_unlocked(bytes, 1, count, stream);
+#else
+  std::fwrite(bytes, 1, count, stream);
+#endif
+}
+
 // Both outputs take the same bytes; a failed write is left for the end of the run to notice
 // (ferror on the stream), so nothing here checks results.
 void writeBoth(const char* text) {
@@ -75,10 +85,24 @@ std::size_t placeText(char* place, long line) {
     magnitude = 0UL - magnitude;
   }
   std::size_t start = digits.size();
-  do {
-    digits[--start] = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
+  // Two digits at a time from a table: the place is written for every message.
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  while (magnitude >= 100) {
+    const std::size_t pair = static_cast<std::size_t>(magnitude % 100) * 2;
+    magnitude /= 100;
+    digits[--start] = kPairs[pair + 1];
+    digits[--start] = kPairs[pair];
+  }
+  if (magnitude >= 10) {
+    const std::size_t pair = static_cast<std::size_t>(magnitude) * 2;
+    digits[--start] = kPairs[pair + 1];
+    digits[--start] = kPairs[pair];
+  } else {
+    digits[--start] = static_cast<char>('0' + magnitude);
+  }
   if (line < 0) {
     digits[--start] = '-';
   }
@@ -143,17 +167,6 @@ void neutralizeControls(char* text, bool keepLineEnds) {
 
 namespace {
 
-// True when every conversion of format is a plain %s or %%: such a text is joined by copying,
-// at a tenth of vsnprintf's cost, and most messages about a list's lines are such texts.
-bool joinsStringsOnly(const char* format) {
-  for (const char* at = std::strchr(format, '%'); at != nullptr; at = std::strchr(at + 2, '%')) {
-    if (at[1] != '%' && at[1] != 's') {
-      return false;
-    }
-  }
-  return true;
-}
-
 // Appends count characters of from to text[length...] within room; returns the new length.
 std::size_t appendCut(char* text, std::size_t room, std::size_t length, const char* from,
                       std::size_t count) {
@@ -162,8 +175,12 @@ std::size_t appendCut(char* text, std::size_t room, std::size_t length, const ch
   return length + taken;
 }
 
-// What vsnprintf writes for a format joinsStringsOnly accepts, a null string too; returns the
-// length written.
+// A format with a conversion other than a plain %s or %%, which joinStrings leaves to vsnprintf.
+constexpr std::size_t kNotJoined = SIZE_MAX;
+
+// What vsnprintf writes for a format whose every conversion is a plain %s or %%, a null string
+// too, at a tenth of its cost (most messages about a list's lines are such texts); returns the
+// length written, or kNotJoined for any other format.
 std::size_t joinStrings(char* text, std::size_t size, const char* format, std::va_list arguments) {
   const std::size_t room = size - 1;
   std::size_t length = 0;
@@ -176,6 +193,8 @@ std::size_t joinStrings(char* text, std::size_t size, const char* format, std::v
     length = appendCut(text, room, length, from, static_cast<std::size_t>(mark - from));
     if (mark[1] == '%') {
       length = appendCut(text, room, length, "%", 1);
+    } else if (mark[1] != 's') {
+      return kNotJoined;
     } else {
       const char* string = va_arg(arguments, const char*);
       string = string != nullptr ? string : "(null)";
@@ -242,10 +261,11 @@ bool mayHoldControls(const char* text, std::size_t length) {
 
 std::size_t composeText(char* text, std::size_t size, const char* format,
                         std::va_list arguments) {
-  std::size_t length = 0;
-  if (joinsStringsOnly(format)) {
-    length = joinStrings(text, size, format, arguments);
-  } else {
+  std::va_list joined;
+  va_copy(joined, arguments);
+  std::size_t length = joinStrings(text, size, format, joined);
+  va_end(joined);
+  if (length == kNotJoined) {
     // vsnprintf never writes past the buffer and always terminates it, so a longer text is cut
     // to its first size - 1 characters; a format error leaves it empty.
     const int written = std::vsnprintf(text, size, format, arguments);
@@ -365,14 +385,14 @@ void writeMessageOfLength(MessageKind kind, long line, const char* text, std::si
   std::memcpy(whole.data() + textStart, text, textLength);
   const std::size_t end = textStart + textLength;
   whole[end] = '\n';
-  std::fwrite(whole.data(), 1, end + 1, console());
+  writeBytes(whole.data(), end + 1, console());
   if (reportFile != nullptr) {
     // The report file's copy of a line-numbered message carries the place instead of the kind.
     if (line != 0) {
-      std::fwrite(whole.data(), 1, placeLength, reportFile);
-      std::fwrite(whole.data() + textStart, 1, textLength + 1, reportFile);
+      writeBytes(whole.data(), placeLength, reportFile);
+      writeBytes(whole.data() + textStart, textLength + 1, reportFile);
     } else {
-      std::fwrite(whole.data(), 1, end + 1, reportFile);
+      writeBytes(whole.data(), end + 1, reportFile);
     }
   }
 }
