@@ -32,14 +32,6 @@ void prefetchNameOf(const char* line, const char* lineFeed) {
   }
 }
 
-// The end of the plain line whose first stop (NUL, CR, LF or the rules' own) is at stop.
-std::size_t endAtStop(const char* piece, std::size_t stop, std::size_t window) {
-  if (piece[stop] == '\n') {
-    return stop;
-  }
-  const bool crLf = piece[stop] == '\r' && stop + 1 < window && piece[stop + 1] == '\n';
-  return crLf ? stop + 1 : window;
-}
 
 }  // namespace
 
@@ -62,8 +54,6 @@ std::size_t plainLineEndByBytes(const char* piece, std::size_t window, PlainRule
 }
 
 #if defined(__SSE2__)
-namespace {
-
 // Whether a quotation mark of the line [0, stop) stands after its third TAB, sixteen bytes at a
 // time: asked only of a line that has one.
 bool hasQuoteAfterThirdTab(const char* piece, std::size_t stop) {
@@ -89,34 +79,6 @@ bool hasQuoteAfterThirdTab(const char* piece, std::size_t stop) {
     }
   }
   return false;
-}
-
-}  // namespace
-
-// Sixteen bytes at a time: a line is cut at every line feed of the list, and this scan is most
-// of the cost of cutting it.
-std::size_t plainLineEnd(const char* piece, std::size_t window, PlainRules rules) {
-  const __m128i lineFeed = _mm_set1_epi8('\n');
-  const __m128i carriageReturn = _mm_set1_epi8('\r');
-  const __m128i ownStop = _mm_set1_epi8(rules.stop);
-  const __m128i quote = _mm_set1_epi8('"');
-  const __m128i zero = _mm_setzero_si128();
-  unsigned quotes = 0;
-  for (std::size_t at = 0;; at += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(piece + at));
-    const auto stops = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, lineFeed), _mm_cmpeq_epi8(bytes, zero)),
-                     _mm_or_si128(_mm_cmpeq_epi8(bytes, carriageReturn),
-                                  _mm_cmpeq_epi8(bytes, ownStop)))));
-    quotes |= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, quote)));
-    if (stops != 0) {
-      const std::size_t stop = at + static_cast<std::size_t>(__builtin_ctz(stops));
-      if (rules.quoteAfterThirdTab && quotes != 0 && hasQuoteAfterThirdTab(piece, stop)) {
-        return window;
-      }
-      return endAtStop(piece, stop, window);
-    }
-  }
 }
 #else
 std::size_t plainLineEnd(const char* piece, std::size_t window, PlainRules rules) {

@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "input/list_reader.hpp"
 #include "input/list_records.hpp"
 
@@ -34,11 +38,51 @@ struct PlainRules {
 inline constexpr PlainRules kTabListRules{ '\n', true };
 inline constexpr PlainRules kCommaListRules{ '\t', false };
 
+/// The end of the plain line whose first stop (NUL, CR, LF or the rules' own) is at stop.
+inline std::size_t endAtStop(const char* piece, std::size_t stop, std::size_t window) {
+  if (piece[stop] == '\n') {
+    return stop;
+  }
+  const bool crLf = piece[stop] == '\r' && stop + 1 < window && piece[stop + 1] == '\n';
+  return crLf ? stop + 1 : window;
+}
+
+#if defined(__SSE2__)
+/// Whether a quotation mark of the line [0, stop) stands after its third TAB.
+bool hasQuoteAfterThirdTab(const char* piece, std::size_t stop);
+
 /// The position of the line feed that ends the plain line at piece, or window when the line is
 /// not plain within piece[0, window): its first NUL, CR, LF or rules.stop is an LF, or a CR
 /// right before an LF, and (by the rules) no quotation mark stands after its third TAB.
-/// piece[window] must be a NUL and kScanSlack bytes after it readable.
+/// piece[window] must be a NUL and kScanSlack bytes after it readable. Sixteen bytes at a time,
+/// inline: a line is cut at every line feed of the list, and this scan is most of the cost.
+inline std::size_t plainLineEnd(const char* piece, std::size_t window, PlainRules rules) {
+  const __m128i lineFeed = _mm_set1_epi8('\n');
+  const __m128i carriageReturn = _mm_set1_epi8('\r');
+  const __m128i ownStop = _mm_set1_epi8(rules.stop);
+  const __m128i quote = _mm_set1_epi8('"');
+  const __m128i zero = _mm_setzero_si128();
+  unsigned quotes = 0;
+  for (std::size_t at = 0;; at += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(piece + at));
+    const auto stops = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, lineFeed), _mm_cmpeq_epi8(bytes, zero)),
+                     _mm_or_si128(_mm_cmpeq_epi8(bytes, carriageReturn),
+                                  _mm_cmpeq_epi8(bytes, ownStop)))));
+    quotes |= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, quote)));
+    if (stops != 0) {
+      const std::size_t stop = at + static_cast<std::size_t>(__builtin_ctz(stops));
+      if (rules.quoteAfterThirdTab && quotes != 0 && hasQuoteAfterThirdTab(piece, stop)) {
+        return window;
+      }
+      return endAtStop(piece, stop, window);
+    }
+  }
+}
+#else
+/// plainLineEnd where sixteen bytes cannot be compared at once.
 std::size_t plainLineEnd(const char* piece, std::size_t window, PlainRules rules);
+#endif
 /// plainLineEnd one byte at a time: where sixteen bytes cannot be compared at once, and to check
 /// the faster one against.
 std::size_t plainLineEndByBytes(const char* piece, std::size_t window, PlainRules rules);
