@@ -10,9 +10,17 @@ also both forms of the worksheet) must be byte-for-byte the same.
 
     compare_binaries.py REFERENCE_BINARY NEW_BINARY [--lists 40] [--seed 1] [--worksheets]
                         [--no-nul] [--no-negative] [--small-gifts] [--no-keyword-amounts]
+                        [--export-lines]
+
+With --export-lines the lists are also shaped like spreadsheet and donor-system exports: names
+"Last, First" and amounts "$1,250.00" in quotation marks, check numbers and memos after the
+amount, notes cells that go on over the next lines, CR LF line ends, and half of the lists
+comma-separated (for builds that read comma-separated lists).
 """
 
 import argparse
+import csv
+import io
 import os
 import random
 import subprocess
@@ -175,6 +183,53 @@ def make_list(rng, distinct, nul=True, negative=True, small=False, keyword_amoun
     return text.encode("latin-1")
 
 
+def export_cells(rng, names):
+    """The cells of one row of an export: name, date, amount and perhaps more, unquoted."""
+    name = rng.choice(names)
+    if rng.randrange(5) < 2 and " " in name:
+        first, last = name.rsplit(" ", 1)
+        name = "%s, %s" % (last, first)
+    cells = [name, date_field(rng), rng.choice(
+        ["$%s.%02d" % ("{:,}".format(rng.randint(0, 99999)), rng.randrange(100)),
+         "%d.%02d" % (rng.randint(0, 9999), rng.randrange(100)), "%d" % rng.randint(1, 5000),
+         "($12.50)", "-$5.00", "$1,25", "1,250", "", "abc"])]
+    if rng.randrange(5) == 0:
+        cells += [str(rng.randint(1000, 9999)), rng.choice(
+            ["Memo", "Gala, table 4", "note\nline two", "a \"quoted\" word", "", "x\r\ny"])]
+    elif rng.randrange(12) == 0:
+        cells = [rng.choice(["", "! Total", "Name", "Donor"])] + cells[1:rng.randint(1, 3)]
+    return cells
+
+
+def tab_row(rng, cells):
+    """A tab-separated row as exporters write one: cells with a comma, a line break or a
+    quotation mark in quotation marks, amounts with a comma too; sometimes a stray mark."""
+    written = []
+    for cell in cells:
+        if any(ch in cell for ch in ",\n\r\"") or (cell.startswith("$") and rng.randrange(2)):
+            cell = "\"%s\"" % cell.replace("\"", "\"\"")
+        written.append(cell)
+    if rng.randrange(40) == 0:
+        written[0] = "\"" + written[0]
+    return "\t".join(written)
+
+
+def make_export_list(rng, distinct):
+    names = ["Donor %d" % i for i in range(distinct)] + ["Susan Baker", "Ann Lee", "Zoë Ortiz"]
+    comma = rng.randrange(2) == 0
+    rows = [["Name", "Date", "Amount", "Check", "Memo"]] if rng.randrange(2) else []
+    rows += [[name, rng.choice(KEYWORDS)] for name in rng.sample(names, min(5, len(names)))]
+    rows += [export_cells(rng, names) for _ in range(rng.randint(50, 1500))]
+    end = "\r\n" if rng.randrange(2) else "\n"
+    if comma:
+        out = io.StringIO()
+        csv.writer(out, lineterminator=end).writerows(rows)
+        text = out.getvalue()
+    else:
+        text = "".join(tab_row(rng, row) + end for row in rows)
+    return text.encode("utf-8")
+
+
 # Every file a run may write: the report and the two forms of the worksheet.
 WRITTEN = ["report.txt", "sheet.csv", "sheet.html"]
 
@@ -210,6 +265,9 @@ def main():
     parser.add_argument("--small-gifts", action="store_true",
                         help="amounts so small that no name gives more than $5,000 in all, so "
                              "that no name is a substantial contributor")
+    parser.add_argument("--export-lines", action="store_true",
+                        help="also lists shaped like exports: quoted cells, notes over several "
+                             "lines, CR LF ends, comma-separated lists")
     parser.add_argument("--no-keyword-amounts", action="store_true",
                         help="no figure after a keyword or after a second field \"Date\", "
                              "where it would be warned about as an amount that is not booked")
@@ -226,8 +284,11 @@ def main():
                 out.write(make_list(rng, distinct, not args.no_nul, not args.no_negative,
                                     args.small_gifts, not args.no_keyword_amounts))
             with open(os.path.join(folder, "b.txt"), "wb") as out:
-                out.write(make_list(rng, distinct, not args.no_nul, not args.no_negative,
-                                    args.small_gifts, not args.no_keyword_amounts))
+                if args.export_lines:
+                    out.write(make_export_list(rng, distinct))
+                else:
+                    out.write(make_list(rng, distinct, not args.no_nul, not args.no_negative,
+                                        args.small_gifts, not args.no_keyword_amounts))
             option_sets = [["a.txt"], ["-d=4", "a.txt", "b.txt"],
                            ["-o=report.txt", "-d=3", "-r=2016", "a.txt", "-i=b.txt"]]
             if args.worksheets:
