@@ -1,5 +1,6 @@
 #include "input/list_blocks.hpp"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -59,22 +60,43 @@ std::size_t plainLineEndByBytes(const char* piece, std::size_t window, PlainRule
 bool hasQuoteAfterThirdTab(const char* piece, std::size_t stop) {
   const __m128i quote = _mm_set1_epi8('"');
   const __m128i tab = _mm_set1_epi8('\t');
-  int tabsToPass = 3;
-  for (std::size_t at = 0; at < stop; at += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(piece + at));
-    const unsigned inLine = stop - at >= 16 ? 0xFFFFU : (1U << (stop - at)) - 1;
-    auto quotes = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, quote))) & inLine;
-    if (tabsToPass > 0) {
-      auto tabs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, tab))) & inLine;
-      unsigned passed = 0;
-      for (; tabsToPass > 0 && tabs != 0; --tabsToPass) {
-        passed = tabs & (0U - tabs);
-        tabs &= tabs - 1;
-      }
-      // Before the third TAB no quotation mark counts; in its sixteen bytes, those after it.
-      quotes = tabsToPass == 0 ? quotes & ~((passed << 1) - 1) : 0;
+  // The TABs of sixteen bytes, counted by halves from a table.
+  static constexpr std::array<unsigned char, 256> kOnes = [] {
+    std::array<unsigned char, 256> ones{};
+    for (std::size_t i = 1; i < ones.size(); ++i) {
+      ones[i] = static_cast<unsigned char>(ones[i / 2] + (i & 1U));
     }
-    if (quotes != 0) {
+    return ones;
+  }();
+  const auto inLine = [stop](std::size_t at) {
+    return stop - at >= 16 ? 0xFFFFU : (1U << (stop - at)) - 1;
+  };
+  // Most lines with a quotation mark have no third TAB: they are done when the TABs are counted.
+  int tabsToPass = 3;
+  std::size_t at = 0;
+  unsigned tabs = 0;
+  for (;; at += 16) {
+    if (at >= stop) {
+      return false;
+    }
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(piece + at));
+    tabs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, tab))) & inLine(at);
+    const int count = kOnes[tabs & 0xFFU] + kOnes[tabs >> 8];
+    if (count >= tabsToPass) {
+      break;
+    }
+    tabsToPass -= count;
+  }
+  for (int passed = 1; passed < tabsToPass; ++passed) {
+    tabs &= tabs - 1;
+  }
+  const unsigned third = tabs & (0U - tabs);
+  // The quotation marks after the third TAB in its sixteen bytes, then in the rest of the line.
+  unsigned after = ~((third << 1) - 1);
+  for (; at < stop; at += 16, after = ~0U) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(piece + at));
+    if ((static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, quote))) & inLine(at) &
+         after) != 0) {
       return true;
     }
   }
