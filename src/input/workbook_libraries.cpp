@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <cstdio>
+
 namespace {
 
 // Bound at once, so that a library without a function fails here rather than in the middle of
@@ -54,20 +56,6 @@ std::string loadError() {
   return error != nullptr ? error : "the library cannot be opened";
 }
 
-// What a successful load gave, kept for the rest of the run.
-struct LoadedLibraries {
-  WorkbookLibraries functions{};
-  bool loaded = false;
-  std::string reason;
-};
-
-LoadedLibraries loadBuiltLibraries() {
-  LoadedLibraries libraries;
-  libraries.loaded = loadWorkbookLibraries(QUORVA_LIBZIP_SONAME, QUORVA_EXPAT_SONAME,
-                                           libraries.functions, libraries.reason);
-  return libraries;
-}
-
 }  // namespace
 
 // The handles are never closed: the functions are used until the process ends.
@@ -89,9 +77,22 @@ bool loadWorkbookLibraries(const char* zipLibrary, const char* xmlLibrary,
 }
 
 const WorkbookLibraries* workbookLibraries(std::string& reason) {
-  // Loaded once, on the first workbook, and never changed after: the libraries, once mapped,
-  // are the whole process's anyway, and a load that failed would fail the same way again.
-  static const LoadedLibraries libraries = loadBuiltLibraries();
-  reason = libraries.reason;
-  return libraries.loaded ? &libraries.functions : nullptr;
+  // What the first call gave, kept for the rest of the run: the libraries, once mapped, are the
+  // whole process's anyway, and a load that failed would fail the same way again. Zero before
+  // the first call, so it needs no guard; lists are read on one thread.
+  static struct {
+    bool tried;
+    bool loaded;
+    WorkbookLibraries functions;
+    char reason[512];
+  } once;
+  if (!once.tried) {
+    std::string failure;
+    once.tried = true;
+    once.loaded = loadWorkbookLibraries(QUORVA_LIBZIP_SONAME, QUORVA_EXPAT_SONAME,
+                                        once.functions, failure);
+    std::snprintf(once.reason, sizeof once.reason, "%s", failure.c_str());
+  }
+  reason = once.reason;
+  return once.loaded ? &once.functions : nullptr;
 }
