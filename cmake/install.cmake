@@ -28,15 +28,26 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# dpkg-shlibdeps (from dpkg-dev) works out the library dependencies where it is installed;
-# elsewhere name the libraries the program links against (with libzip and expat when it reads
-# spreadsheets).
+# dpkg-shlibdeps (from dpkg-dev) works out the libraries the program links against where it
+# is installed; elsewhere they are named here. libzip and expat, loaded only when a workbook is
+# read, are seen by no tool and named either way, by the packages of the sonames the program
+# loads (Debian names a library's package after its soname: libzip.so.4 is in libzip4).
+set(quorva_loaded_packages "")
+if(QUORVA_SPREADSHEETS_BUILT)
+  foreach(soname IN ITEMS ${QUORVA_LIBZIP_LIBRARY_SONAME} ${EXPAT_LIBRARY_SONAME})
+    string(REGEX REPLACE "\\.so\\.([0-9]+)$" "\\1" package "${soname}")
+    list(APPEND quorva_loaded_packages ${package})
+  endforeach()
+endif()
 find_program(QUORVA_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(QUORVA_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-elseif(QUORVA_SPREADSHEETS_BUILT)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1, libzip4, libexpat1")
+  list(JOIN quorva_loaded_packages ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
+  list(JOIN quorva_loaded_packages ", " quorva_loaded_packages)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1")
+  if(quorva_loaded_packages)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${quorva_loaded_packages}")
+  endif()
 endif()
 include(CPack)

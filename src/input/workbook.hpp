@@ -17,6 +17,8 @@ ListSignature listSignatureOf(const char* bytes, std::size_t count);
 enum class WorkbookFault {
   none,
   notBuilt,      ///< this build has no ZIP and XML libraries
+  /// the ZIP or XML library cannot be loaded (WorkbookOutcome::part says why)
+  libraryMissing,
   archive,       ///< the archive cannot be read
   noWorksheet,   ///< no worksheet in it (a word-processing document, say)
   partTooLarge,  ///< a part inflates past the limit
@@ -25,7 +27,7 @@ enum class WorkbookFault {
 
 struct WorkbookOutcome {
   WorkbookFault fault = WorkbookFault::none;
-  std::string part;
+  std::string part;  ///< the malformed part, or why a library cannot be loaded
 };
 
 /// Where the rows of the first worksheet go, in order. A row holds its cells' texts joined by

@@ -85,6 +85,13 @@ void reportRefusal(const WorkbookOutcome& outcome) {
         inputFileNameText());
     return;
   }
+  if (outcome.fault == WorkbookFault::libraryMissing) {
+    message(
+        MessageKind::error, 0,
+        "List %s is a spreadsheet, and the library to read it cannot be loaded: %s; install libzip and expat, or save the list as tab-separated text",
+        inputFileNameText(), outcome.part.c_str());
+    return;
+  }
   std::string reason;
   message(MessageKind::error, 0, "List %s is a damaged or unsupported spreadsheet: %s",
           inputFileNameText(), reasonOf(outcome, reason));

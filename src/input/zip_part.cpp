@@ -1,6 +1,6 @@
 #include "input/zip_part.hpp"
 
-#include <zip.h>
+#include "input/workbook_libraries.hpp"
 
 namespace {
 
@@ -15,38 +15,41 @@ std::uint64_t partLimitFor(std::size_t archiveSize) {
   return atLeast < 1024 * kMebibyte ? atLeast : 1024 * kMebibyte;
 }
 
-bool openZipArchive(const unsigned char* data, std::size_t size, ZipArchive& archive) {
+bool openZipArchive(const WorkbookLibraries& libraries, const unsigned char* data,
+                    std::size_t size, ZipArchive& archive) {
+  archive.libraries = &libraries;
   zip_error_t error;
-  zip_error_init(&error);
-  zip_source_t* source = zip_source_buffer_create(data, size, 0, &error);
+  libraries.zip_error_init(&error);
+  zip_source_t* source = libraries.zip_source_buffer_create(data, size, 0, &error);
   if (source != nullptr) {
-    archive.archive = zip_open_from_source(source, ZIP_RDONLY, &error);
+    archive.archive = libraries.zip_open_from_source(source, ZIP_RDONLY, &error);
     if (archive.archive == nullptr) {
-      zip_source_free(source);
+      libraries.zip_source_free(source);
     }
   }
-  zip_error_fini(&error);
+  libraries.zip_error_fini(&error);
   archive.partLimit = partLimitFor(size);
   return archive.archive != nullptr;
 }
 
 void closeZipArchive(ZipArchive& archive) {
   if (archive.archive != nullptr) {
-    zip_discard(archive.archive);
+    archive.libraries->zip_discard(archive.archive);
     archive.archive = nullptr;
   }
 }
 
 bool hasZipPart(const ZipArchive& archive, const std::string& name) {
-  return zip_name_locate(archive.archive, name.c_str(), 0) >= 0;
+  return archive.libraries->zip_name_locate(archive.archive, name.c_str(), 0) >= 0;
 }
 
 PartStatus streamZipPart(const ZipArchive& archive, const std::string& name, const PartSink& sink) {
-  const zip_int64_t index = zip_name_locate(archive.archive, name.c_str(), 0);
+  const WorkbookLibraries& f = *archive.libraries;
+  const zip_int64_t index = f.zip_name_locate(archive.archive, name.c_str(), 0);
   if (index < 0) {
     return PartStatus::missing;
   }
-  zip_file_t* file = zip_fopen_index(archive.archive, static_cast<zip_uint64_t>(index), 0);
+  zip_file_t* file = f.zip_fopen_index(archive.archive, static_cast<zip_uint64_t>(index), 0);
   if (file == nullptr) {
     return PartStatus::archive;
   }
@@ -54,7 +57,7 @@ PartStatus streamZipPart(const ZipArchive& archive, const std::string& name, con
   PartStatus status = PartStatus::read;
   for (;;) {
     char* room = sink.room(sink.context, kPieceSize);
-    const zip_int64_t count = room != nullptr ? zip_fread(file, room, kPieceSize) : -1;
+    const zip_int64_t count = room != nullptr ? f.zip_fread(file, room, kPieceSize) : -1;
     if (count < 0) {
       status = PartStatus::archive;
       break;
@@ -72,6 +75,6 @@ PartStatus streamZipPart(const ZipArchive& archive, const std::string& name, con
       break;
     }
   }
-  zip_fclose(file);
+  f.zip_fclose(file);
   return status;
 }

@@ -6,10 +6,13 @@
 #include <string>
 
 struct zip;
+struct WorkbookLibraries;
 
 /// A ZIP archive read from memory; parts are found by name and inflated in pieces, never to a
 /// file.
 struct ZipArchive {
+  /// The functions of the ZIP and XML libraries the archive is read with.
+  const WorkbookLibraries* libraries = nullptr;
   zip* archive = nullptr;
   /// The most bytes any one part may inflate to.
   std::uint64_t partLimit = 0;
@@ -18,8 +21,10 @@ struct ZipArchive {
 /// What reading a part came to.
 enum class PartStatus { read, missing, archive, tooLarge, malformed };
 
-/// Opens the archive held in data (which must outlive it); false when it cannot be read.
-bool openZipArchive(const unsigned char* data, std::size_t size, ZipArchive& archive);
+/// Opens the archive held in data (which must outlive it) with these libraries (which must
+/// too); false when it cannot be read.
+bool openZipArchive(const WorkbookLibraries& libraries, const unsigned char* data,
+                    std::size_t size, ZipArchive& archive);
 void closeZipArchive(ZipArchive& archive);
 
 /// True when the archive holds a part of that name.
