@@ -365,10 +365,8 @@ std::time_t convertLocalDay(int year, int monthIndex, int day) {
 // line; month 0 when the platform cannot say.
 LocalMonth localMonthOf(std::time_t when) {
   std::tm broken{};
-  if (localtime_r(&when, &broken) == nullptr) {
-    return LocalMonth{ 0, 0 };
-  }
-  return LocalMonth{ broken.tm_year, broken.tm_mon + 1 };
+  const auto converted = static_cast<int>(localtime_r(&when, &broken) != nullptr);
+  return LocalMonth{ broken.tm_year * converted, (broken.tm_mon + 1) * converted };
 }
 
 // The calendar time of a date as read: the year rules, then the platform's conversion.

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "input/date_parser.hpp"
@@ -138,36 +139,41 @@ struct PlainAmount {
 // The usual amount, as nearly every line writes it: perhaps in quotation marks and after a "$",
 // whole dollars (perhaps with thousands commas) and perhaps a point and one or two digits of
 // cents, then the field's end. Its cents in one pass, with nothing stored: readPlainAmount
-// would take the same cents and leave nothing to judge. False for any other amount.
+// would take the same cents and leave nothing to judge. False for any other amount. The
+// digits are summed unsigned, so that a run too long for an amount wraps (and is refused)
+// rather than overflows; the checks at the end are one test, not one branch each.
 [[gnu::always_inline]] inline bool readUsualAmount(const LineScan& scan, const char* p,
                                                    Amount& cents) {
-  p += *p == '"' ? 1 : 0;
-  p += *p == '$' ? 1 : 0;
-  Amount whole = 0;
+  p += *p == '"';
+  p += *p == '$';
+  std::uint64_t whole = 0;
   int wholeDigits = 0;
   for (;; ++p) {
     if (isDigit(*p)) {
-      whole = whole * 10 + (*p - '0');
+      whole = whole * 10 + static_cast<std::uint64_t>(*p - '0');
       ++wholeDigits;
     } else if (*p != ',' || !isThousandsComma(p)) {
       break;
     }
   }
-  Amount fraction = 0;
+  std::uint64_t fraction = 0;
   int fractionDigits = -1;
   if (*p == '.') {
-    for (fractionDigits = 0; isDigit(p[1]) && fractionDigits < 3; ++p, ++fractionDigits) {
-      fraction = fraction * 10 + (p[1] - '0');
+    for (fractionDigits = 0; isDigit(p[1]); ++p, ++fractionDigits) {
+      fraction = fraction * 10 + static_cast<std::uint64_t>(p[1] - '0');
     }
     ++p;
   }
-  p += *p == '"' ? 1 : 0;
-  const char* lastRead = (*p == '\0') ? p - 1 : p;
-  if (!isFieldEnd(*p) || wholeDigits == 0 || wholeDigits > kPlainWholeDigits ||
-      fractionDigits == 0 || fractionDigits > 2 || lastRead - scan.text >= scan.scanLimit) {
+  p += *p == '"';
+  const char* lastRead = p - (*p == '\0');
+  const bool usual = (amountClassOf(*p) == kFieldEndChar) & (wholeDigits > 0) &
+                     (wholeDigits <= kPlainWholeDigits) & (fractionDigits != 0) &
+                     (fractionDigits <= 2) & (lastRead - scan.text < scan.scanLimit);
+  if (!usual) {
     return false;
   }
-  cents = whole * 100 + (fractionDigits == 1 ? fraction * 10 : fraction);
+  const std::uint64_t centsPart = fractionDigits == 1 ? fraction * 10 : fraction;
+  cents = static_cast<Amount>(whole * 100 + centsPart);
   return true;
 }
 

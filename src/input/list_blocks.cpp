@@ -57,20 +57,31 @@ std::size_t plainLineEndByBytes(const char* piece, std::size_t window, PlainRule
 #if defined(__SSE2__)
 // Whether a quotation mark of the line [0, stop) stands after its third TAB, sixteen bytes at a
 // time: asked only of a line that has one.
+namespace {
+
+// The TABs of sixteen bytes are counted by halves from a table.
+constexpr std::array<unsigned char, 256> makeOnes() {
+  std::array<unsigned char, 256> ones{};
+  for (std::size_t i = 1; i < ones.size(); ++i) {
+    ones[i] = static_cast<unsigned char>(ones[i / 2] + (i & 1U));
+  }
+  return ones;
+}
+constexpr std::array<unsigned char, 256> kOnes = makeOnes();
+
+// The bits of the sixteen bytes at at that lie before stop.
+unsigned bitsBefore(std::size_t stop, std::size_t at) noexcept {
+  return stop - at >= 16 ? 0xFFFFU : (1U << (stop - at)) - 1;
+}
+
+unsigned marksOf(const char* piece, std::size_t at, char ch) noexcept {
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(piece + at));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(ch))));
+}
+
+}  // namespace
+
 bool hasQuoteAfterThirdTab(const char* piece, std::size_t stop) {
-  const __m128i quote = _mm_set1_epi8('"');
-  const __m128i tab = _mm_set1_epi8('\t');
-  // The TABs of sixteen bytes, counted by halves from a table.
-  static constexpr std::array<unsigned char, 256> kOnes = [] {
-    std::array<unsigned char, 256> ones{};
-    for (std::size_t i = 1; i < ones.size(); ++i) {
-      ones[i] = static_cast<unsigned char>(ones[i / 2] + (i & 1U));
-    }
-    return ones;
-  }();
-  const auto inLine = [stop](std::size_t at) {
-    return stop - at >= 16 ? 0xFFFFU : (1U << (stop - at)) - 1;
-  };
   // Most lines with a quotation mark have no third TAB: they are done when the TABs are counted.
   int tabsToPass = 3;
   std::size_t at = 0;
@@ -79,8 +90,7 @@ bool hasQuoteAfterThirdTab(const char* piece, std::size_t stop) {
     if (at >= stop) {
       return false;
     }
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(piece + at));
-    tabs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, tab))) & inLine(at);
+    tabs = marksOf(piece, at, '\t') & bitsBefore(stop, at);
     const int count = kOnes[tabs & 0xFFU] + kOnes[tabs >> 8];
     if (count >= tabsToPass) {
       break;
@@ -94,9 +104,7 @@ bool hasQuoteAfterThirdTab(const char* piece, std::size_t stop) {
   // The quotation marks after the third TAB in its sixteen bytes, then in the rest of the line.
   unsigned after = ~((third << 1) - 1);
   for (; at < stop; at += 16, after = ~0U) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(piece + at));
-    if ((static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, quote))) & inLine(at) &
-         after) != 0) {
+    if ((marksOf(piece, at, '"') & bitsBefore(stop, at) & after) != 0) {
       return true;
     }
   }

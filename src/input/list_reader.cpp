@@ -503,53 +503,43 @@ void readRecords(ListReading& reading) {
 }
 
 #if defined(__SSE2__)
-// The commas and quotation marks of the line [at, end) of a list block, sixteen bytes at a time
-// (a block has room to read past its lines), in order: visit(position, ch) for each, until it
-// returns false (then false).
-template <typename Visit>
-[[gnu::always_inline]] inline bool forEachCommaOrQuote(const char* at, const char* end,
-                                                       Visit visit) {
-  const __m128i comma = _mm_set1_epi8(',');
-  const __m128i quote = _mm_set1_epi8('"');
-  for (; at < end; at += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    auto marks = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_or_si128(_mm_cmpeq_epi8(bytes, comma), _mm_cmpeq_epi8(bytes, quote))));
-    const auto left = static_cast<std::size_t>(end - at);
-    marks &= left >= 16 ? 0xFFFFU : (1U << left) - 1;
-    for (; marks != 0; marks &= marks - 1) {
-      const char* mark = at + __builtin_ctz(marks);
-      if (!visit(mark, *mark)) {
-        return false;
-      }
-    }
-  }
-  return true;
+// The commas and quotation marks of the sixteen bytes at at, as bits.
+unsigned commasAndQuotesAt(const char* at) noexcept {
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+      _mm_cmpeq_epi8(bytes, _mm_set1_epi8(',')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')))));
 }
 
 // The three commas that end the first three cells of a comma-separated line [p, end) of a list
 // block (the third may be end); false when a quotation mark stands anywhere but around the third
-// cell (without "" in it).
+// cell (without "" in it). Its commas and quotation marks are found sixteen bytes at a time (a
+// block has room to read past its lines).
 bool findPlainCommas(char* p, char* end, std::array<char*, 3>& commas) {
   int found = 0;
   bool quoted = false;  // inside the third cell's quotation marks
-  const bool plain = forEachCommaOrQuote(p, end, [&](const char* mark, char ch) {
-    if (quoted) {
-      // Its closing mark must end the cell.
-      quoted = ch == ',';
-      return ch == ',' || mark[1] == ',' || mark + 1 == end;
+  for (char* at = p; at < end; at += 16) {
+    const auto left = static_cast<std::size_t>(end - at);
+    unsigned marks = commasAndQuotesAt(at) & (left >= 16 ? 0xFFFFU : (1U << left) - 1);
+    for (; marks != 0; marks &= marks - 1) {
+      char* mark = at + __builtin_ctz(marks);
+      if (quoted) {
+        // A comma stays inside the cell; the closing mark must end it.
+        quoted = *mark == ',';
+        if (!quoted && mark[1] != ',' && mark + 1 != end) {
+          return false;
+        }
+      } else if (*mark == '"') {
+        // Only around the third cell, and after the third comma no quotation mark at all.
+        if (found != 2 || mark != commas[1] + 1) {
+          return false;
+        }
+        quoted = true;
+      } else if (found < 3) {
+        commas[static_cast<std::size_t>(found++)] = mark;
+      }
     }
-    if (ch == '"') {
-      quoted = found == 2 && mark == commas[1] + 1;
-      return quoted;
-    }
-    if (found == 3) {
-      return true;  // a comma after the third cell is no part of what is read
-    }
-    commas[static_cast<std::size_t>(found++)] = const_cast<char*>(mark);
-    return true;
-  });
-  if (!plain || quoted || found < 2) {
+  }
+  if (quoted || found < 2) {
     return false;
   }
   if (found == 2) {

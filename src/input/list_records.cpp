@@ -15,7 +15,7 @@ namespace {
 // cells are short and a loop over their characters mispredicts its end every time.
 std::size_t findEither(const char* text, std::size_t p, std::size_t end, char a, char b) {
 #if defined(__SSE2__)
-  if (end >= 16 && p < end) {
+  if (end >= 16) {
     const __m128i first = _mm_set1_epi8(a);
     const __m128i second = _mm_set1_epi8(b);
     const auto marksAt = [&](std::size_t at) {

@@ -4,7 +4,9 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "input/list_records.hpp"
 #include "ledger/donor_table.hpp"
 #include "ledger/source_type.hpp"
 #include "output/message_channel.hpp"
@@ -251,6 +253,11 @@ std::string extraCells(int count) {
 }
 
 const RecordCase kRecordCases[] = {
+  { "quotation marks a plain comma-separated line has not: in the date cell, inside the amount "
+    "cell, after the third cell, and around an amount never closed",
+    "Ann,1/2/2024,12\"3\nBob,\"1/2/2024\",5\nDee,1/2/2024,\"7,000\",x\"y\nCy,1/2/2024,\"7\n",
+    kCsv + at(4, "? ERROR: Quotation mark opened on line 4 is not closed") + stats(4, 0, 4),
+    713500 },
   { "a title line with a comma stays tab-separated", "Donations, 2024\nSmith\t1/1/2024\t5\n",
     at(1, "? ERROR: Name field Donations, 2024 with no other fields on line: Donations, 2024") +
         stats(1, 0, 2),
@@ -399,6 +406,39 @@ const RecordCase kRecordCases[] = {
         at(4, "? ERROR: The date (second) field is blank: Ann Lee\tOfficer") + stats(2, 2, 4),
     1100 },
 };
+
+// A cell as the reader copies it: without the quotation marks that quote it ("" is one), with
+// what follows its closing mark, TAB, CR and LF as blanks, and refused whole (room is returned)
+// when it does not fit, in a room as large as a line's or smaller than sixteen characters.
+TEST(RecordCellTest, ACellIsCopiedWithoutItsQuotingOrNotAtAll) {
+  struct Case {
+    const char* record;
+    std::size_t room;
+    const char* text;  // nullptr: it does not fit
+  };
+  const Case cases[] = {
+    { "\"Lee, Ann\",x", 64, "Lee, Ann" }, { "\"a\"\"b\",x", 64, "a\"b" },
+    { "\"ab\"cd,x", 64, "abcd" },        { "\"abc", 64, "abc" },  // never closed
+    { "\"a\tb\nc\",x", 64, "a b c" },   { "\"a\tb\nc\",x", 8, "a b c" },
+    { "a\tb,x", 64, "a b" },              { "a\tb,x", 8, "a b" },
+    { "\"abcdef\",x", 4, nullptr },       { "\"ab\"cdefgh,x", 6, nullptr },
+    { "abcdef,x", 4, nullptr },
+  };
+  const RecordRules rules{ ',', true, kPlainColumns, kWideLineLimit };
+  for (const Case& c : cases) {
+    std::string record = c.record;
+    RecordScan scan{};
+    scanRecord(record.data(), record.size(), true, false, rules, true, scan);
+    std::vector<char> out(c.room + 1, '#');
+    const std::size_t length = cellText(record.data(), scan, 0, true, out.data(), c.room);
+    if (c.text == nullptr) {
+      EXPECT_EQ(length, c.room) << c.record;
+      EXPECT_EQ(out[0], '\0') << c.record;
+    } else {
+      EXPECT_EQ(std::string(out.data(), length), c.text) << c.record;
+    }
+  }
+}
 
 TEST_F(ListReaderTest, CommaSeparatedListsHeadersAndRecordsOfSeveralLines) {
   for (const RecordCase& row : kRecordCases) {

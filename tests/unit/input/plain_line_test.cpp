@@ -29,11 +29,16 @@ class PlainLineTest : public InputTest {
  protected:
   // Reads one line as line 2 of a list, with the shortcuts or by the full grammar alone, and
   // describes what it printed and booked.
-  Outcome parse(const std::string& line, bool inFull = false) {
+  enum class Way { shortcuts, inFull, asRecord };
+  Outcome parse(const std::string& line, Way way = Way::shortcuts) {
     resetInput();
     printed();
-    if (inFull) {
+    if (way == Way::inFull) {
       parseDonationLineInFull(line.c_str(), 2, kCalendarYearReading, parsed);
+    } else if (way == Way::asRecord) {
+      // The cells of a record, as a comma-separated list's reader hands them over.
+      parseDonationRecord(RecordLine{ line.c_str(), line.c_str(), false, RecordStart::read }, 2,
+                          kCalendarYearReading, parsed);
     } else {
       parseDonationLine(line.c_str(), 2, kCalendarYearReading, parsed);
     }
@@ -73,6 +78,10 @@ const char* const kLines[] = {
   "Smith\t1/15/2020\t-12.50",
   "Smith\t1/15/2020\t1.2.3",
   "Smith\t1/15/2020\t12.345",
+  "Smith\t1/15/2020\t12.3456",
+  "Smith\t1/15/2020\t$12345678901",
+  "Smith\t1/15/2020\t\"12,5\"",
+  "Smith\t1/15/2020\t12.5\"x",
   "Smith\t1/15/2020\t12.355",
   "Smith\t1/15/2020\t1.99999999999999999999",
   "Smith\t1/15/2020\t12345678901",
@@ -201,12 +210,22 @@ TEST_F(PlainLineTest, PlainLinesComeToWhatTheFullScanComesTo) {
     lines.push_back(c.line);
     lines.push_back(std::string(" ") + c.line);
   }
+  lines.push_back(std::string(127, 'x') + "\t15 January 2020\t12.50");    // ends at 148
+  lines.push_back(std::string(127, 'x') + "\t15 January 2020\t1234.56");  // ends past 150
   for (const std::string& line : lines) {
     const Outcome plain = parse(line);
-    const Outcome full = parse(line, true);
+    const Outcome full = parse(line, Way::inFull);
     EXPECT_EQ(plain.result, full.result) << "'" << line << "'";
     EXPECT_EQ(plain.printed, full.printed) << "'" << line << "'";
     EXPECT_EQ(plain.booked, full.booked) << "'" << line << "'";
+    // A record has no limit of 150 characters; within it, its cells are read as a line's fields.
+    const bool plainStart = !line.empty() && line[0] != ' ' && line[0] != '\t' && line[0] != '\r';
+    if (plainStart && line.size() < 150) {
+      const Outcome record = parse(line, Way::asRecord);
+      EXPECT_EQ(record.result, plain.result) << "'" << line << "'";
+      EXPECT_EQ(record.printed, plain.printed) << "'" << line << "'";
+      EXPECT_EQ(record.booked, plain.booked) << "'" << line << "'";
+    }
   }
 }
 

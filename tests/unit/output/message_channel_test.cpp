@@ -196,7 +196,9 @@ TEST_F(MessageChannelTest, ControlCharactersFromListsReachNoOutputAsTheyStand) {
     { "Smith\r", "Smith\r" },  // the CR of a CR LF line, quoted at the end
     { "Brown\r with\rmore\r\nnext", "Brown? with?more\r\nnext" },
     { "two lines\nof a message", "two lines\nof a message" },
-    // Past the first eight bytes, and a last byte after them: each part of the scan.
+    // Texts shorter than sixteen bytes, and controls past the first sixteen and in the last
+    // sixteen: each part of the scan.
+    { "ab \xc2\x85", "ab ?" },
     { "Okafor, Elizabeth\x1b[2J", "Okafor, Elizabeth?[2J" },
     { "Okafor, Elizabeth\x7f", "Okafor, Elizabeth?" },
     { "Okafor, Elizabeth Ann \xc2\x85", "Okafor, Elizabeth Ann ?" },
