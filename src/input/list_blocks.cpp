@@ -4,13 +4,10 @@
 #include <cerrno>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "input/line_scan.hpp"
 #include "ledger/donor_index.hpp"
 #include "ledger/donor_table.hpp"
+#include "output/byte_marks.hpp"
 
 std::array<char, kReadBlockSize + kMaxRecordText + 1 + kScanSlack> listBlock;
 
@@ -33,7 +30,6 @@ void prefetchNameOf(const char* line, const char* lineFeed) {
   }
 }
 
-
 }  // namespace
 
 std::size_t plainLineEndByBytes(const char* piece, std::size_t window, PlainRules rules) {
@@ -55,8 +51,6 @@ std::size_t plainLineEndByBytes(const char* piece, std::size_t window, PlainRule
 }
 
 #if defined(__SSE2__)
-// Whether a quotation mark of the line [0, stop) stands after its third TAB, sixteen bytes at a
-// time: asked only of a line that has one.
 namespace {
 
 // The TABs of sixteen bytes are counted by halves from a table.
@@ -69,18 +63,9 @@ constexpr std::array<unsigned char, 256> makeOnes() {
 }
 constexpr std::array<unsigned char, 256> kOnes = makeOnes();
 
-// The bits of the sixteen bytes at at that lie before stop.
-unsigned bitsBefore(std::size_t stop, std::size_t at) noexcept {
-  return stop - at >= 16 ? 0xFFFFU : (1U << (stop - at)) - 1;
-}
-
-unsigned marksOf(const char* piece, std::size_t at, char ch) noexcept {
-  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(piece + at));
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(ch))));
-}
-
 }  // namespace
 
+// Sixteen bytes at a time: asked only of a line that has a quotation mark.
 bool hasQuoteAfterThirdTab(const char* piece, std::size_t stop) {
   // Most lines with a quotation mark have no third TAB: they are done when the TABs are counted.
   int tabsToPass = 3;
@@ -90,7 +75,7 @@ bool hasQuoteAfterThirdTab(const char* piece, std::size_t stop) {
     if (at >= stop) {
       return false;
     }
-    tabs = marksOf(piece, at, '\t') & bitsBefore(stop, at);
+    tabs = marksOf(piece + at, '\t') & firstBits(stop - at);
     const int count = kOnes[tabs & 0xFFU] + kOnes[tabs >> 8];
     if (count >= tabsToPass) {
       break;
@@ -104,7 +89,7 @@ bool hasQuoteAfterThirdTab(const char* piece, std::size_t stop) {
   // The quotation marks after the third TAB in its sixteen bytes, then in the rest of the line.
   unsigned after = ~((third << 1) - 1);
   for (; at < stop; at += 16, after = ~0U) {
-    if ((marksOf(piece, at, '"') & bitsBefore(stop, at) & after) != 0) {
+    if ((marksOf(piece + at, '"') & firstBits(stop - at) & after) != 0) {
       return true;
     }
   }

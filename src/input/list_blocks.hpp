@@ -6,12 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "input/list_reader.hpp"
 #include "input/list_records.hpp"
+#include "output/byte_marks.hpp"
 
 /// Of a line, only the first kLineLimit characters are parsed.
 constexpr std::size_t kLineLimit = kLineLength - 1;
@@ -57,19 +54,10 @@ bool hasQuoteAfterThirdTab(const char* piece, std::size_t stop);
 /// piece[window] must be a NUL and kScanSlack bytes after it readable. Sixteen bytes at a time,
 /// inline: a line is cut at every line feed of the list, and this scan is most of the cost.
 inline std::size_t plainLineEnd(const char* piece, std::size_t window, PlainRules rules) {
-  const __m128i lineFeed = _mm_set1_epi8('\n');
-  const __m128i carriageReturn = _mm_set1_epi8('\r');
-  const __m128i ownStop = _mm_set1_epi8(rules.stop);
-  const __m128i quote = _mm_set1_epi8('"');
-  const __m128i zero = _mm_setzero_si128();
   unsigned quotes = 0;
   for (std::size_t at = 0;; at += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(piece + at));
-    const auto stops = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, lineFeed), _mm_cmpeq_epi8(bytes, zero)),
-                     _mm_or_si128(_mm_cmpeq_epi8(bytes, carriageReturn),
-                                  _mm_cmpeq_epi8(bytes, ownStop)))));
-    quotes |= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, quote)));
+    const unsigned stops = marksOf(piece + at, '\n', '\0', '\r', rules.stop);
+    quotes |= marksOf(piece + at, '"');
     if (stops != 0) {
       const std::size_t stop = at + static_cast<std::size_t>(__builtin_ctz(stops));
       if (rules.quoteAfterThirdTab && quotes != 0 && hasQuoteAfterThirdTab(piece, stop)) {

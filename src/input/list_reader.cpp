@@ -4,10 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "input/date_parser.hpp"
 #include "input/line_booking.hpp"
 #include "input/line_parser.hpp"
@@ -17,6 +13,7 @@
 #include "input/workbook_list.hpp"
 #include "ledger/donor_index.hpp"
 #include "ledger/donor_table.hpp"
+#include "output/byte_marks.hpp"
 #include "output/message_channel.hpp"
 
 namespace {
@@ -503,13 +500,6 @@ void readRecords(ListReading& reading) {
 }
 
 #if defined(__SSE2__)
-// The commas and quotation marks of the sixteen bytes at at, as bits.
-unsigned commasAndQuotesAt(const char* at) noexcept {
-  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
-      _mm_cmpeq_epi8(bytes, _mm_set1_epi8(',')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')))));
-}
-
 // The three commas that end the first three cells of a comma-separated line [p, end) of a list
 // block (the third may be end); false when a quotation mark stands anywhere but around the third
 // cell (without "" in it). Its commas and quotation marks are found sixteen bytes at a time (a
@@ -518,8 +508,7 @@ bool findPlainCommas(char* p, char* end, std::array<char*, 3>& commas) {
   int found = 0;
   bool quoted = false;  // inside the third cell's quotation marks
   for (char* at = p; at < end; at += 16) {
-    const auto left = static_cast<std::size_t>(end - at);
-    unsigned marks = commasAndQuotesAt(at) & (left >= 16 ? 0xFFFFU : (1U << left) - 1);
+    unsigned marks = marksOf(at, ',', '"') & firstBits(static_cast<std::size_t>(end - at));
     for (; marks != 0; marks &= marks - 1) {
       char* mark = at + __builtin_ctz(marks);
       if (quoted) {

@@ -2,11 +2,8 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "output/ascii.hpp"
+#include "output/byte_marks.hpp"
 
 namespace {
 
@@ -16,21 +13,14 @@ namespace {
 std::size_t findEither(const char* text, std::size_t p, std::size_t end, char a, char b) {
 #if defined(__SSE2__)
   if (end >= 16) {
-    const __m128i first = _mm_set1_epi8(a);
-    const __m128i second = _mm_set1_epi8(b);
-    const auto marksAt = [&](std::size_t at) {
-      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
-      return static_cast<unsigned>(_mm_movemask_epi8(
-          _mm_or_si128(_mm_cmpeq_epi8(bytes, first), _mm_cmpeq_epi8(bytes, second))));
-    };
     for (; end - p > 16; p += 16) {
-      if (const unsigned marks = marksAt(p)) {
+      if (const unsigned marks = marksOf(text + p, a, b)) {
         return p + static_cast<std::size_t>(__builtin_ctz(marks));
       }
     }
     // The last sixteen bytes, those before p left out.
     const std::size_t last = end - 16;
-    const unsigned marks = marksAt(last) & (0xFFFFU << (p - last));
+    const unsigned marks = marksOf(text + last, a, b) & (0xFFFFU << (p - last));
     return marks != 0 ? last + static_cast<std::size_t>(__builtin_ctz(marks)) : end;
   }
 #endif
@@ -272,19 +262,14 @@ char copiedChar(char ch) { return (ch == '\t' || ch == '\n' || ch == '\r') ? ' '
 void blankLineBreaks(char* out, std::size_t length, std::size_t room) {
   std::size_t i = 0;
 #if defined(__SSE2__)
-  const __m128i tab = _mm_set1_epi8('\t');
-  const __m128i lineFeed = _mm_set1_epi8('\n');
-  const __m128i carriageReturn = _mm_set1_epi8('\r');
   for (; i < length && i + 16 <= room; i += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + i));
-    auto marks = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
-        _mm_cmpeq_epi8(bytes, tab),
-        _mm_or_si128(_mm_cmpeq_epi8(bytes, lineFeed), _mm_cmpeq_epi8(bytes, carriageReturn)))));
-    marks &= length - i >= 16 ? 0xFFFFU : (1U << (length - i)) - 1;
+    unsigned marks = marksOf(out + i, '\t', '\n', '\r') & firstBits(length - i);
     for (; marks != 0; marks &= marks - 1) {
       out[i + static_cast<std::size_t>(__builtin_ctz(marks))] = ' ';
     }
   }
+#else
+  static_cast<void>(room);  // read a byte at a time, out needs no room past the cell
 #endif
   for (; i < length; ++i) {
     out[i] = copiedChar(out[i]);
