@@ -1,6 +1,7 @@
 #include "ledger/donor_table.hpp"
 
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
@@ -48,8 +49,28 @@ bool reservePointer(Pointer*& array, std::size_t count, std::size_t& slots) {
   return true;
 }
 
-// Room for the record at used: blocks of records that never move, each zeroed so that unused
-// entries read as empty, and aligned so that a record is two whole cache lines.
+// A zeroed block of records aligned so that a record is two whole cache lines. calloc, not
+// aligned_alloc and memset: the block comes fresh from the system, and a page of it is only
+// made resident when a record on it is first used, so a list of a few hundred names keeps 64
+// KiB of the block instead of all 512. The pointer to free sits just before the records.
+DonorRecord* newRecordBlock() {
+  void* const taken = std::calloc(kDonorBlockRecords + 1, sizeof(DonorRecord));
+  if (taken == nullptr) {
+    return nullptr;
+  }
+  const std::uintptr_t after = reinterpret_cast<std::uintptr_t>(taken) + sizeof(void*);
+  const std::uintptr_t start = (after + alignof(DonorRecord) - 1) & ~(alignof(DonorRecord) - 1);
+  void** const records = reinterpret_cast<void**>(start);
+  records[-1] = taken;
+  return reinterpret_cast<DonorRecord*>(records);
+}
+
+void freeRecordBlock(DonorRecord* block) {
+  std::free(reinterpret_cast<void**>(block)[-1]);
+}
+
+// Room for the record at used: blocks of records that never move, zeroed so that unused
+// entries read as empty.
 bool reserveRecord(std::size_t used) {
   if (used < donorTable.capacity) {
     return true;
@@ -58,12 +79,11 @@ bool reserveRecord(std::size_t used) {
   if (!reservePointer(donorTable.blocks, blockCount, donorTable.blockSlots)) {
     return false;
   }
-  void* block = std::aligned_alloc(alignof(DonorRecord), kDonorBlockRecords * sizeof(DonorRecord));
+  DonorRecord* const block = newRecordBlock();
   if (block == nullptr) {
     return false;
   }
-  std::memset(block, 0, kDonorBlockRecords * sizeof(DonorRecord));
-  donorTable.blocks[blockCount] = static_cast<DonorRecord*>(block);
+  donorTable.blocks[blockCount] = block;
   donorTable.capacity += kDonorBlockRecords;
   return true;
 }
@@ -429,7 +449,7 @@ int appendDonorEntry(const char* name) {
 
 void resetDonorTable() {
   for (std::size_t i = 0; i < donorTable.capacity / kDonorBlockRecords; ++i) {
-    std::free(donorTable.blocks[i]);
+    freeRecordBlock(donorTable.blocks[i]);
   }
   std::free(static_cast<void*>(donorTable.blocks));
   donorTable.blocks = nullptr;

@@ -349,6 +349,9 @@ TEST_F(DonorTableTest, AClearedTableKeepsItsRecordsAndIsEmptyAgain) {
   }
   addDonation("Trustee of the family estate", when, 7, 2);
   DonorRecord* const records = &donorTable[0];
+  // A block comes zeroed, each record on two whole cache lines.
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(records) % alignof(DonorRecord), 0u);
+  EXPECT_TRUE(recordsZeroFrom(2));
   clearDonorTable();
   EXPECT_EQ(donorTable.count, 0u);
   EXPECT_EQ(donorTableSize(), kDonorTableSize);
