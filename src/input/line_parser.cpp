@@ -178,7 +178,7 @@ struct PlainAmount {
 }
 
 // The date and amount after the name's TAB at nameTab, by the shortcuts as far as they apply;
-// false when the date is left to the full grammar. Inlined into both entries: nearly every
+// false when the date is left to the full grammar. Inlined into every entry: nearly every
 // line comes here.
 [[gnu::always_inline]] inline bool readPlainFields(LineScan& scan, int nameTab) {
   ParsedLine& parsed = *scan.parsed;
@@ -328,7 +328,8 @@ constexpr std::array<bool, 256> kMayBePassedOver = makeMayBePassedOver();
 
 // What every line starts with: a clean result, then the line passed over, or its name read.
 // Returns the position of the separator after the name, or -1 when the line has come to its
-// kind. Inlined into both entries: nearly every line goes through it.
+// kind. Inlined into every entry: nearly every line goes through it.
+template <bool kSlack = false>
 [[gnu::always_inline]] inline int readLineStart(const char* text, long line,
                                                 const ReadingOptions& options, ParsedLine& parsed,
                                                 LineScan& scan) {
@@ -342,7 +343,7 @@ constexpr std::array<bool, 256> kMayBePassedOver = makeMayBePassedOver();
     return -1;
   }
   startScan(scan, text, text, kFieldScanLimit, line, options, parsed);
-  const NameRead name = readNameField(text, parsed.name, scan.quotes);
+  const NameRead name = readNameField<kSlack>(text, parsed.name, scan.quotes);
   if (name.end == NameEnd::separator) {
     trimNoBreakSpaces(parsed.name);
   }
@@ -429,6 +430,19 @@ void parseDonationLine(const char* text, long line, const ReadingOptions& option
                        ParsedLine& parsed) {
   LineScan scan;
   const int separator = readLineStart(text, line, options, parsed, scan);
+  if (separator < 0) {
+    return;
+  }
+  if (text[separator] == '\t' && readPlainFields(scan, separator)) {
+    return;
+  }
+  readByGrammar(scan, GrammarField::second, separator, text[separator] == '\0');
+}
+
+void parseDonationLineWithSlack(const char* text, long line, const ReadingOptions& options,
+                                ParsedLine& parsed) {
+  LineScan scan;
+  const int separator = readLineStart<true>(text, line, options, parsed, scan);
   if (separator < 0) {
     return;
   }

@@ -1,6 +1,8 @@
 #ifndef QUORVA_INPUT_LINE_PARSER_HPP
 #define QUORVA_INPUT_LINE_PARSER_HPP
 
+#include <cstddef>
+
 #include "input/parsed_line.hpp"
 #include "input/reading_options.hpp"
 
@@ -10,6 +12,14 @@
 /// nor the console: the reader books and reports (bookParsedLine). A null text is a blank line.
 void parseDonationLine(const char* text, long line, const ReadingOptions& options,
                        ParsedLine& parsed);
+
+/// Bytes past a line's terminator that parseDonationLineWithSlack may read (and never uses).
+constexpr std::size_t kLineSlack = 16;
+
+/// parseDonationLine for a line that may be read kLineSlack bytes past its terminator, as a line
+/// of a list's block can: the end of its name is looked for sixteen characters at a time.
+void parseDonationLineWithSlack(const char* text, long line, const ReadingOptions& options,
+                                ParsedLine& parsed);
 
 /// How a record starts: read, or passed over.
 enum class RecordStart : int {

@@ -8,6 +8,7 @@
 #include "input/parsed_line.hpp"
 #include "input/reading_options.hpp"
 #include "output/amount.hpp"
+#include "output/byte_marks.hpp"
 #include "output/message_channel.hpp"
 
 // What the shortcuts for plain fields and the full grammar share: the state of one line, the
@@ -99,14 +100,33 @@ struct PlainName {
   return PlainName{ start, end - start, tab };
 }
 
-/// The plain name that starts text, if it has one; reads no further than its end.
+/// Where the run of name characters at name ends: its first stop of kNameRunStops or NUL. With
+/// kSlack (kLineSlack bytes past the terminator may be read) sixteen characters at a time.
+template <bool kSlack>
+[[gnu::always_inline]] inline const char* nameRunEnd(const char* name) {
+#if defined(__SSE2__)
+  if constexpr (kSlack) {
+    for (;; name += 16) {
+      const unsigned stops = marksOf(name, '\t', '\n', '\r', '"', '\0');
+      if (stops != 0) {
+        return name + __builtin_ctz(stops);
+      }
+    }
+  }
+#endif
+  return name + std::strcspn(name, kNameRunStops);
+}
+
+/// The plain name that starts text, if it has one; reads no further than its end (but for the
+/// slack, with kSlack).
+template <bool kSlack = false>
 [[gnu::always_inline]] inline PlainName plainNameOf(const char* text) {
   const bool quoted = text[0] == '"';
   const char* name = quoted ? text + 1 : text;
   if (*name == ' ') {
     return PlainName{ 0, 0, 0 };
   }
-  const char* end = name + std::strcspn(name, kNameRunStops);
+  const char* end = nameRunEnd<kSlack>(name);
   const char* tab = end;
   if (quoted) {
     if (*end != '"') {
@@ -137,9 +157,11 @@ NameRead readAnyNameField(const char* text, Field& name, NameQuotes& quotes);
 /// dropped when a TAB ends it. Reads no further than one character past the line's first LF or
 /// NUL, so it can also read a line of a block that is not terminated. Inline: a plain name is
 /// what the loop of readAnyNameField would take in its first step; that step is taken here.
+/// With kSlack the text may be read kLineSlack bytes past its terminator.
+template <bool kSlack = false>
 [[gnu::always_inline]] inline NameRead readNameField(const char* text, Field& name,
                                                      NameQuotes& quotes) {
-  const PlainName plain = plainNameOf(text);
+  const PlainName plain = plainNameOf<kSlack>(text);
   if (plain.tab == 0) {
     return readAnyNameField(text, name, quotes);
   }

@@ -16,6 +16,9 @@
 #include "output/byte_marks.hpp"
 #include "output/message_channel.hpp"
 
+// A plain line of the block is parsed with slack: the block has that much room after its text.
+static_assert(kScanSlack >= kLineSlack, "the block's slack is less than a parsed line's");
+
 namespace {
 
 void countResult(LineResult result, ListCounts& counts) {
@@ -314,7 +317,7 @@ bool readTabLines(ListReading& reading) {
     const auto length = static_cast<std::size_t>(blocks.terminator - piece);
     if (blocks.plainPiece) {
       ++counts.lines;
-      parseDonationLine(piece, counts.lines, options, parsed);
+      parseDonationLineWithSlack(piece, counts.lines, options, parsed);
       readAsUtf8(parsed, piece, length, blocks, reading.encoding);
       countResult(bookParsedLine(parsed), counts);
       if (parsed.kind == LineKind::donation) {

@@ -18,6 +18,15 @@
 
 namespace {
 
+// A text followed by its terminator and kLineSlack bytes that a scan which missed the
+// terminator would take for more of the line: the slack must never change what is read.
+std::string withSlack(const std::string& text) {
+  std::string padded = text;
+  padded.push_back('\0');
+  padded.append("x\"x\tx\rx\nx\"x\tx 5\n");
+  return padded;
+}
+
 struct Outcome {
   LineResult result;
   std::string printed;
@@ -29,12 +38,15 @@ class PlainLineTest : public InputTest {
  protected:
   // Reads one line as line 2 of a list, with the shortcuts or by the full grammar alone, and
   // describes what it printed and booked.
-  enum class Way { shortcuts, inFull, asRecord };
+  enum class Way { shortcuts, inFull, asRecord, withSlack };
   Outcome parse(const std::string& line, Way way = Way::shortcuts) {
     resetInput();
     printed();
     if (way == Way::inFull) {
       parseDonationLineInFull(line.c_str(), 2, kCalendarYearReading, parsed);
+    } else if (way == Way::withSlack) {
+      const std::string padded = withSlack(line);
+      parseDonationLineWithSlack(padded.c_str(), 2, kCalendarYearReading, parsed);
     } else if (way == Way::asRecord) {
       // The cells of a record, as a comma-separated list's reader hands them over.
       parseDonationRecord(RecordLine{ line.c_str(), line.c_str(), false, RecordStart::read }, 2,
@@ -218,6 +230,10 @@ TEST_F(PlainLineTest, PlainLinesComeToWhatTheFullScanComesTo) {
     EXPECT_EQ(plain.result, full.result) << "'" << line << "'";
     EXPECT_EQ(plain.printed, full.printed) << "'" << line << "'";
     EXPECT_EQ(plain.booked, full.booked) << "'" << line << "'";
+    const Outcome slack = parse(line, Way::withSlack);
+    EXPECT_EQ(slack.result, plain.result) << "'" << line << "'";
+    EXPECT_EQ(slack.printed, plain.printed) << "'" << line << "'";
+    EXPECT_EQ(slack.booked, plain.booked) << "'" << line << "'";
     // A record has no limit of 150 characters; within it, its cells are read as a line's fields.
     const bool plainStart = !line.empty() && line[0] != ' ' && line[0] != '\t' && line[0] != '\r';
     if (plainStart && line.size() < 150) {
@@ -268,6 +284,14 @@ TEST(PlainNameTest, APlainNameIsReadAsTheLoopReadsIt) {
     EXPECT_EQ(takenQuotes.count, loopedQuotes.count) << text;
     EXPECT_EQ(takenQuotes.atLineStart, loopedQuotes.atLineStart) << text;
     EXPECT_EQ(takenQuotes.beforeTab, loopedQuotes.beforeTab) << text;
+    Field slack{};
+    NameQuotes slackQuotes{ -1, true, true };
+    const std::string padded = withSlack(text);
+    const NameRead slackRead = readNameField<true>(padded.c_str(), slack, slackQuotes);
+    EXPECT_EQ(slackRead.end, read.end) << text;
+    EXPECT_EQ(slackRead.at, read.at) << text;
+    EXPECT_STREQ(slack.data(), taken.data()) << text;
+    EXPECT_EQ(slackQuotes.count, takenQuotes.count) << text;
   }
 }
 
