@@ -45,7 +45,6 @@ extern "C" {
 void* __real_malloc(std::size_t size);
 void* __real_calloc(std::size_t count, std::size_t size);
 void* __real_realloc(void* pointer, std::size_t size);
-void* __real_aligned_alloc(std::size_t alignment, std::size_t size);
 int __real_fchmod(int descriptor, mode_t mode);
 std::FILE* __real_fdopen(int descriptor, const char* mode);
 int __real_fsync(int descriptor);
@@ -58,9 +57,6 @@ void* __wrap_calloc(std::size_t count, std::size_t size) {
 }
 void* __wrap_realloc(void* pointer, std::size_t size) {
   return failsNow(Wrapped::allocation) ? nullptr : __real_realloc(pointer, size);
-}
-void* __wrap_aligned_alloc(std::size_t alignment, std::size_t size) {
-  return failsNow(Wrapped::allocation) ? nullptr : __real_aligned_alloc(alignment, size);
 }
 int __wrap_fchmod(int descriptor, mode_t mode) {
   if (failsNow(Wrapped::fchmod)) {
