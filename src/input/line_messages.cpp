@@ -51,25 +51,35 @@ void noteMessage(LineMessages& messages, MessageKind kind, long line, const char
 void noteMessageV(LineMessages& messages, MessageKind kind, long line, const char* format,
                   std::va_list arguments) {
   ++messages.raised;
-  // Room for the longest text the channel keeps, so that the text is composed once, in place.
+  // Room for the longest head and text the channel writes, so that the line is composed once,
+  // in place.
   if (!reserve(messages.entries, messages.entryRoom, messages.count + 1, 8) ||
-      !reserve(messages.texts, messages.textRoom, messages.used + kMessageLineSize,
-               4 * kMessageLineSize)) {
+      !reserve(messages.texts, messages.textRoom,
+               messages.used + kMessageHeadSize + kMessageLineSize, 4 * kMessageLineSize)) {
     messages.lostLine = line;
     return;
   }
-  char* text = messages.texts + messages.used;
+  const std::size_t head = messages.used;
+  std::size_t placeLength = 0;
+  const std::size_t offset =
+      head + composeMessageHead(messages.texts + head, kind, line, placeLength);
   // As the channel composes: a format error leaves the text empty, a longer text is cut, and
   // no terminal escape from the line gets through.
-  const std::size_t kept = composeText(text, kMessageLineSize, format, arguments);
-  messages.entries[messages.count++] = LineMessages::Entry{ kind, line, messages.used, kept };
-  messages.used += kept + 1;
+  const std::size_t kept = composeText(messages.texts + offset, kMessageLineSize, format, arguments);
+  messages.entries[messages.count++] =
+      LineMessages::Entry{ kind, line, offset, kept, head, placeLength };
+  messages.used = offset + kept + 1;
 }
 
 void emitLineMessages(const LineMessages& messages) {
   for (std::size_t i = 0; i < messages.count; ++i) {
     const LineMessages::Entry& entry = messages.entries[i];
-    writeMessageOfLength(entry.kind, entry.line, messages.text(i), entry.length);
+    // The text's terminator is its line's line feed while the line is written.
+    char* const end = messages.texts + entry.offset + entry.length;
+    *end = '\n';
+    writeComposedMessage(entry.kind, messages.texts + entry.head, entry.placeLength,
+                         entry.offset - entry.head, entry.offset + entry.length + 1 - entry.head);
+    *end = '\0';
   }
   // Dropping them silently could let a run with errors end as if it had none.
   if (messages.raised > messages.count) {

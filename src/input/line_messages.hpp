@@ -7,25 +7,29 @@
 #include "output/message_channel.hpp"
 
 /// The messages a parser raised for one line, in order, each composed as the channel composes
-/// it (cut to 511 characters), kept until the reader emits them. The caller owns it and reuses
+/// it (cut to 511 characters) after the head of its message line (place and prefix), so that
+/// emitting it is one write, kept until the reader emits them. The caller owns it and reuses
 /// it line after line: its room grows with its contents and is kept until releaseLineMessages, so
 /// a line allocates nothing once it has grown, and a line without a message costs only clear().
 /// It has no destructor, so that its owner's frame needs no unwinding of its own.
 struct LineMessages {
   /// One message: its kind, its line number (0 for none), where its text starts in texts and
-  /// its length.
+  /// its length, where its message line starts (the head before the text) and the length of the
+  /// place that begins the head.
   struct Entry {
     MessageKind kind;
     long line;
     std::size_t offset;
     std::size_t length;
+    std::size_t head;
+    std::size_t placeLength;
   };
   Entry* entries = nullptr;
   std::size_t count = 0;   ///< messages kept
   std::size_t raised = 0;  ///< messages noted: more than count when no memory was left for one
   long lostLine = 0;       ///< the line number of the last message that could not be kept
   std::size_t entryRoom = 0;
-  char* texts = nullptr;  ///< the texts, each with its terminator
+  char* texts = nullptr;  ///< the message lines, each text with its terminator
   std::size_t used = 0;   ///< bytes of texts in use
   std::size_t textRoom = 0;
 

@@ -36,6 +36,31 @@ std::string_view kindNameOf(MessageKind kind) {
                                                : std::string_view("");
 }
 
+// Each prefix followed by its blank, in room of one size.
+constexpr std::size_t kPaddedPrefixSize = 32;
+using PaddedPrefix = std::array<char, kPaddedPrefixSize>;
+constexpr PaddedPrefix padPrefix(std::string_view prefix) {
+  PaddedPrefix padded{};
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    padded[i] = prefix[i];
+  }
+  padded[prefix.size()] = ' ';
+  return padded;
+}
+constexpr std::array<PaddedPrefix, kMessageKindCount + 1> kPaddedPrefixes = {
+  padPrefix(messageKindNames[0]), padPrefix(messageKindNames[1]), padPrefix(messageKindNames[2]),
+  padPrefix(messageKindNames[3]), padPrefix(messageKindNames[4]), padPrefix(messageKindNames[5]),
+  padPrefix(messageKindNames[6]), padPrefix(""),
+};
+static_assert(kPaddedPrefixes.size() == messageKindNames.size() + 1, "a padded prefix per kind");
+
+// The padded prefix of a kind, as kindNameOf gives it.
+const PaddedPrefix& paddedPrefixOf(MessageKind kind) {
+  const int code = static_cast<int>(kind);
+  return kPaddedPrefixes[code >= 0 && code < kMessageKindCount ? static_cast<std::size_t>(code)
+                                                               : kMessageKindCount];
+}
+
 MessageKind currentMessageKind = MessageKind::plain;
 std::FILE* consoleSink = nullptr;
 std::array<char, kInputFileNameSize> inputFileName{};
@@ -78,13 +103,16 @@ void writeBoth(const char* text) {
 // printf: a list with a problem on every line brings a message for each of its lines. Returns
 // the characters written into place, which has room for kPlaceSize.
 constexpr std::size_t kPlaceSize = kInputFileNameSize + 24;  // the name, ':', a long, ' '
+constexpr std::size_t kLongDigits = 24;                      // a long's digits and sign
 std::size_t placeText(char* place, long line) {
-  std::array<char, 24> digits{};  // a long's digits and sign
+  // The digits end kLongDigits into digits, so that a copy of a fixed kLongDigits bytes from
+  // their start stays inside it: a copy of known size is a few moves, not a call.
+  std::array<char, 2 * kLongDigits> digits{};
   auto magnitude = static_cast<unsigned long>(line);
   if (line < 0) {
     magnitude = 0UL - magnitude;
   }
-  std::size_t start = digits.size();
+  std::size_t start = kLongDigits;
   // Two digits at a time from a table: the place is written for every message.
   static constexpr char kPairs[] =
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -109,14 +137,14 @@ std::size_t placeText(char* place, long line) {
   std::size_t length = inputFileNameLength;
   std::memcpy(place, inputFileName.data(), length);
   place[length++] = ':';
-  std::memcpy(place + length, digits.data() + start, digits.size() - start);
-  length += digits.size() - start;
+  std::memcpy(place + length, digits.data() + start, kLongDigits);
+  length += kLongDigits - start;
   place[length++] = ' ';
   return length;
 }
 
 void writePlace(std::FILE* stream, long line) {
-  std::array<char, kPlaceSize> place{};
+  std::array<char, kPlaceSize + kLongDigits> place{};
   std::fwrite(place.data(), 1, placeText(place.data(), line), stream);
 }
 
@@ -178,6 +206,17 @@ std::size_t appendCut(char* text, std::size_t room, std::size_t length, const ch
 // A format with a conversion other than a plain %s or %%, which joinStrings leaves to vsnprintf.
 constexpr std::size_t kNotJoined = SIZE_MAX;
 
+// The first '%' of text, or its terminator: one scan of the format, where strchr would need a
+// strlen after it.
+const char* markOrEnd(const char* text) {
+#if defined(__GLIBC__)
+  return strchrnul(text, '%');
+#else
+  const char* mark = std::strchr(text, '%');
+  return mark != nullptr ? mark : text + std::strlen(text);
+#endif
+}
+
 // What vsnprintf writes for a format whose every conversion is a plain %s or %%, a null string
 // too, at a tenth of its cost (most messages about a list's lines are such texts); returns the
 // length written, or kNotJoined for any other format.
@@ -185,12 +224,11 @@ std::size_t joinStrings(char* text, std::size_t size, const char* format, std::v
   const std::size_t room = size - 1;
   std::size_t length = 0;
   for (const char* from = format;;) {
-    const char* mark = std::strchr(from, '%');
-    if (mark == nullptr) {
-      length = appendCut(text, room, length, from, std::strlen(from));
+    const char* mark = markOrEnd(from);
+    length = appendCut(text, room, length, from, static_cast<std::size_t>(mark - from));
+    if (*mark == '\0') {
       break;
     }
-    length = appendCut(text, room, length, from, static_cast<std::size_t>(mark - from));
     if (mark[1] == '%') {
       length = appendCut(text, room, length, "%", 1);
     } else if (mark[1] != 's') {
@@ -371,30 +409,45 @@ void writeMessage(MessageKind kind, long line, const char* text) {
   writeMessageOfLength(kind, line, text, std::strlen(text));
 }
 
-void writeMessageOfLength(MessageKind kind, long line, const char* text, std::size_t length) {
+static_assert(kPlaceSize + kLongDigits + kPaddedPrefixSize <= kMessageHeadSize,
+              "a message head has room for the place, the copies of known size and the prefix");
+
+std::size_t composeMessageHead(char* head, MessageKind kind, long line,
+                               std::size_t& placeLength) {
+  placeLength = line != 0 ? placeText(head, line) : 0;
+  const std::string_view prefix = kindNameOf(kind);
+  // The prefix and its blank as a copy of known size from a padded table: a few moves, not a
+  // call. The bytes past the blank are overwritten by the text.
+  std::memcpy(head + placeLength, paddedPrefixOf(kind).data(), kPaddedPrefixSize);
+  return placeLength + prefix.size() + 1;
+}
+
+void writeComposedMessage(MessageKind kind, const char* whole, std::size_t placeLength,
+                          std::size_t textStart, std::size_t end) {
   countMessage(kind);
   // The place, the prefix and its blank, the text and the line end, each output's in one call:
   // a list with a problem on every line writes a message for each of them.
-  std::array<char, kPlaceSize + 32 + kMessageLineSize + 1> whole;
-  const std::size_t placeLength = line != 0 ? placeText(whole.data(), line) : 0;
-  const std::string_view prefix = kindNameOf(kind);
-  std::memcpy(whole.data() + placeLength, prefix.data(), prefix.size());
-  const std::size_t textStart = placeLength + prefix.size() + 1;
-  whole[textStart - 1] = ' ';
+  writeBytes(whole, end, console());
+  if (reportFile != nullptr) {
+    // The report file's copy of a line-numbered message carries the place instead of the kind.
+    if (placeLength != 0) {
+      writeBytes(whole, placeLength, reportFile);
+      writeBytes(whole + textStart, end - textStart, reportFile);
+    } else {
+      writeBytes(whole, end, reportFile);
+    }
+  }
+}
+
+void writeMessageOfLength(MessageKind kind, long line, const char* text, std::size_t length) {
+  std::array<char, kMessageHeadSize + kMessageLineSize> whole;
+  std::size_t placeLength = 0;
+  const std::size_t textStart = composeMessageHead(whole.data(), kind, line, placeLength);
   const std::size_t textLength = length < kMessageLineSize ? length : kMessageLineSize - 1;
   std::memcpy(whole.data() + textStart, text, textLength);
   const std::size_t end = textStart + textLength;
   whole[end] = '\n';
-  writeBytes(whole.data(), end + 1, console());
-  if (reportFile != nullptr) {
-    // The report file's copy of a line-numbered message carries the place instead of the kind.
-    if (line != 0) {
-      writeBytes(whole.data(), placeLength, reportFile);
-      writeBytes(whole.data() + textStart, textLength + 1, reportFile);
-    } else {
-      writeBytes(whole.data(), end + 1, reportFile);
-    }
-  }
+  writeComposedMessage(kind, whole.data(), placeLength, textStart, end + 1);
 }
 
 void beginMessage(MessageKind kind, long line) {

@@ -62,6 +62,18 @@ void message(MessageKind kind, long line, const char* format, ...)
 void writeMessage(MessageKind kind, long line, const char* text);
 /// writeMessage for a text whose length is known.
 void writeMessageOfLength(MessageKind kind, long line, const char* text, std::size_t length);
+/// Room for the head of a message line and what writing it may touch past its end.
+constexpr std::size_t kMessageHeadSize = kInputFileNameSize + 96;
+/// Writes the head of a message line into head (room for kMessageHeadSize): the place when
+/// line is not 0 (the list's name, ':', the line number, a blank), then the kind's prefix and a
+/// blank. Returns the head's length, where the text goes; placeLength gets the place's length.
+std::size_t composeMessageHead(char* head, MessageKind kind, long line, std::size_t& placeLength);
+/// Writes a message line composed whole, whole[0, end): a head from composeMessageHead, the text
+/// from textStart and its line feed. Does what writeMessageOfLength does after composing: the
+/// kind's tally, the line to the console, and to the report file with the place (placeLength
+/// bytes, 0 for none) in place of the prefix.
+void writeComposedMessage(MessageKind kind, const char* whole, std::size_t placeLength,
+                          std::size_t textStart, std::size_t end);
 /// A further line of the last message: its kind's prefix, a blank, the composed text, the end of
 /// the line. No tally is raised.
 void messageMore(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -128,12 +128,21 @@ TEST(PlainLineEndTest, AgreesWithTheScanOfOneByteAtATime) {
   constexpr char kAlphabet[] = { 'a', 'a', 'a', '\t', '\t', '"', '\r', '\n', ',', '\0' };
   std::mt19937 random(20);
   for (int round = 0; round < 20000; ++round) {
-    const std::size_t window = random() % 90;
+    const std::size_t window = random() % 200;
     std::vector<char> piece(window + 1 + kScanSlack, 'a');
-    for (std::size_t i = 0; i < window; ++i) {
-      // NUL and CR rarely, so that most lines get as far as their line feed.
-      const std::size_t pick = random() % (round % 3 == 0 ? 10 : 8);
-      piece[i] = kAlphabet[pick];
+    if (round % 4 == 1 && window > 1) {
+      // Three TABs and one quotation mark anywhere in a line of up to 200 bytes before its line
+      // feed: whether the mark stands after the third TAB is all that decides, in any part.
+      for (const char ch : { '\t', '\t', '\t', '"' }) {
+        piece[random() % (window - 1)] = ch;
+      }
+      piece[window - 1] = '\n';
+    } else {
+      for (std::size_t i = 0; i < window; ++i) {
+        // NUL and CR rarely, so that most lines get as far as their line feed.
+        const std::size_t pick = random() % (round % 3 == 0 ? 10 : 8);
+        piece[i] = kAlphabet[pick];
+      }
     }
     piece[window] = '\0';
     for (const PlainRules rules : { kTabListRules, kCommaListRules }) {
