@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <string>
 
@@ -28,6 +29,33 @@ TEST(LineMessagesTest, KeptInOrderWithTheirRoomAndEmittedAsTheChannelWritesThem)
                                 std::string(511, 'x') + "\n! last\n");
   EXPECT_EQ(warningCount, 1);
   EXPECT_EQ(errorCount, 1);
+  releaseLineMessages(messages);
+  resetMessageChannel();
+}
+
+// The longest head there is (the longest list name, the longest line number, the longest
+// prefix) before the longest text: the kept line is written as the channel writes it, to the
+// console and, with the place for the prefix, to the report file.
+TEST(LineMessagesTest, TheLongestMessageLineIsWrittenAsTheChannelWritesIt) {
+  resetMessageChannel();
+  setInputFileName(std::string(300, 'n').c_str());
+  std::FILE* report = std::tmpfile();
+  reportFile = report;
+  LineMessages messages;
+  const std::string longText(600, 'x');
+  noteMessage(messages, MessageKind::calculationError, LONG_MIN, "%s", longText.c_str());
+  EXPECT_EQ(std::string(messages.text(0)), std::string(511, 'x'));
+  ConsoleCapture console;
+  emitLineMessages(messages);
+  const std::string fromKept = console.take();
+  const std::string reportFromKept = takeWritten(report);
+  writeMessage(MessageKind::calculationError, LONG_MIN, longText.c_str());
+  EXPECT_EQ(fromKept, console.take());
+  EXPECT_EQ(reportFromKept, takeWritten(report));
+  EXPECT_EQ(reportFromKept, std::string(255, 'n') + ":" + std::to_string(LONG_MIN) + " " +
+                                std::string(511, 'x') + "\n");
+  reportFile = nullptr;
+  std::fclose(report);
   releaseLineMessages(messages);
   resetMessageChannel();
 }
