@@ -48,27 +48,58 @@ void noteMessage(LineMessages& messages, MessageKind kind, long line, const char
   va_end(arguments);
 }
 
-void noteMessageV(LineMessages& messages, MessageKind kind, long line, const char* format,
-                  std::va_list arguments) {
+namespace {
+
+// Where a kept message's line starts in the texts and where its text goes.
+struct KeptLine {
+  std::size_t head;
+  std::size_t placeLength;
+  std::size_t offset;
+};
+
+// Room for the longest head and text the channel writes at the end of the texts, and the head
+// written there, so that the line is composed once, in place; false when no memory was left.
+bool beginKeptLine(LineMessages& messages, MessageKind kind, long line, KeptLine& kept) {
   ++messages.raised;
-  // Room for the longest head and text the channel writes, so that the line is composed once,
-  // in place.
   if (!reserve(messages.entries, messages.entryRoom, messages.count + 1, 8) ||
       !reserve(messages.texts, messages.textRoom,
                messages.used + kMessageHeadSize + kMessageLineSize, 4 * kMessageLineSize)) {
     messages.lostLine = line;
-    return;
+    return false;
   }
-  const std::size_t head = messages.used;
-  std::size_t placeLength = 0;
-  const std::size_t offset =
-      head + composeMessageHead(messages.texts + head, kind, line, placeLength);
-  // As the channel composes: a format error leaves the text empty, a longer text is cut, and
-  // no terminal escape from the line gets through.
-  const std::size_t kept = composeText(messages.texts + offset, kMessageLineSize, format, arguments);
+  kept.head = messages.used;
+  kept.offset = kept.head + composeMessageHead(messages.texts + kept.head, kind, line,
+                                               kept.placeLength);
+  return true;
+}
+
+void endKeptLine(LineMessages& messages, MessageKind kind, long line, const KeptLine& kept,
+                 std::size_t length) {
   messages.entries[messages.count++] =
-      LineMessages::Entry{ kind, line, offset, kept, head, placeLength };
-  messages.used = offset + kept + 1;
+      LineMessages::Entry{ kind, line, kept.offset, length, kept.head, kept.placeLength };
+  messages.used = kept.offset + length + 1;
+}
+
+}  // namespace
+
+void noteMessageV(LineMessages& messages, MessageKind kind, long line, const char* format,
+                  std::va_list arguments) {
+  KeptLine kept{};
+  if (beginKeptLine(messages, kind, line, kept)) {
+    // As the channel composes: a format error leaves the text empty, a longer text is cut, and
+    // no terminal escape from the line gets through.
+    endKeptLine(messages, kind, line, kept,
+                composeText(messages.texts + kept.offset, kMessageLineSize, format, arguments));
+  }
+}
+
+void noteSplitMessage(LineMessages& messages, MessageKind kind, long line,
+                      const SplitFormat& format, const char* string) {
+  KeptLine kept{};
+  if (beginKeptLine(messages, kind, line, kept)) {
+    endKeptLine(messages, kind, line, kept,
+                composeSplitText(messages.texts + kept.offset, kMessageLineSize, format, string));
+  }
 }
 
 void emitLineMessages(const LineMessages& messages) {

@@ -56,6 +56,9 @@ void noteMessage(LineMessages& messages, MessageKind kind, long line, const char
 /// noteMessage for a caller that holds the arguments as a va_list.
 void noteMessageV(LineMessages& messages, MessageKind kind, long line, const char* format,
                   std::va_list arguments) __attribute__((format(printf, 4, 0)));
+/// noteMessage for a format split where it is compiled (a message raised line after line).
+void noteSplitMessage(LineMessages& messages, MessageKind kind, long line,
+                      const SplitFormat& format, const char* string);
 /// Writes the messages to the channel in order, each as message() writes it, and an error for
 /// messages that could not be kept.
 void emitLineMessages(const LineMessages& messages);

@@ -277,10 +277,14 @@ void reportNoDate(LineScan& scan) {
 }
 
 void noteNameQuotes(LineScan& scan) {
+  // The warning of every name quoted as a spreadsheet quotes it: on a list exported from one,
+  // nearly every other line raises it.
+  static constexpr SplitFormat kQuotedName("Ignoring quotation marks around the name field: '%s'");
+  static_assert(kQuotedName.valid(), "the quoted name's warning is joined from its pieces");
   const NameQuotes& quotes = scan.quotes;
   if (quotes.count == 2 && quotes.atLineStart && quotes.beforeTab) {
-    note(scan, MessageKind::warning, "Ignoring quotation marks around the name field: '%s'",
-         scan.parsed->name.data());
+    noteSplitMessage(scan.parsed->messages, MessageKind::warning, scan.line, kQuotedName,
+                     scan.parsed->name.data());
   } else {
     note(scan, MessageKind::error,
          "Name field has an ignored quotation mark BUT not a quote at both ends: '%s'",

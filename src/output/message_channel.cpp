@@ -319,6 +319,26 @@ std::size_t composeText(char* text, std::size_t size, const char* format,
   return length;
 }
 
+std::size_t composeSplitText(char* text, std::size_t size, const SplitFormat& format,
+                             const char* string) {
+  string = string != nullptr ? string : "(null)";
+  const std::size_t room = size - 1;
+  std::size_t length = appendCut(text, room, 0, format.before.data(), format.before.size());
+  const std::size_t stringStart = length;
+  length = appendCut(text, room, length, string, std::strlen(string));
+  length = appendCut(text, room, length, format.after.data(), format.after.size());
+  text[length] = '\0';
+  // The format's pieces hold nothing to neutralize: the string's bytes are looked at, with as
+  // many of the text's bytes before them as make sixteen, the most that is looked at at once.
+  const std::size_t shortOf = length - stringStart < 16 ? 16 - (length - stringStart) : 0;
+  const std::size_t from = stringStart > shortOf ? stringStart - shortOf : 0;
+  if (mayHoldControls(text + from, length - from)) {
+    neutralizeControls(text, true);
+    length = std::strlen(text);  // a C1 control's two bytes became one mark
+  }
+  return length;
+}
+
 namespace {
 
 // A tally stops at the largest int instead of wrapping: a list of some billions of bad lines

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdarg>
 #include <cstdio>
+#include <string_view>
 
 /// The kind of a message; the code decides the prefix and the tally.
 enum class MessageKind : int {
@@ -48,6 +49,40 @@ void neutralizeControls(char* text, bool keepLineEnds);
 /// Returns the length of the text.
 std::size_t composeText(char* text, std::size_t size, const char* format,
                         std::va_list arguments);
+
+/// A message format whose one conversion is a %s, split at it when the program is compiled: a
+/// message raised for line after line of a list is joined from its pieces without a scan of the
+/// format. Its own text holds no control, DEL or 0xC2 byte and no other conversion, so that the
+/// joined text is the one composeText gives (valid() says so; check it with a static_assert).
+struct SplitFormat {
+  std::string_view before;
+  std::string_view after;
+  bool split;
+
+  constexpr explicit SplitFormat(std::string_view format)
+      : before(format.substr(0, format.find("%s"))),
+        after(format.find("%s") == std::string_view::npos ? std::string_view()
+                                                          : format.substr(format.find("%s") + 2)),
+        split(format.find("%s") != std::string_view::npos) {}
+  /// True when the format splits as it should: one %s, and pieces that composeText would copy
+  /// unchanged.
+  constexpr bool valid() const { return split && plain(before) && plain(after); }
+
+ private:
+  static constexpr bool plain(std::string_view piece) {
+    for (const char ch : piece) {
+      const auto byte = static_cast<unsigned char>(ch);
+      if (byte < 0x20 || byte == 0x7F || byte == 0xC2 || ch == '%') {
+        return false;
+      }
+    }
+    return true;
+  }
+};
+
+/// composeText for a split format and its string (nullptr as "(null)"): the same text.
+std::size_t composeSplitText(char* text, std::size_t size, const SplitFormat& format,
+                             const char* string);
 
 /// Composes printf-style into messageLine, cut to its first 511 characters; returns messageLine.
 const char* composeLine(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <utility>
 
 #include "console_capture.hpp"
 
@@ -177,6 +179,36 @@ TEST_F(MessageChannelTest, TextsJoinedWithoutPrintfAreWhatPrintfWrites) {
     std::array<char, kMessageLineSize> expected{};
     std::snprintf(expected.data(), expected.size(), c.format, c.first, c.second);
     EXPECT_STREQ(composeLine(c.format, c.first, c.second), expected.data()) << c.format;
+  }
+#pragma GCC diagnostic pop
+}
+
+// A format split where it is compiled gives the text of the format, cut and neutralized alike.
+TEST_F(MessageChannelTest, SplitFormatsGiveTheTextsOfTheirFormats) {
+  static constexpr const char* kQuotedText = "Ignoring quotation marks around the name field: '%s'";
+  static constexpr SplitFormat kQuoted(kQuotedText);
+  static constexpr SplitFormat kBare("%s");
+  static_assert(kQuoted.valid() && kBare.valid(), "one %s between plain pieces");
+  static_assert(!SplitFormat("none").valid() && !SplitFormat("%s and %d").valid() &&
+                    !SplitFormat("100%% %s").valid() && !SplitFormat("TAB\t%s").valid(),
+                "no %s, another conversion, or a piece that composing would change");
+  const std::string longName(600, 'n');
+  const std::string controlPastTheCut = std::string(520, 'n') + "\x1b";
+  const char* const strings[] = { "Okafor, Elizabeth", "", nullptr, longName.c_str(),
+                                  controlPastTheCut.c_str(), "\x1b]0;x\x07", "ab \xc2\x85",
+                                  "Okafor, Elizabeth Ann \xc2\x85", "Brown\r with\rmore\r\nnext",
+                                  "del\x7f", "\xc2", "\x1bOkafor, Elizabeth" };
+  const std::pair<const SplitFormat*, const char*> formats[] = { { &kQuoted, kQuotedText },
+                                                                 { &kBare, "%s" } };
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+  for (const auto& [split, format] : formats) {
+    for (const char* string : strings) {
+      std::array<char, kMessageLineSize> joined{};
+      const std::size_t length = composeSplitText(joined.data(), joined.size(), *split, string);
+      EXPECT_STREQ(joined.data(), composeLine(format, string)) << format << " " << (string != nullptr ? string : "null");
+      EXPECT_EQ(length, std::strlen(joined.data()));
+    }
   }
 #pragma GCC diagnostic pop
 }
