@@ -575,21 +575,11 @@ bool findPlainCommas(char* p, char* end, std::array<char*, 3>& commas) {
 }
 #endif
 
-// A line of a comma-separated list read as columns 1, 2 and 3, as nearly every line is: no
-// quotation mark but around the amount, no TAB, no CR, and it comes to a donation without a
-// message. It is read as the same line tab-separated would be, its first two commas made TABs
-// for the parse; the amount's quotation marks are dropped as an amount's are. Any other line is
-// left to the record's full reading (false): its messages quote it as written.
-bool readPlainCommaLine(ListReading& reading, char* piece, std::size_t length) {
-  // The CR of a CR LF line is no part of its last cell.
-  if (length != 0 && piece[length - 1] == '\r') {
-    --length;
-  }
-  char* end = piece + length;
-  std::array<char*, 3> commas{};
-  if (!findPlainCommas(piece, end, commas)) {
-    return false;
-  }
+// The cells of a plain comma-separated line [text, end) whose first three end at commas, parsed
+// as the tab-separated line they make; true when they come to a donation without a message.
+// The line is given back as it was.
+bool readCommaCells(ListReading& reading, char* text, char* end,
+                    const std::array<char*, 3>& commas) {
   char* nameEnd = commas[0];
   char* secondEnd = commas[1];
   char* amountEnd = commas[2];
@@ -605,16 +595,65 @@ bool readPlainCommaLine(ListReading& reading, char* piece, std::size_t length) {
   *secondEnd = '\t';
   const char afterAmount = *amountEnd;
   *amountEnd = '\0';
-  parseDonationLine(piece, reading.counts.lines + 1, reading.options, parsed);
+  parseDonationLine(text, reading.counts.lines + 1, reading.options, parsed);
   *nameEnd = ',';
   *secondEnd = ',';
   *amountEnd = afterAmount;
-  if (parsed.kind != LineKind::donation || !parsed.messages.empty()) {
+  return parsed.kind == LineKind::donation && parsed.messages.empty();
+}
+
+// The length of the name that a comma-separated line [piece, end) holds in quotation marks, as
+// "Baker, Susan", when the record's reading would take it as the line's own parse does: no
+// quotation mark in it, and a character at each end that neither reading trims (an ASCII one,
+// not a blank) and that makes no comment. 0 for any other line.
+std::size_t plainQuotedNameLength(const char* piece, const char* end) {
+  if (piece[0] != '"' || end - piece < 4) {
+    return 0;
+  }
+  const auto* closing =
+      static_cast<const char*>(std::memchr(piece + 1, '"', static_cast<std::size_t>(end - piece - 1)));
+  if (closing == nullptr || closing + 1 == end || closing[1] != ',' || closing == piece + 1) {
+    return 0;
+  }
+  const auto first = static_cast<unsigned char>(piece[1]);
+  const auto last = static_cast<unsigned char>(closing[-1]);
+  const bool plainEnds = first > ' ' && first < 0x7F && first != '!' && last > ' ' && last < 0x7F;
+  return plainEnds ? static_cast<std::size_t>(closing - piece - 1) : 0;
+}
+
+// A line of a comma-separated list read as columns 1, 2 and 3, as nearly every line is: no
+// quotation mark but around the amount (and around a plain name), no TAB, no CR, and it comes
+// to a donation without a message. It is read as the same line tab-separated would be, its
+// first two commas made TABs for the parse; the amount's quotation marks are dropped as an
+// amount's are, and a quoted name is moved over its closing mark for the parse, so that it
+// ends at its comma. Any other line is left to the record's full reading (false): its messages
+// quote it as written. The line is given back as it was.
+bool readPlainCommaLine(ListReading& reading, char* piece, std::size_t length) {
+  // The CR of a CR LF line is no part of its last cell.
+  if (length != 0 && piece[length - 1] == '\r') {
+    --length;
+  }
+  char* end = piece + length;
+  const std::size_t quotedName = plainQuotedNameLength(piece, end);
+  char* const text = quotedName != 0 ? piece + 2 : piece;
+  std::array<char*, 3> commas{};
+  if (!findPlainCommas(text + quotedName, end, commas)) {
     return false;
   }
-  readAsUtf8(parsed, piece, length, reading.blocks, reading.encoding);
+  if (quotedName != 0) {
+    std::memmove(text, piece + 1, quotedName);
+  }
+  const bool read = readCommaCells(reading, text, end, commas);
+  if (quotedName != 0) {
+    std::memmove(piece + 1, text, quotedName);
+    piece[quotedName + 1] = '"';
+  }
+  if (!read) {
+    return false;
+  }
+  readAsUtf8(reading.parsed, piece, length, reading.blocks, reading.encoding);
   ++reading.counts.lines;
-  countResult(bookDonationLine(parsed), reading.counts);
+  countResult(bookDonationLine(reading.parsed), reading.counts);
   return true;
 }
 

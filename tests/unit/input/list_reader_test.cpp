@@ -310,6 +310,14 @@ const RecordCase kRecordCases[] = {
         "!        1 funding source names associated with a keyword (type of source)\n" +
         stats(5, 0, 10),
     125400 },
+  { "quoted names read the short way or in full, each given back as written",
+    "\"Baker, Susan\",1/1/2024,5\n\"Baker, Susan\",1/2/2024,\"$1,000.00\"\r\n"
+    "\"Lee, Ann\",1/1/2024,$1,250.00\n\" Kim\",1/1/2024,7\n\"O\"\"Neil, Pat\",1/1/2024,8\n",
+    kCsv +
+        at(3,
+           "? ERROR: Amount '$1' is followed by a cell of three digits; it looks cut at a thousands comma: \"Lee, Ann\",1/1/2024,$1,250.00") +
+        stats(4, 0, 5),
+    102000 },
   { "a quoted name too long, a quoted cell running past 4,095 characters",
     "\"" + std::string(128, 'n') + "\",1/1/2024,5\nLee,\"" + std::string(2100, ' ') + "\n" +
         std::string(2100, ' ') + "\",5\nKim,1/1/2024,3\n",
