@@ -416,6 +416,10 @@ void parseDonationRecord(const RecordLine& record, long line, const ReadingOptio
   startScan(scan, record.line, record.shown, kNoScanLimit, line, options, parsed);
   const NameRead name = record.nameAsIs ? takeNameAsIs(record.line, parsed.name, scan.quotes)
                                         : readNameCell(record.line, parsed.name, scan.quotes);
+  // As a line's name: a name written with a no-break space at an end is the same giver.
+  if (name.end == NameEnd::separator) {
+    trimNoBreakSpaces(parsed.name);
+  }
   if (!acceptName(scan, name)) {
     return;
   }

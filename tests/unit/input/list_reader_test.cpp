@@ -100,6 +100,10 @@ TEST_F(ListReaderTest, NoBreakSpacesAtTheEndsOfANameAreDropped) {
     { "Jo\xC2\xA0Smith\t2/3/2024\t$20\n", "Jo\xC2\xA0Smith" },  // inside the name it stays
     { "\xC2\xA0\t2/3/2024\t$20\n", nullptr },            // a blank name, refused
     { "Mary\tRelated\tSmith\xC2\xA0\nSmith\t2/3/2024\t$20\n", "Mary" },
+    // Records too: comma-separated, and tab-separated with columns named by a header.
+    { "\"\xC2\xA0Smith\",2/3/2024,$20\n", "Smith" },
+    { "\"Smith \xC2\xA0\",2/3/2024,$20\n", "Smith" },
+    { "Date\tAmount\tName\n2/3/2024\t$20\t\xC2\xA0Smith\xC2\xA0\n", "Smith" },
   };
   for (const Case& c : cases) {
     resetInput();
