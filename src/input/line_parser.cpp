@@ -144,8 +144,8 @@ struct PlainAmount {
 // rather than overflows; the checks at the end are one test, not one branch each.
 [[gnu::always_inline]] inline bool readUsualAmount(const LineScan& scan, const char* p,
                                                    Amount& cents) {
-  p += *p == '"';
-  p += *p == '$';
+  p += static_cast<std::ptrdiff_t>(*p == '"');
+  p += static_cast<std::ptrdiff_t>(*p == '$');
   std::uint64_t whole = 0;
   int wholeDigits = 0;
   for (;; ++p) {
@@ -164,11 +164,15 @@ struct PlainAmount {
     }
     ++p;
   }
-  p += *p == '"';
-  const char* lastRead = p - (*p == '\0');
-  const bool usual = (amountClassOf(*p) == kFieldEndChar) & (wholeDigits > 0) &
-                     (wholeDigits <= kPlainWholeDigits) & (fractionDigits != 0) &
-                     (fractionDigits <= 2) & (lastRead - scan.text < scan.scanLimit);
+  p += static_cast<std::ptrdiff_t>(*p == '"');
+  const char* lastRead = p - static_cast<std::ptrdiff_t>(*p == '\0');
+  const unsigned checks = static_cast<unsigned>(amountClassOf(*p) == kFieldEndChar) &
+                          static_cast<unsigned>(wholeDigits > 0) &
+                          static_cast<unsigned>(wholeDigits <= kPlainWholeDigits) &
+                          static_cast<unsigned>(fractionDigits != 0) &
+                          static_cast<unsigned>(fractionDigits <= 2) &
+                          static_cast<unsigned>(lastRead - scan.text < scan.scanLimit);
+  const bool usual = checks != 0;
   if (!usual) {
     return false;
   }

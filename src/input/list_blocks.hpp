@@ -160,6 +160,7 @@ struct ListBlocks {
   /// cells in scan; nullptr at the end. With join false it is one line.
   char* nextRecord(const RecordRules& rules, bool join, RecordScan& scan);
   /// Gives back what the terminator of the last piece replaced, leaving it unread.
+  // NOLINTNEXTLINE(readability-make-member-function-const): it writes the block it reads
   void uncut() { *terminator = replaced; }
   /// The unread text.
   const char* unread() const { return listBlock.data() + start; }

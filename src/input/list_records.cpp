@@ -210,7 +210,9 @@ void clearScan(RecordScan& scan) {
   scan.cellCount = 0;
 }
 
-// Walks the first line [0, lineEnd) into scan's cells from a fresh start.
+// Walks the first line [0, lineEnd) into scan's cells from a fresh start. The walk writes a
+// terminator into text while it looks for a stop, and puts the character back.
+// NOLINTNEXTLINE(readability-non-const-parameter): the walk writes through it
 CellWalk walkFirstLine(char* text, const RecordRules& rules, RecordScan& scan,
                        std::size_t lineEnd) {
   scan.textAfterReturn = false;

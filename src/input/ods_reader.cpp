@@ -60,7 +60,8 @@ bool inFirstTable(const TableParse& parse) { return parse.tables == 1 && parse.t
 
 long repeatOf(const char** attributes, const char* name, long room) {
   const char* value = attributeOf(attributes, name);
-  const long repeat = value != nullptr ? std::atol(value) : 1;
+  // strtol, not atol: a count past a long's range is held at its end, never undefined.
+  const long repeat = value != nullptr ? std::strtol(value, nullptr, 10) : 1;
   return repeat < 1 ? 1 : repeat > room ? room : repeat;
 }
 

@@ -238,7 +238,8 @@ const char* readPlainDate(const char* text, char end, DateParts& parts) {
     return readMonthFirstPlain(text, end, parts);
   }
   // Four digits and a dash or a slash: a year first, when the rest has that form.
-  if (__builtin_expect(p - text == 4 && (*p == '-' || *p == '/'), 0)) {
+  const bool yearFirst = p - text == 4 && (*p == '-' || *p == '/');
+  if (__builtin_expect(static_cast<long>(yearFirst), 0) != 0) {
     return readYearFirstPlain(text, p, first, end, parts);
   }
   return readOlderForms(p, first, end, parts);

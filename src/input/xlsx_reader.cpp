@@ -1,5 +1,6 @@
 #include "input/xlsx_reader.hpp"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -124,7 +125,13 @@ struct StylesParse {
 
 int numberAttribute(const char** attributes, std::string_view name) {
   const char* value = attributeOf(attributes, name);
-  return value != nullptr ? std::atoi(value) : 0;
+  if (value == nullptr) {
+    return 0;
+  }
+  // strtol, not atoi: a number past an int's range is no format the sheet defines, and must not
+  // be undefined.
+  const long number = std::strtol(value, nullptr, 10);
+  return number < INT_MIN || number > INT_MAX ? -1 : static_cast<int>(number);
 }
 
 void onStylesStart(void* context, std::string_view name, const char** attributes) {

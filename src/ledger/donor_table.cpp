@@ -58,11 +58,12 @@ DonorRecord* newRecordBlock() {
   if (taken == nullptr) {
     return nullptr;
   }
-  const std::uintptr_t after = reinterpret_cast<std::uintptr_t>(taken) + sizeof(void*);
-  const std::uintptr_t start = (after + alignof(DonorRecord) - 1) & ~(alignof(DonorRecord) - 1);
-  void** const records = reinterpret_cast<void**>(start);
-  records[-1] = taken;
-  return reinterpret_cast<DonorRecord*>(records);
+  // Moved along from the block's own pointer, so that the compiler still knows where it points.
+  char* const after = static_cast<char*>(taken) + sizeof(void*);
+  const std::size_t past = reinterpret_cast<std::uintptr_t>(after) % alignof(DonorRecord);
+  char* const start = after + (past == 0 ? 0 : alignof(DonorRecord) - past);
+  reinterpret_cast<void**>(start)[-1] = taken;
+  return reinterpret_cast<DonorRecord*>(start);
 }
 
 void freeRecordBlock(DonorRecord* block) {

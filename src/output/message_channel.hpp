@@ -70,6 +70,7 @@ struct SplitFormat {
 
  private:
   static constexpr bool plain(std::string_view piece) {
+    // NOLINTNEXTLINE(readability-use-anyofallof): std::all_of is not constexpr before C++20
     for (const char ch : piece) {
       const auto byte = static_cast<unsigned char>(ch);
       if (byte < 0x20 || byte == 0x7F || byte == 0xC2 || ch == '%') {
