@@ -68,8 +68,8 @@ bool beginKeptLine(LineMessages& messages, MessageKind kind, long line, KeptLine
     return false;
   }
   kept.head = messages.used;
-  kept.offset = kept.head + composeMessageHead(messages.texts + kept.head, kind, line,
-                                               kept.placeLength);
+  kept.offset =
+      kept.head + composeMessageHead(messages.texts + kept.head, kind, line, kept.placeLength);
   return true;
 }
 

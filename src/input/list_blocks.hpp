@@ -62,7 +62,8 @@ inline bool hasFewerThanThreeTabs(const char* piece, std::size_t stop) {
   const __m128i positions = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
   const __m128i inLine = _mm_cmplt_epi8(positions, _mm_set1_epi8(static_cast<char>(stop - at)));
   const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(piece + at));
-  counts = _mm_adds_epu8(counts, _mm_and_si128(_mm_cmpeq_epi8(bytes, tab), _mm_and_si128(inLine, one)));
+  counts =
+      _mm_adds_epu8(counts, _mm_and_si128(_mm_cmpeq_epi8(bytes, tab), _mm_and_si128(inLine, one)));
   const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
   return _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4) < 3;
 }

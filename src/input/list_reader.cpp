@@ -610,8 +610,8 @@ std::size_t plainQuotedNameLength(const char* piece, const char* end) {
   if (piece[0] != '"' || end - piece < 4) {
     return 0;
   }
-  const auto* closing =
-      static_cast<const char*>(std::memchr(piece + 1, '"', static_cast<std::size_t>(end - piece - 1)));
+  const auto* closing = static_cast<const char*>(
+      std::memchr(piece + 1, '"', static_cast<std::size_t>(end - piece - 1)));
   if (closing == nullptr || closing + 1 == end || closing[1] != ',' || closing == piece + 1) {
     return 0;
   }

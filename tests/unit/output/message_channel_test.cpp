@@ -206,7 +206,8 @@ TEST_F(MessageChannelTest, SplitFormatsGiveTheTextsOfTheirFormats) {
     for (const char* string : strings) {
       std::array<char, kMessageLineSize> joined{};
       const std::size_t length = composeSplitText(joined.data(), joined.size(), *split, string);
-      EXPECT_STREQ(joined.data(), composeLine(format, string)) << format << " " << (string != nullptr ? string : "null");
+      EXPECT_STREQ(joined.data(), composeLine(format, string))
+          << format << " " << (string != nullptr ? string : "null");
       EXPECT_EQ(length, std::strlen(joined.data()));
     }
   }
