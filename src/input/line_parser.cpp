@@ -172,8 +172,7 @@ struct PlainAmount {
                           static_cast<unsigned>(fractionDigits != 0) &
                           static_cast<unsigned>(fractionDigits <= 2) &
                           static_cast<unsigned>(lastRead - scan.text < scan.scanLimit);
-  const bool usual = checks != 0;
-  if (!usual) {
+  if (checks == 0) {
     return false;
   }
   const std::uint64_t centsPart = fractionDigits == 1 ? fraction * 10 : fraction;

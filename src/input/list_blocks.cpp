@@ -65,9 +65,8 @@ constexpr std::array<unsigned char, 256> kOnes = makeOnes();
 
 }  // namespace
 
-// Sixteen bytes at a time: asked only of a line that has a quotation mark.
+// Sixteen bytes at a time: asked of a line that has a quotation mark and three TABs or more.
 bool hasQuoteAfterThirdTab(const char* piece, std::size_t stop) {
-  // Most lines with a quotation mark have no third TAB: they are done when the TABs are counted.
   int tabsToPass = 3;
   std::size_t at = 0;
   unsigned tabs = 0;

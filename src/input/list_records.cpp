@@ -422,16 +422,23 @@ std::size_t cellText(const char* text, const RecordScan& scan, int index, bool u
     return 0;
   }
   const CellSpan& span = scan.cells[static_cast<std::size_t>(index)];
-  if (!unquote || !span.quoted) {
-    const std::size_t count = span.end - span.start;
-    if (count >= room) {
+  // Appends count characters from text[from]; false, and out emptied, when they do not fit.
+  const auto take = [&](std::size_t from, std::size_t count) {
+    if (length + count >= room) {
       out[0] = '\0';
+      return false;
+    }
+    std::memcpy(out + length, text + from, count);
+    length += count;
+    return true;
+  };
+  if (!unquote || !span.quoted) {
+    if (!take(span.start, span.end - span.start)) {
       return room;
     }
-    std::memcpy(out, text + span.start, count);
-    out[count] = '\0';
-    blankLineBreaks(out, count, room);
-    return count;
+    out[length] = '\0';
+    blankLineBreaks(out, length, room);
+    return length;
   }
   std::size_t p = span.start;
   while (text[p] == ' ') {
@@ -444,22 +451,14 @@ std::size_t cellText(const char* text, const RecordScan& scan, int index, bool u
     const auto* quote = static_cast<const char*>(std::memchr(text + p, '"', span.end - p));
     const std::size_t runEnd = quote != nullptr ? static_cast<std::size_t>(quote - text) : span.end;
     const bool doubled = quote != nullptr && runEnd + 1 < span.end && text[runEnd + 1] == '"';
-    const std::size_t count = runEnd - p + (doubled ? 1 : 0);
-    if (length + count >= room) {
-      out[0] = '\0';
+    if (!take(p, runEnd - p + (doubled ? 1 : 0))) {
       return room;
     }
-    std::memcpy(out + length, text + p, count);
-    length += count;
     p = runEnd + (doubled ? 2 : 1);
     if (quote != nullptr && !doubled) {
-      const std::size_t rest = span.end > p ? span.end - p : 0;
-      if (length + rest >= room) {
-        out[0] = '\0';
+      if (!take(p, span.end > p ? span.end - p : 0)) {
         return room;
       }
-      std::memcpy(out + length, text + p, rest);
-      length += rest;
       break;
     }
   }

@@ -36,23 +36,27 @@ std::string_view kindNameOf(MessageKind kind) {
                                                : std::string_view("");
 }
 
-// Each prefix followed by its blank, in room of one size.
+// Each prefix followed by its blank, in room of one size, and the length of the two; the last
+// one, a lone blank, for a value outside the enumeration.
 constexpr std::size_t kPaddedPrefixSize = 32;
-using PaddedPrefix = std::array<char, kPaddedPrefixSize>;
-constexpr PaddedPrefix padPrefix(std::string_view prefix) {
-  PaddedPrefix padded{};
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    padded[i] = prefix[i];
+struct PaddedPrefix {
+  std::array<char, kPaddedPrefixSize> bytes;
+  std::size_t length;
+};
+constexpr std::array<PaddedPrefix, kMessageKindCount + 1> makePaddedPrefixes() {
+  std::array<PaddedPrefix, kMessageKindCount + 1> padded{};
+  for (std::size_t kind = 0; kind < padded.size(); ++kind) {
+    const std::string_view prefix =
+        kind < messageKindNames.size() ? messageKindNames[kind] : std::string_view();
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+      padded[kind].bytes[i] = prefix[i];
+    }
+    padded[kind].bytes[prefix.size()] = ' ';
+    padded[kind].length = prefix.size() + 1;
   }
-  padded[prefix.size()] = ' ';
   return padded;
 }
-constexpr std::array<PaddedPrefix, kMessageKindCount + 1> kPaddedPrefixes = {
-  padPrefix(messageKindNames[0]), padPrefix(messageKindNames[1]), padPrefix(messageKindNames[2]),
-  padPrefix(messageKindNames[3]), padPrefix(messageKindNames[4]), padPrefix(messageKindNames[5]),
-  padPrefix(messageKindNames[6]), padPrefix(""),
-};
-static_assert(kPaddedPrefixes.size() == messageKindNames.size() + 1, "a padded prefix per kind");
+constexpr std::array<PaddedPrefix, kMessageKindCount + 1> kPaddedPrefixes = makePaddedPrefixes();
 
 // The padded prefix of a kind, as kindNameOf gives it.
 const PaddedPrefix& paddedPrefixOf(MessageKind kind) {
@@ -295,6 +299,16 @@ bool mayHoldControls(const char* text, std::size_t length) {
   return false;
 }
 
+// The length of text[0, length) once neutralized, when its bytes from from on may hold what
+// neutralizeControls rewrites (the bytes before from are known to hold none).
+std::size_t neutralizedLength(char* text, std::size_t from, std::size_t length) {
+  if (!mayHoldControls(text + from, length - from)) {
+    return length;
+  }
+  neutralizeControls(text, true);
+  return std::strlen(text);  // a C1 control's two bytes became one mark
+}
+
 }  // namespace
 
 std::size_t composeText(char* text, std::size_t size, const char* format,
@@ -312,11 +326,7 @@ std::size_t composeText(char* text, std::size_t size, const char* format,
     }
     length = written < 0 ? 0 : std::min(static_cast<std::size_t>(written), size - 1);
   }
-  if (mayHoldControls(text, length)) {
-    neutralizeControls(text, true);
-    length = std::strlen(text);  // a C1 control's two bytes became one mark
-  }
-  return length;
+  return neutralizedLength(text, 0, length);
 }
 
 std::size_t composeSplitText(char* text, std::size_t size, const SplitFormat& format,
@@ -331,12 +341,7 @@ std::size_t composeSplitText(char* text, std::size_t size, const SplitFormat& fo
   // The format's pieces hold nothing to neutralize: the string's bytes are looked at, with as
   // many of the text's bytes before them as make sixteen, the most that is looked at at once.
   const std::size_t shortOf = length - stringStart < 16 ? 16 - (length - stringStart) : 0;
-  const std::size_t from = stringStart > shortOf ? stringStart - shortOf : 0;
-  if (mayHoldControls(text + from, length - from)) {
-    neutralizeControls(text, true);
-    length = std::strlen(text);  // a C1 control's two bytes became one mark
-  }
-  return length;
+  return neutralizedLength(text, stringStart > shortOf ? stringStart - shortOf : 0, length);
 }
 
 namespace {
@@ -435,11 +440,11 @@ static_assert(kPlaceSize + kLongDigits + kPaddedPrefixSize <= kMessageHeadSize,
 std::size_t composeMessageHead(char* head, MessageKind kind, long line,
                                std::size_t& placeLength) {
   placeLength = line != 0 ? placeText(head, line) : 0;
-  const std::string_view prefix = kindNameOf(kind);
   // The prefix and its blank as a copy of known size from a padded table: a few moves, not a
   // call. The bytes past the blank are overwritten by the text.
-  std::memcpy(head + placeLength, paddedPrefixOf(kind).data(), kPaddedPrefixSize);
-  return placeLength + prefix.size() + 1;
+  const PaddedPrefix& prefix = paddedPrefixOf(kind);
+  std::memcpy(head + placeLength, prefix.bytes.data(), kPaddedPrefixSize);
+  return placeLength + prefix.length;
 }
 
 void writeComposedMessage(MessageKind kind, const char* whole, std::size_t placeLength,
