@@ -60,8 +60,13 @@ int monthOfAsciiLetters(const std::array<char, kMonthLetters>& letters) {
   return slot.packed == packed ? slot.monthIndex : -1;
 }
 
+// The value of a digit character, or more than 9 for any other character.
+constexpr unsigned digitValue(char ch) {
+  return static_cast<unsigned>(static_cast<unsigned char>(ch)) - static_cast<unsigned>('0');
+}
+
 // Reads a run of at most nine digits (so it cannot overflow) and moves past it.
-bool readShortNumber(const char*& p, int& value) {
+bool readLongNumber(const char*& p, int& value) {
   constexpr int kMaxDigits = 9;
   int digits = 0;
   int number = 0;
@@ -73,6 +78,38 @@ bool readShortNumber(const char*& p, int& value) {
   }
   value = number;
   return digits > 0;
+}
+
+// readLongNumber for a day or a month, of one digit or two as the lines mix them, without a
+// branch on which: a list's days and months would send the processor the wrong way on every
+// other date. The character after the run is looked at only where a digit came before it.
+[[gnu::always_inline]] inline bool readShortNumber(const char*& p, int& value) {
+  const unsigned first = digitValue(p[0]);
+  if (first > 9) {
+    return false;
+  }
+  const unsigned second = digitValue(p[1]);
+  // 1 for two digits, in arithmetic rather than a choice, which would be a branch.
+  const unsigned two = static_cast<unsigned>(second <= 9);
+  const char* after = p + 1 + two;
+  if (isDigit(*after)) {
+    return readLongNumber(p, value);
+  }
+  value = static_cast<int>(first + two * (first * 9 + second));
+  p = after;
+  return true;
+}
+
+// readLongNumber for a year, of four digits on nearly every line.
+[[gnu::always_inline]] inline bool readYearNumber(const char*& p, int& value) {
+  if (isDigit(p[0]) && isDigit(p[1]) && isDigit(p[2]) && isDigit(p[3]) && !isDigit(p[4])) {
+    value = static_cast<int>(((digitValue(p[0]) * 10 + digitValue(p[1])) * 10 + digitValue(p[2])) *
+                                 10 +
+                             digitValue(p[3]));
+    p += 4;
+    return true;
+  }
+  return readLongNumber(p, value);
 }
 
 // Reads a run of digits that must be from fewest to most long, and moves past it.
@@ -109,7 +146,7 @@ const char* plainWhenOnCalendar(const char* p, char end, const DateParts& read, 
     return nullptr;
   }
   ++p;
-  if (!readShortNumber(p, parts.year) || *p != end) {
+  if (!readYearNumber(p, parts.year) || *p != end) {
     return nullptr;
   }
   parts.monthIndex = month - 1;
@@ -203,7 +240,7 @@ namespace {
     return nullptr;
   }
   ++p;
-  if (!readShortNumber(p, parts.year) || *p != end) {
+  if (!readYearNumber(p, parts.year) || *p != end) {
     return nullptr;
   }
   parts.monthIndex = monthOfAsciiLetters(letters);

@@ -34,7 +34,7 @@ class PlainDateTest : public InputTest {
 std::vector<std::string> plainTexts() {
   const char* const months[] = { "Jan", "feb", "MAR", "April", "september", "Decembre", "Foo" };
   const int years[] = { 0,   20,   38,   39,   49,   50,   69,   70,       99,
-                        100, 1850, 1969, 1970, 2024, 2038, 2039, 123456789 };
+                        100, 1850, 1969, 1970, 2024, 2038, 2039, 123456789, 1234567890 };
   std::vector<std::string> texts;
   for (const int year : years) {
     for (const int day : { 0, 1, 15, 29, 31, 32, 400 }) {
