@@ -446,6 +446,10 @@ void parseDonationLine(const char* text, long line, const ReadingOptions& option
   readByGrammar(scan, GrammarField::second, separator, text[separator] == '\0');
 }
 
+// A plain name is copied in one move of Field::kShortFill bytes from its start (at most one
+// past the line's), which must stay within the slack.
+static_assert(Field::kShortFill <= kLineSlack, "a short name's copy reads past the slack");
+
 void parseDonationLineWithSlack(const char* text, long line, const ReadingOptions& options,
                                 ParsedLine& parsed) {
   LineScan scan;

@@ -14,7 +14,7 @@ void parseDonationLine(const char* text, long line, const ReadingOptions& option
                        ParsedLine& parsed);
 
 /// Bytes past a line's terminator that parseDonationLineWithSlack may read (and never uses).
-constexpr std::size_t kLineSlack = 16;
+constexpr std::size_t kLineSlack = 32;
 
 /// parseDonationLine for a line that may be read kLineSlack bytes past its terminator, as a line
 /// of a list's block can: the end of its name is looked for sixteen characters at a time.

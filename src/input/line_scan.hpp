@@ -167,7 +167,11 @@ template <bool kSlack = false>
   }
   const bool quoted = plain.start != 0;
   quotes = NameQuotes{ quoted ? 2 : 0, quoted, quoted };
-  name.fill(text + plain.start, static_cast<std::size_t>(plain.length));
+  if constexpr (kSlack) {
+    name.fillFromSlack(text + plain.start, static_cast<std::size_t>(plain.length));
+  } else {
+    name.fill(text + plain.start, static_cast<std::size_t>(plain.length));
+  }
   return NameRead{ NameEnd::separator, plain.tab };
 }
 

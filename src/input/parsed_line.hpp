@@ -51,6 +51,19 @@ struct Field {
     length = count;
     kept = count;
   }
+  /// fill for characters that may be read kShortFill bytes on from from: a name that short is
+  /// copied in a few moves of known size, where a call's copy would choose among its sizes.
+  static constexpr std::size_t kShortFill = 32;
+  void fillFromSlack(const char* from, std::size_t count) {
+    if (count >= kShortFill) {
+      fill(from, count);
+      return;
+    }
+    std::memcpy(text.data(), from, kShortFill);
+    text[count] = '\0';
+    length = count;
+    kept = count;
+  }
   /// append for each of the count characters at from.
   void appendRun(const char* from, std::size_t count) {
     if (length < kFieldMaxLength) {

@@ -23,7 +23,9 @@ namespace {
 std::string withSlack(const std::string& text) {
   std::string padded = text;
   padded.push_back('\0');
-  padded.append("x\"x\tx\rx\nx\"x\tx 5\n");
+  while (padded.size() < text.size() + 1 + kLineSlack) {
+    padded.append("x\"x\tx\rx\nx\"x\tx 5\n");
+  }
   return padded;
 }
 
