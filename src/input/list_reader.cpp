@@ -595,7 +595,9 @@ bool readCommaCells(ListReading& reading, char* text, char* end,
   *secondEnd = '\t';
   const char afterAmount = *amountEnd;
   *amountEnd = '\0';
-  parseDonationLine(text, reading.counts.lines + 1, reading.options, parsed);
+  // The line lies in the list's block, whose slack follows its text (and the rest of the line
+  // and the lines after it come before that).
+  parseDonationLineWithSlack(text, reading.counts.lines + 1, reading.options, parsed);
   *nameEnd = ',';
   *secondEnd = ',';
   *amountEnd = afterAmount;
