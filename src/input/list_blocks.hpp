@@ -88,13 +88,6 @@ inline bool hasFewerThanThreeTabsIn64(const char* piece, std::uint64_t beforeSto
   return tabs == 0;
 }
 
-/// The position of the line feed that ends the plain line at piece, or window when the line is
-/// not plain within piece[0, window): its first NUL, CR, LF or rules.stop is an LF, or a CR
-/// right before an LF, and (by the rules) no quotation mark stands after its third TAB.
-/// piece[window] must be a NUL and kScanSlack bytes after it readable. Inline: a line is cut at
-/// every line feed of the list, and this scan is most of the cost.
-inline std::size_t plainLineEnd(const char* piece, std::size_t window, PlainRules rules);
-
 /// plainLineEnd for a tab-separated list, sixty-four bytes at a time. Nearly every line ends
 /// within its first sixty-four bytes, so the loop is left at once, where a scan of sixteen
 /// bytes a step leaves it after one step or two or three as the lines' lengths vary, which the
@@ -135,6 +128,11 @@ inline std::size_t plainCommaLineEnd(const char* piece, std::size_t window, char
   }
 }
 
+/// The position of the line feed that ends the plain line at piece, or window when the line is
+/// not plain within piece[0, window): its first NUL, CR, LF or rules.stop is an LF, or a CR
+/// right before an LF, and (by the rules) no quotation mark stands after its third TAB.
+/// piece[window] must be a NUL and kScanSlack bytes after it readable. Inline: a line is cut at
+/// every line feed of the list, and this scan is most of the cost.
 inline std::size_t plainLineEnd(const char* piece, std::size_t window, PlainRules rules) {
   return rules.quoteAfterThirdTab ? plainTabLineEnd(piece, window, rules.stop)
                                   : plainCommaLineEnd(piece, window, rules.stop);
